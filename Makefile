@@ -1,0 +1,46 @@
+# The two everyday commands are `make run` and `make test`; see README.md.
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+XVFB := xvfb-run -a -s '-screen 0 1024x768x24'
+RELEASE := build/release
+TESTING := build/test
+FUZZING := build/fuzz
+
+.PHONY: setup run build test bench fuzz format clean
+
+setup:
+	@bash scripts/deps.sh
+
+build: setup
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELMAR_TESTS=OFF -DQUELMAR_BENCH=ON >/dev/null
+	cmake --build $(RELEASE) -j$(JOBS)
+
+run: build
+	@bash scripts/run.sh $(RELEASE)/bin
+
+test: setup
+	cmake -S . -B $(TESTING) -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" "-DCMAKE_C_FLAGS_DEBUG=-g -O1" -DQUELMAR_SANITIZE=ON >/dev/null
+	cmake --build $(TESTING) -j$(JOBS)
+	cd $(TESTING) && $(XVFB) ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	@for b in $(RELEASE)/bin/bench_*; do \
+	  echo "== $$b"; \
+	  $(XVFB) $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; \
+	done
+
+fuzz: setup
+	cmake -S . -B $(FUZZING) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQUELMAR_FUZZ=ON >/dev/null
+	cmake --build $(FUZZING) -j$(JOBS)
+	@for f in $(FUZZING)/bin/fuzz_*; do \
+	  name=$${f##*/fuzz_}; corpus=$(FUZZING)/corpus/$$name; mkdir -p $$corpus; \
+	  cp -n fuzz/corpus/$$name/* $$corpus/ 2>/dev/null || true; \
+	  echo "== $$name for $(FUZZ_SECONDS) s"; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$corpus fuzz/corpus/$$name || exit 1; \
+	done
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,36 @@
+# quelmar_library(NAME folder-relative sources are globbed; DEPS are linked PUBLIC)
+# Each subsystem folder is one static library; its sources are every .cpp in the
+# folder (not in subfolders), so adding a file needs no edit here.
+function(quelmar_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# quelmar_test(NAME folder): one GoogleTest executable from every .cpp in the
+# folder, each test registered with CTest.
+function(quelmar_test name)
+  cmake_parse_arguments(ARG "" "" "DEPS;ENV;LABELS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE
+    QUELMAR_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    QUELMAR_BINARY_DIR="${CMAKE_BINARY_DIR}"
+    QUELMAR_DATA_DIR="${QUELMAR_DATA_DIR}")
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "${ARG_ENV}" LABELS "${ARG_LABELS}")
+endfunction()

@@ -1,0 +1,72 @@
+#pragma once
+// The file registry: every data file the game reads comes through here. Packs are
+// read whole at start-up and decoded in place; a request by name is answered from
+// the registry first and falls back to a loose file relative to the current folder.
+#include <cstddef>
+#include <cstdint>
+
+constexpr int kFileRegistryCapacity = 1024;  // rows; see registerFile for the overflow policy
+constexpr int kFileNameCapacity = 128;       // stored names: up to 127 bytes and a zero
+constexpr int kPackNameLimit = 59;           // longest entry name the pack format carries
+
+struct FileRecord {
+    char name[kFileNameCapacity];  // folded with foldName
+    uint32_t size;                 // bytes of data
+    uint8_t* data;                 // the file's bytes
+    bool ownsData;                 // a loose file or a whole pack; clear for a pack entry
+};
+
+// Rows keep their registration order; removing a row shifts the later rows down.
+// When all 1024 rows are taken, a further file is still returned to its caller but
+// not registered: a pack entry then cannot be found by name, and a loose file is
+// handed over as a block the caller owns (released with releaseFile, which frees it).
+struct FileRegistry {
+    FileRecord rows[kFileRegistryCapacity];
+    int count;
+};
+
+extern FileRegistry fileRegistry;  // the program's one registry, main thread only
+
+// Called with the byte count of every registration (a pack, each entry, each loose
+// file); the loading screen points it at its progress bar. nullptr for none.
+using LoadProgressHook = void (*)(uint32_t bytes);
+void setLoadProgressHook(LoadProgressHook hook);
+
+// Lowers a..z and the bytes 224..255 by 32, in place, up to the zero byte.
+void foldName(char* name);
+
+// Reads a pack from the current folder and registers the pack and its entries.
+// A pack that cannot be opened is skipped silently. A damaged pack is read up to
+// its last complete entry.
+void openPack(FileRegistry& registry, const char* packName);
+void openPack(const char* packName);
+
+// Finds a file by name (letter case ignored), in the registry first, then on disk.
+// A missing file with fatal set reports "Can't load %s..." and ends the program;
+// otherwise returns nullptr. The bytes belong to the registry until releaseFile.
+// Names may use "\" as folder separator; it addresses the same path with "/".
+uint8_t* loadFile(FileRegistry& registry, const char* name, uint32_t* size, bool fatal);
+uint8_t* loadFile(const char* name, uint32_t* size = nullptr, bool fatal = true);
+
+// Copies a file (registry first, then disk) into the caller's buffer without
+// registering it. At most capacity bytes are copied; *size receives the file's whole
+// length, so a caller can tell a file that did not fit. Missing file: nullptr.
+uint8_t* readFileInto(FileRegistry& registry, const char* name, uint8_t* buffer, uint32_t capacity,
+                      uint32_t* size);
+uint8_t* readFileInto(const char* name, uint8_t* buffer, uint32_t capacity, uint32_t* size);
+
+// Removes the first row holding exactly this data pointer (freeing owned data).
+// Also frees an unregistered block that loadFile handed out when the table was full.
+bool releaseFile(FileRegistry& registry, const void* data);
+bool releaseFile(const void* data);
+
+// Removes the first row whose stored (folded) name equals name byte for byte.
+bool releaseFileByName(FileRegistry& registry, const char* name);
+bool releaseFileByName(const char* name);
+
+// Creates or truncates a file and writes size bytes. Returns false when the file
+// could not be written completely.
+bool writeWholeFile(const char* name, const void* data, uint32_t size);
+
+// Empties a registry, freeing what it owns (tests and shut-down).
+void clearRegistry(FileRegistry& registry);
