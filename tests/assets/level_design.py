@@ -356,7 +356,7 @@ DESIGN = [
     L("cross", anyp(rows(3, 4, 5, 6, 7), cols(5, 6)), anyp(rows(3, 7)), n=8, chains=5, powerups=[("diagonal", 5, 2), ("diagonal", 5, 9)], clocks=1),
     L("twin", block(1, 9, 0, 11), anyp(cols(0, 11), rows(5)), n=9, chains=5, hammers=2, clocks=1, pace=1.05),
     L("gate", block(2, 10, 0, 11), rows(9, 10), n=9, chains=5, powerups=[("star", 6, 5)], hammers=1),
-    L("hourglass", anyp(rows(0, 1, 2, 3, 7, 8, 9, 10)), anyp(rows(0, 10)), n=9, chains=6, powerups=[("diagonal", 1, 2), ("diagonal", 9, 9)], clocks=1, pace=1.05),
+    L("hourglass", anyp(rows(0, 1, 2, 3, 7, 8, 9, 10)), anyp(rows(0, 10)), n=9, chains=6, powerups=[("diagonal", 1, 3), ("diagonal", 9, 8)], clocks=1, pace=1.05),
     L("window", border(2), border(1), pace=1.3, n=8, chains=4, powerups=[("star", 5, 5)], hammers=2),
     L("frame", block(1, 9, 1, 10), allp(checker(1), block(3, 7, 2, 9)), n=9, chains=6, powerups=[("cross", 2, 5), ("diagonal", 8, 6)], hammers=1, clocks=1),
     L("crown", block(2, 10, 1, 10), rows(2, 3), n=9, chains=6, powerups=[("star", 7, 5)], clocks=2),
@@ -380,7 +380,7 @@ DESIGN = [
     L("ring", block(1, 9, 1, 10), ring(2, 2), n=9, chains=7, powerups=[("diagonal", 1, 1), ("diagonal", 1, 10)], clocks=2),
     L("diamond", block(1, 9, 1, 10), diamond(3), n=9, chains=7, powerups=[("bomb", 5, 2), ("bomb", 5, 9), ("star", 5, 5)], hammers=1, clocks=1),
     L("arch", block(1, 9, 1, 10), border(1), pace=1.2, n=8, chains=5, powerups=[("cross", 1, 5), ("diagonal", 9, 5)], hammers=2, clocks=1),
-    L("gate", block(1, 9, 1, 10), anyp(rows(5, 6, 9)), n=9, chains=7, powerups=[("lightning", 9, 2), ("star", 5, 9)], hammers=1, clocks=1),
+    L("gate", block(1, 9, 1, 10), anyp(rows(5, 6, 9)), n=9, chains=7, powerups=[("lightning", 9, 2), ("star", 6, 8)], hammers=1, clocks=1),
     L("window", block(1, 9, 1, 10), ring(4, 5), n=9, chains=7, powerups=[("diagonal", 5, 5), ("cross", 1, 5)], hammers=2, clocks=1),
     L("cross", block(1, 9, 1, 10), block(3, 7, 3, 8), n=9, chains=8, powerups=[("star", 5, 5), ("diagonal", 1, 4), ("diagonal", 9, 7)], hammers=1, clocks=2),
     L("full", block(1, 9, 1, 10), anyp(ring(5, 5), ring(2, 2)), n=10, chains=8, pace=1.1, powerups=[("star", 5, 5), ("diagonal", 2, 2), ("diagonal", 8, 9), ("cross", 8, 2), ("lightning", 2, 9)], hammers=2, clocks=2),
@@ -461,7 +461,18 @@ def build(level, design):
             feeders = [(i, j - 1), (i, j + 1)]
             if not any(0 <= a < ROWS and 0 <= b < COLS and open_[a][b] for a, b in feeders):
                 return False
-        # A line through the chain needs two free cells beside it.
+        # A line through the chain needs two free cells beside it, and no covered cell
+        # near it may be left with lines that all pass through a chain.
+        if not reachable(i, j):
+            return False
+        chained[i][j] = True
+        ok = all(reachable(a, b) for a, b in cells()
+                 if (a == i and abs(b - j) <= 2 or b == j and abs(a - i) <= 2) and (a, b) != (i, j)
+                 and grid[a][b] in (ord("1"), ord("2")))
+        chained[i][j] = False
+        return ok
+
+    def reachable(i, j):
         return any(all(not chained[a][b] for a, b in w if (a, b) != (i, j)) for w in line_windows(open_, i, j))
 
     for kind, i, j in design.powerups:
