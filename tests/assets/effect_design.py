@@ -30,7 +30,9 @@ def write(name, note, **kw):
         lines.append("%s=%s" % (key, tup(v) if isinstance(v, tuple) else num(v)))
     (OUT / (name + ".par")).write_bytes(("\r\n".join(lines) + "\r\n").encode("ascii"))
 
-GLOW, SMOKE, FIRE, SHARD, SPARKLE, SPARK = 12, 1, 2, 4, 17, 61
+# Cells of the particle atlas: soft glow, smoke puff, fiery cloud, debris, sparkle,
+# golden spark and lightning squiggle.
+GLOW, SMOKE, FIRE, SHARD, SPARKLE, SPARK, BOLT = 0, 7, 45, 20, 17, 61, 19
 
 # Trails and markers: spawned one particle at a time by the field and HUD drawing.
 write("smoke", "grey puff that drifts up; one per call at the fuse tip, a small cloud when started as an effect",
@@ -96,7 +98,7 @@ write("krestbomb", "a line bomb's wave passing over a cell",
       parfrequency=2, numparticle=GLOW, color0=(1,0.7,0.3,0.6), color1=(1,0.3,0.1,0), radius0=36, radius0dev=6,
       radius1=8, partime=300, partimedev=60, positiondev=(10,10,0))
 write("lightning", "blue-white sparks jump off a charm struck by lightning",
-      parfrequency=10, numparticle=SPARK, color0=(0.8,0.9,1,1), color1=(0.3,0.4,1,0), radius0=14, radius0dev=3,
+      parfrequency=10, numparticle=BOLT, color0=(0.8,0.9,1,1), color1=(0.3,0.4,1,0), radius0=24, radius0dev=6,
       radius1=2, partime=350, partimedev=100, polarpar=(0,140,0,0), polarpardev=(0,70,180,0))
 write("nomoves", "a soft blue puff where a charm is swapped for a new one in the shuffle",
       parfrequency=4, numparticle=GLOW, color0=(0.6,0.8,1,0.7), color1=(0.3,0.4,1,0), radius0=40, radius0dev=6,
