@@ -441,9 +441,16 @@ def build(level, design):
         else:
             grid[i][j] = ord("0")
     # A cover that no line of three can reach would make the level unwinnable
-    # without a hammer: such cells stay bare.
+    # without a hammer, and one that only one or two lines reach (a corner, a
+    # pocket between holes) turns the end of a level into a wait for luck: such
+    # cells stay bare.
     for i, j in cells():
-        if open_[i][j] and grid[i][j] in (ord("1"), ord("2")) and not line_windows(open_, i, j):
+        if open_[i][j] and grid[i][j] in (ord("1"), ord("2")) and len(line_windows(open_, i, j)) < 3:
+            grid[i][j] = ord("0")
+    # The lowest cell of a column only changes when a line passes through it, so a
+    # cover there is the last one left more often than not: the floor stays bare.
+    for i, j in cells():
+        if open_[i][j] and (i == ROWS - 1 or not open_[i + 1][j]):
             grid[i][j] = ord("0")
     chained = [[False] * COLS for _ in range(ROWS)]
 
