@@ -13,12 +13,25 @@ D = dict(externeffect=[], parfrequency=1, effecttime=0, numparticle=12, blendtyp
          polar=(0,0,0,0), polardev=(0,0,0,0), polarpar=(0,0,0,0), polarpardev=(0,0,0,0),
          lissx=(0,0,0), lissy=(0,0,0), lissparx=(0,0,0), lisspary=(0,0,0),
          simetria=0, simetriapar=0, sleep=0)
+# Cells of the particle atlas: soft glow, smoke puff, fiery cloud, debris, sparkle,
+# golden spark and lightning squiggle.
+GLOW, SMOKE, FIRE, SHARD, SPARKLE, SPARK, BOLT = 0, 7, 45, 20, 17, 61, 19
+
+
 def num(v):
     return ("%g" % v)
 def tup(v):
     return "(" + ",".join(num(x) for x in v) + ")"
+# The sparkle, spark and lightning cells are thin rays around a small core: they read
+# at about twice the side of a soft glow of the same brightness.
+RAY_CELL_SCALE = 1.8
+
+
 def write(name, note, **kw):
     e = dict(D); e.update(kw)
+    if e["numparticle"] in (SPARKLE, SPARK, BOLT):
+        for key in ("radius0", "radius0dev", "radius1", "radius1dev"):
+            e[key] = round(e[key] * RAY_CELL_SCALE, 1)
     lines = ["; " + note]
     for k, n in enumerate(e["externeffect"], 1):
         lines.append("externeffect%d=%s" % (k, n))
@@ -30,9 +43,6 @@ def write(name, note, **kw):
         lines.append("%s=%s" % (key, tup(v) if isinstance(v, tuple) else num(v)))
     (OUT / (name + ".par")).write_bytes(("\r\n".join(lines) + "\r\n").encode("ascii"))
 
-# Cells of the particle atlas: soft glow, smoke puff, fiery cloud, debris, sparkle,
-# golden spark and lightning squiggle.
-GLOW, SMOKE, FIRE, SHARD, SPARKLE, SPARK, BOLT = 0, 7, 45, 20, 17, 61, 19
 
 # Trails and markers: spawned one particle at a time by the field and HUD drawing.
 write("smoke", "grey puff that drifts up; one per call at the fuse tip, a small cloud when started as an effect",
@@ -68,7 +78,7 @@ write("blik3", "white glint on the pieces of a broken cover",
 
 # Events on the field.
 write("delete", "a removed charm bursts into a ring of sparkles that sink away",
-      parfrequency=8, numparticle=SPARKLE, color0=(1,0.95,0.7,0.9), color0dev=(0,0.05,0.2,0), color1=(1,0.6,0.2,0),
+      parfrequency=10, numparticle=SPARKLE, color0=(1,0.95,0.7,1), color0dev=(0,0.05,0.2,0), color1=(1,0.6,0.2,0),
       radius0=14, radius0dev=3, radius1=3, partime=450, partimedev=150, positiondev=(6,6,0), gravity=120,
       drotdev=360, polarpar=(4,110,0,0), polarpardev=(2,40,180,30))
 write("addbonus", "sparkles spiral into the charm that just became a power-up",
@@ -83,8 +93,8 @@ write("hammer", "dust and sparks where the hammer is taken up or comes down",
       parfrequency=14, numparticle=SPARK, color0=(1,0.9,0.6,1), color1=(0.9,0.5,0.2,0), radius0=12, radius0dev=3,
       radius1=3, partime=500, partimedev=150, gravity=300, polarpar=(0,160,0,0), polarpardev=(0,60,180,0))
 write("bomb1_1", "a bomb goes off: a ball of fire bursting outward",
-      parfrequency=16, numparticle=FIRE, color0=(1,0.9,0.5,1), color1=(1,0.3,0,0), radius0=24, radius0dev=6,
-      radius1=56, radius1dev=10, partime=380, partimedev=80, drotdev=180, polarpar=(0,220,0,0), polarpardev=(0,60,180,0),
+      parfrequency=18, numparticle=FIRE, color0=(1,0.95,0.6,1), color1=(1,0.35,0,0), radius0=34, radius0dev=6,
+      radius1=72, radius1dev=10, partime=380, partimedev=80, drotdev=180, polarpar=(0,220,0,0), polarpardev=(0,60,180,0),
       externeffect=["delete"])
 write("bomb1_2", "the smoke ring left when a bomb has burnt out",
       parfrequency=12, numparticle=SMOKE, blendtype=1, color0=(0.5,0.45,0.4,0.5), color1=(0.3,0.3,0.3,0), radius0=30,
@@ -95,7 +105,7 @@ write("prototip", "a line bomb sets off: a white flash of sparks and a smoke rin
       radius1=4, partime=450, partimedev=100, drotdev=360, polarpar=(0,260,0,0), polarpardev=(0,60,180,0),
       externeffect=["bomb1_2"])
 write("krestbomb", "a line bomb's wave passing over a cell",
-      parfrequency=2, numparticle=GLOW, color0=(1,0.7,0.3,0.6), color1=(1,0.3,0.1,0), radius0=36, radius0dev=6,
+      parfrequency=2, numparticle=GLOW, color0=(1,0.75,0.35,0.85), color1=(1,0.3,0.1,0), radius0=52, radius0dev=8,
       radius1=8, partime=300, partimedev=60, positiondev=(10,10,0))
 write("lightning", "blue-white sparks jump off a charm struck by lightning",
       parfrequency=10, numparticle=BOLT, color0=(0.8,0.9,1,1), color1=(0.3,0.4,1,0), radius0=24, radius0dev=6,
@@ -117,7 +127,7 @@ write("hammerbonus", "unused tools turn into points: a golden burst at the stock
       radius1=4, partime=900, partimedev=200, gravity=60, drotdev=180, polarpar=(0,120,0,0),
       polarpardev=(0,40,180,90))
 write("levelover0", "a warm glimmer as each cell of a won field drifts away",
-      parfrequency=3, numparticle=GLOW, color0=(1,0.9,0.6,0.5), color1=(1,0.6,0.3,0), radius0=30, radius0dev=6,
+      parfrequency=3, numparticle=GLOW, color0=(1,0.9,0.6,0.6), color1=(1,0.6,0.3,0), radius0=44, radius0dev=8,
       radius1=6, partime=500, partimedev=100, speed=(0,30,0), speeddev=(20,20,0))
 write("barrelex", "time is up: the barrel bursts into fire",
       parfrequency=30, numparticle=FIRE, color0=(1,0.8,0.3,1), color1=(0.8,0.2,0,0), radius0=30, radius0dev=8,
