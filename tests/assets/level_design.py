@@ -294,9 +294,11 @@ SECONDS_PER_CHAIN = 6.0
 
 # Extra time for single levels (by level number from 0), from the greedy player's
 # measured win rates (quelmar-lab play-all, 10 seeds, 1500 ms of thought per move):
-# levels whose last few tiles kept the player waiting for a line get a longer fuse.
+# levels whose last few tiles kept the player waiting for a line get a longer fuse,
+# and the late levels the player won with time to spare a shorter one.
 TIME_TUNING = {9: 1.38, 11: 1.2, 13: 1.2, 17: 1.2, 18: 1.67, 20: 1.2, 25: 1.3, 26: 1.74, 27: 1.45, 28: 1.2, 35: 1.74,
-               38: 1.45, 45: 1.89, 46: 1.3, 53: 1.45, 54: 1.45, 63: 1.45}
+               38: 1.45, 45: 1.89, 46: 1.3, 53: 1.45, 54: 1.45, 61: 0.85, 63: 1.45, 66: 0.85, 67: 0.85, 74: 0.85,
+               78: 0.85, 79: 0.85}
 
 L = Level
 DESIGN = [
