@@ -3,6 +3,7 @@
 // tables as the game fills them: three files, one table, entries in file order.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,13 @@
 
 inline std::filesystem::path assetPath(const std::string& relative) {
     return std::filesystem::path(QUELMAR_SOURCE_DIR) / "assets" / relative;
+}
+
+// The built Data folder; the environment variable of the same name points the tests
+// at another build's data (for example while the data build lives on another branch).
+inline std::filesystem::path dataDir() {
+    const char* override = std::getenv("QUELMAR_DATA_DIR");
+    return override ? override : QUELMAR_DATA_DIR;
 }
 
 inline std::string readAsset(const std::string& relative) {

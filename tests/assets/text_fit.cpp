@@ -18,9 +18,7 @@ struct FontMetrics {
 // Advance at letter size 1: the glyph's width as a fraction of a cell, doubled, times
 // the font's width scale.
 bool loadMetrics(const char* name, float widthScale, FontMetrics& out) {
-    const char* override = std::getenv("QUELMAR_FONT_DIR");
-    std::string folder = override ? override : QUELMAR_DATA_DIR;
-    std::ifstream in(folder + "/" + name, std::ios::binary);
+    std::ifstream in(dataDir() / name, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (bytes.size() < 516) return false;
     int32_t cells = 0;
@@ -65,7 +63,7 @@ class TextFit : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!loadMetrics("font.dat", 0.95f, body) || !loadMetrics("font3.dat", 1.12f, menu))
-            GTEST_SKIP() << "fonts not built in " << QUELMAR_DATA_DIR;
+            GTEST_SKIP() << "fonts not built in " << dataDir();
         entries = loadStringTables();
     }
     const std::string& text(const std::string& key) {
