@@ -2,6 +2,7 @@
 // Runs once the data build has laid out the fonts in the Data folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -103,6 +104,12 @@ TEST_F(TextFit, ShortTextsFitTheirPlaces) {
     // plus 104: it stays on the screen while that caption is below 196 units.
     for (const char* item : {"adventure", "puzzle", "info", "options", "hiscore", "credits", "exit"})
         EXPECT_LT(textWidth(menu, text(item), 18), 196.0f) << item;
+    // The defeat box is as wide as its widest item plus 94; its two lines must fit inside.
+    float items = 0;
+    for (const char* item : {"restart level", "skip level", "main"})
+        items = std::max(items, textWidth(menu, text(item), 18));
+    for (const char* line : {"nomoves", "loselife"})
+        EXPECT_LT(textWidth(body, text(line), 16), items + 94 - 40) << line;
     // Side panel labels live on a 127-unit strip.
     for (const char* label : {"score", "level", "lives", "menu"})
         EXPECT_LT(textWidth(body, text(label), 13), 100.0f);
