@@ -73,6 +73,13 @@ def parse(path):
     return n, time, g
 
 
+def dump(g):
+    """Prints what is left of a field: holes, chains and cover layers."""
+    for row in g:
+        print("".join("#" if c.cover < 0 else "C" if c.chained else str(c.cover) if c.cover > 0 else "." for c in row))
+    print("tiles left", tiles_left(g))
+
+
 def valid(g, i, j):
     return 0 <= i < ROWS and 0 <= j < COLS and g[i][j].cover >= 0
 
