@@ -44,6 +44,7 @@ void setUpBoard(GameState& g, const std::string& board, int level, int mode) {
         for (int j = 0; j < kColumns; ++j)
             if (isPickup(g.cells[i][j].figure)) g.stock.hasPickups = 1;
     resetHintTimer(g);
+    g.baseTime = 100.0f;  // plenty of time: tests that need the clock set it
     finishLevelSetup(g);
 }
 
@@ -54,8 +55,11 @@ int runUntilQuiet(GameState& g, float dt, int maxFrames) {
         const bool animating = g.selection.swap || g.selection.swapBack;
         bool exploding = false;
         for (const Explosion& e : g.explosions) exploding = exploding || e.type != 0;
-        if (frame > 2 && !animating && !exploding && !g.resolving && g.resolveWait < 0.0f && settled(g))
-            break;
+        if (frame < 2 || animating || exploding || g.resolving || g.resolveWait >= 0.0f || !settled(g)) continue;
+        bool anyRun = false;
+        for (int i = 0; i < kRows; ++i)
+            for (int j = 0; j < kColumns; ++j) anyRun = anyRun || inRun(g, i, j);
+        if (!anyRun) break;
     }
     return frame;
 }
