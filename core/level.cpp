@@ -69,6 +69,8 @@ bool readGrid(GameState& g, std::string_view text, const char* key, Accepts acce
     const size_t found = text.find(key);
     if (found == std::string_view::npos) return false;
     size_t pos = found + std::strlen(key);
+    // A blank line straight after the key means the grid is empty.
+    if (blankLineAt(text, pos)) return false;
     while (pos < text.size() &&
            (static_cast<uint8_t>(text[pos]) < 33 || static_cast<uint8_t>(text[pos]) >= 128))
         ++pos;

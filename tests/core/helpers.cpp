@@ -55,7 +55,8 @@ int runUntilQuiet(GameState& g, float dt, int maxFrames) {
         const bool animating = g.selection.swap || g.selection.swapBack;
         bool exploding = false;
         for (const Explosion& e : g.explosions) exploding = exploding || e.type != 0;
-        if (frame < 2 || animating || exploding || g.resolving || g.resolveWait >= 0.0f || !settled(g)) continue;
+        if (frame < 2 || animating || exploding || g.resolving || g.resolveWait >= 0.0f || !settled(g))
+            continue;
         bool anyRun = false;
         for (int i = 0; i < kRows; ++i)
             for (int j = 0; j < kColumns; ++j) anyRun = anyRun || inRun(g, i, j);
@@ -73,4 +74,27 @@ void clickSwap(GameState& g, int r1, int c1, int r2, int c2) {
 
 std::string row(const GameState& g, int i) {
     return boardRow(g, i);
+}
+
+std::string quietBoard(const std::vector<std::pair<int, std::string>>& rows) {
+    std::string board;
+    for (int i = 0; i < kRows; ++i) {
+        std::string line;
+        bool replaced = false;
+        for (const auto& r : rows)
+            if (r.first == i) {
+                line = r.second;
+                replaced = true;
+            }
+        if (!replaced) {
+            for (int j = 0; j < kColumns; ++j) {
+                if (j) line += ' ';
+                line += static_cast<char>('4' + ((i + (j / 2) * 2) % 4));
+            }
+            // One covered cell out of the way keeps the level from being cleared.
+            if (i == kRows - 1) line += "^1";
+        }
+        board += line + "\n";
+    }
+    return board;
 }

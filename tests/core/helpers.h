@@ -32,3 +32,6 @@ int runUntilQuiet(GameState& g, float dt = 10.0f, int maxFrames = 20000);
 // Clicks the centres of two cells as the player does.
 void clickSwap(GameState& g, int r1, int c1, int r2, int c2);
 std::string row(const GameState& g, int i);
+// A board where nothing lines up (slots 4..7 in pairs) with one covered cell at the
+// bottom right so the level is not cleared; rows may be replaced by their text.
+std::string quietBoard(const std::vector<std::pair<int, std::string>>& rows = {});

@@ -7,30 +7,6 @@
 
 namespace {
 
-// A field where nothing matches: four slots in a pattern that never lines up three.
-std::string quietBoard(const std::vector<std::pair<int, std::string>>& rows = {}) {
-    std::string board;
-    for (int i = 0; i < kRows; ++i) {
-        std::string line;
-        bool replaced = false;
-        for (const auto& r : rows)
-            if (r.first == i) {
-                line = r.second;
-                replaced = true;
-            }
-        if (!replaced) {
-            for (int j = 0; j < kColumns; ++j) {
-                if (j) line += ' ';
-                line += static_cast<char>('4' + ((i + (j / 2) * 2) % 4));
-            }
-            // One covered cell out of the way keeps the level from being cleared.
-            if (i == kRows - 1) line += "^1";
-        }
-        board += line + "\n";
-    }
-    return board;
-}
-
 GameState g;
 
 TEST(Matching, QuietBoardHasNoRuns) {
