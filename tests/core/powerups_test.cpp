@@ -54,7 +54,7 @@ TEST(Powerups, LightningStrikesEverySameSlotChainedToo) {
                 ++struck;
             }
     EXPECT_EQ(struck, 3);
-    EXPECT_EQ(g.arcCount, 4);  // its own point and the three struck figures
+    EXPECT_EQ(g.arcCount, 4);                // its own point and the three struck figures
     EXPECT_EQ(g.cells[6][4].removeMark, 0);  // pick-ups never
 }
 
@@ -143,8 +143,8 @@ TEST(Powerups, HammerStrikesCellAndNeighboursWithoutPointsOutsideCascade) {
     EXPECT_TRUE(recorder.has(Announce::Sound, "hammer.ogg"));
     EXPECT_EQ(g.hammerMode, 0);
     for (int f = 0; f < 7; ++f) updateGame(g, 10.0f);  // the removal after 50 ms
-    EXPECT_EQ(g.cells[3][4].cover, 1);                  // one layer of the double cover
-    EXPECT_EQ(g.cells[3][5].chained, 0);                // the chain broke
+    EXPECT_EQ(g.cells[3][4].cover, 1);                 // one layer of the double cover
+    EXPECT_EQ(g.cells[3][5].chained, 0);               // the chain broke
     EXPECT_EQ(g.tilesLeft, tiles - 2);
     EXPECT_EQ(g.levelScore, 0);
     runUntilQuiet(g);
