@@ -95,7 +95,8 @@ void parseLevel(GameState& g, std::string_view text) {
     if (figures > kFigureTableSize) figures = kFigureTableSize;
     g.figureCount = figures;
     const float base = readFloat(text, "time=");
-    g.baseTime = std::isfinite(base) ? base : 0.0f;
+    // A negative or unreadable base time would start the level already lost; it counts as none.
+    g.baseTime = std::isfinite(base) && base > 0.0f ? base : 0.0f;
     for (int i = 0; i < figures; ++i) {
         char key[24];
         std::snprintf(key, sizeof(key), "figure%i=", i);
