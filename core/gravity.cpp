@@ -294,6 +294,17 @@ int findMoves(GameState& g) {
     return count;
 }
 
+bool anyMove(GameState& g) {
+    bool found = false;
+    forEachSwap(g, [&g, &found](int i, int j, int ni, int nj, int) {
+        if (found) return;
+        std::swap(g.cells[i][j].figure, g.cells[ni][nj].figure);
+        found = inRun(g, i, j) || inRun(g, ni, nj);
+        std::swap(g.cells[i][j].figure, g.cells[ni][nj].figure);
+    });
+    return found;
+}
+
 void resetHintTimer(GameState& g) {
     g.hint.timer = 10000.0f + 150.0f * static_cast<float>(g.level);
     g.hint.showing = 0;

@@ -41,6 +41,8 @@ void gravityStep(GameState& g, float dt);
 void pieceMotion(GameState& g, float dt);
 void fillField(GameState& g);
 int findMoves(GameState& g);  // returns the number of matching swaps
+// Whether any swap makes a match; changes nothing and draws no random number.
+bool anyMove(GameState& g);
 void resetHintTimer(GameState& g);
 void updateHintTimer(GameState& g, float dt);
 void noMoves(GameState& g);

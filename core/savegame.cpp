@@ -11,6 +11,7 @@
 #include "core/flow.h"
 #include "core/level.h"
 #include "core/profile.h"
+#include "core/rules.h"
 #include "resources/files.h"
 
 static_assert(std::endian::native == std::endian::little, "saved games are little-endian images");
@@ -241,6 +242,12 @@ bool readSavedGame(GameState& g, const uint8_t* data, size_t size) {
     // Saved from the in-game menu, which is not open again after loading.
     scratch.gameMenuOpen = 0;
     if (scratch.tilesLeft >= 1) scratch.clearedWaiting = 0;
+    // The no-moves sequence is not in the file: it belongs to the loaded field, not to
+    // the fresh level it was read over.
+    scratch.noMoves = 0;
+    scratch.reshuffling = 0;
+    if (!scratch.resolving && settled(scratch) && !anyMove(scratch) && scratch.tilesLeft >= 1)
+        noMoves(scratch);
     g = scratch;
     return true;
 }

@@ -164,7 +164,12 @@ TEST_F(SavedGame, LoadingRepairsWhatFollowsFromTheField) {
     std::vector<uint8_t> image = playedImage();
     put(image, kStockAt + 88 + 20, int32_t{0});  // tiles left claims a cleared field
     image[kModeAt - 8] = 1;                      // saved with the game menu open
-    ASSERT_TRUE(loadInto(image));
+    seedRandom(5);
+    fresh.mode = 0;
+    loadLevel(fresh, 2);
+    fresh.noMoves = 1;  // the fresh level had no move; the saved field is another one
+    ASSERT_TRUE(readSavedGame(fresh, image.data(), image.size()));
+    EXPECT_FALSE(fresh.noMoves);
     EXPECT_EQ(fresh.tilesLeft, countTiles(fresh));
     EXPECT_GT(fresh.tilesLeft, 0);
     EXPECT_FALSE(fresh.gameMenuOpen);
