@@ -65,7 +65,8 @@ struct CoreHooks {
     void (*boardTips)(GameState& g);
     // Whether a tip may show now (the profile's flags and the tip's own conditions).
     bool (*tipAllowed)(GameState& g, int tipKey);
-    // The text of level L (tools and tests); null reads "levels/pack1_%.2i.lvl".
+    // The text of level L (tools and tests); null reads "levels/pack1_%.2i.lvl". The text
+    // must stay valid while the level runs.
     std::string_view (*levelText)(int level);
 };
 

@@ -138,7 +138,10 @@ void setPointer(GameState& g, Vec2 point) {
 }
 
 void updateGame(GameState& g, float dt) {
-    if (!(dt >= 0.0f)) dt = 0.0f;  // a clock that ran backwards or a NaN never reaches the rules
+    // A clock that ran backwards or a NaN never reaches the rules, and a frame longer than
+    // a second (a stalled machine) counts as one second.
+    if (!(dt >= 0.0f)) dt = 0.0f;
+    if (dt > 1000.0f) dt = 1000.0f;
     g.animationClock += dt;
     if (g.transition) {
         const float before = g.transitionClock;
@@ -208,7 +211,7 @@ void onLeftDown(GameState& g, Vec2 point) {
         useClock(g);
     else if (onMenuButton(point))
         openGameMenu(g);
-    else if (!g.bonusCountUp)
+    else if (!g.bonusCountUp && !g.noMoves)  // with no move left only the message box answers
         handleClick(g, point);
 }
 

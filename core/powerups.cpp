@@ -217,7 +217,7 @@ void updateExplosions(GameState& g, float dt) {
         }
         const bool ends = e.clock > e.duration;
         if (e.type == kCrossBomb || e.type == kDiagonalBomb || e.type == kStarBomb)
-            advanceWave(g, e, ends ? kWaveReach : static_cast<int>(e.clock / kWaveStepMs));
+            advanceWave(g, e, ends ? kWaveReach : static_cast<int>(std::min(e.clock / kWaveStepMs, 11.0f)));
         if (ends) {
             if (e.type == kBomb) startEffect("bomb1_2", e.point.x, e.point.y);
             if (e.type == kLightning) g.arcCount = 0;

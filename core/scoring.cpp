@@ -41,17 +41,20 @@ void finishCountUp(GameState& g) {
 void countScore(GameState& g, float dt) {
     const long long banked = gameProfile->score[modeIndex(g)];
     const long long before = banked + g.displayedScore;
-    const float step = static_cast<float>(g.levelScore - g.displayedScore) * dt * 0.01f;
+    const int behind = g.levelScore - g.displayedScore;
+    const float step = static_cast<float>(behind) * dt * 0.01f;
     if (step > 1.0f) {
-        g.displayedScore += static_cast<int>(step);
+        g.displayedScore += step < static_cast<float>(behind) ? static_cast<int>(step) : behind;
         startEffect("score", -342.0f, 238.0f);
     } else {
         g.displayedScore = g.levelScore;
     }
     if (g.bonusCountUp) {
-        const float bonusStep = static_cast<float>(g.bonusTarget - g.displayedBonus) * dt * 0.01f;
+        const int bonusBehind = g.bonusTarget - g.displayedBonus;
+        const float bonusStep = static_cast<float>(bonusBehind) * dt * 0.01f;
         if (bonusStep > 1.0f)
-            g.displayedBonus += static_cast<int>(bonusStep);
+            g.displayedBonus +=
+                bonusStep < static_cast<float>(bonusBehind) ? static_cast<int>(bonusStep) : bonusBehind;
         else
             g.displayedBonus = g.bonusTarget;
     }
