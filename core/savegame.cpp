@@ -2,6 +2,7 @@
 // and its careful reading back. A saved game is a file anybody can change, so every
 // value that indexes an array or selects a branch is checked before it is used.
 #include <bit>
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -223,6 +224,7 @@ bool canSaveGame(const GameState& g) {
 void writeSavedGame(const GameState& g, uint8_t* out) {
     Cursor<true> c{out, 0};
     walkItems(g, c);
+    assert(c.at == kSavedGameSize);
 }
 
 bool readSavedGame(GameState& g, const uint8_t* data, size_t size) {
@@ -230,6 +232,7 @@ bool readSavedGame(GameState& g, const uint8_t* data, size_t size) {
     scratch = g;
     Cursor<false> c{data, 0};
     walkItems(scratch, c);
+    assert(c.at == kSavedGameSize);
     if (!stateHolds(scratch, g.mode)) return false;
     // Values that only follow from others are rebuilt rather than trusted.
     setCentres(scratch);
