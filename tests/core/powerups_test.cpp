@@ -75,6 +75,28 @@ TEST(Powerups, LineBombWaveAndPowerupStruckGoesOffLater) {
     EXPECT_EQ(g.cells[4][7].removeMark, 0);
 }
 
+TEST(Powerups, CrossAndDiagonalWavesAtTheEdgePassOverHoles) {
+    // A cross bomb on the left edge with a hole two cells to its right.
+    setUpBoard(g, quietBoard({{4, "5X 4 # 6 4 4 6 6 4 4 6 6"}}));
+    setOff(4, 0);
+    for (int t = 0; t < 40; ++t) updateExplosions(g, 10.0f);
+    EXPECT_EQ(g.cells[4][2].removeMark, 0);   // the hole
+    EXPECT_EQ(g.cells[4][11].removeMark, 1);  // the wave goes on beyond it
+    EXPECT_EQ(g.cells[0][0].removeMark, 1);
+    EXPECT_EQ(g.cells[10][0].removeMark, 1);
+    EXPECT_EQ(g.cells[5][1].removeMark, 0);
+    EXPECT_EQ(marked(), 11 + 11 - 1);
+
+    // A diagonal bomb in the top-left corner runs down its one diagonal only.
+    setUpBoard(g, quietBoard({{0, "6D 4 6 6 4 4 6 6 4 4 6 6"}}));
+    Recorder recorder;
+    setOff(0, 0);
+    EXPECT_TRUE(recorder.has(Announce::Sound, "bomb3.ogg"));
+    for (int t = 0; t < 40; ++t) updateExplosions(g, 10.0f);
+    for (int k = 0; k < kRows; ++k) EXPECT_EQ(g.cells[k][k].removeMark, 1) << k;
+    EXPECT_EQ(marked(), kRows);
+}
+
 TEST(Powerups, WaveNeverSkipsCellsOnLongFrames) {
     setUpBoard(g, quietBoard({{5, "4 4 6 6 4 7X 6 6 4 4 6 6"}}));
     setOff(5, 5);

@@ -2,11 +2,11 @@
 // files that must be refused without touching the running game.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstring>
 #include <filesystem>
 #include <limits>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "core/flow.h"
@@ -180,7 +180,8 @@ TEST_F(SavedGame, LoadingRepairsWhatFollowsFromTheField) {
 
 TEST_F(SavedGame, SaveWritesTheFileAndSetsTheFlagOnlyAfterASwap) {
     namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / ("quelmar_saved_game_test_" + std::to_string(::getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("quelmar_saved_game_test_" + std::to_string(::getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder / "settings");
     const fs::path previous = fs::current_path();
