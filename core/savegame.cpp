@@ -121,7 +121,7 @@ bool cellHolds(const Cell& c) {
     for (int d = 0; d < 2; ++d)
         if (!within(c.inRun[d], 0, 1) || !within(c.runLength[d], 0, kColumns)) return false;
     if (c.cover < 0 && (c.figure != -1 || c.chained != 0)) return false;  // nothing stands in a hole
-    if (!within(c.points, -1000000, 1000000) || !within(c.frame, -1000000, 1000000)) return false;
+    if (!within(c.points, -1000000, 1000000) || !within(c.frame, 0, 31)) return false;
     // Offsets beyond the field would keep a piece moving for minutes.
     if (!smallPoint(c.offset) || std::fabs(c.offset.x) > 1000.0f || std::fabs(c.offset.y) > 1000.0f)
         return false;
