@@ -18,7 +18,6 @@ enum class Announce : int32_t {
     FlyingLetters,  // name = text key, at (x, y), size
     Shake,          // the field shakes
     BreakCover,     // a cover layer breaks at (x, y); value = layer before the hit
-    LightningBolt,  // name unused; from (x, y) to (x2, y2) with alpha value
     Sparkle,        // a sparkle leaves the clock icon for the fuse tip
     HeartPulse,     // an extra life was granted
     TipShown,       // name = tip key, at (x, y), value = modal
