@@ -43,7 +43,7 @@ struct Announcement {
     const char* name;  // static text, never freed
     float x;
     float y;
-    float x2;
+    float x2;  // a second point, for requests that need one
     float y2;
     int32_t value;
     float size;
