@@ -37,8 +37,8 @@ XmInstrument pluck(const char* name, float nominalHz, float length, float bright
     addPluck(sound, 0, nominalHz, 0.8f, length, brightness, seed);
     if (drive > 0) saturate(sound, drive);  // the buzzing bridge of a lute
     lowpass(sound, 7000);
-    long period = std::max(2L, std::lround(static_cast<float>(sound.rate) / nominalHz - 0.5f));
-    double pitch = sound.rate / (static_cast<double>(period) + 0.5);
+    long period = std::max(2L, std::lround(static_cast<float>(sound.rate) / nominalHz + 0.5f));
+    double pitch = sound.rate / (static_cast<double>(period) - 0.5);
     return oneShot(name, sound, pitch, volume);
 }
 

@@ -125,7 +125,8 @@ void addPluck(Sound& sound, float start, float frequency, float amp, float lengt
               uint32_t seed) {
     size_t first = static_cast<size_t>(start * static_cast<float>(sound.rate));
     size_t end = ensureLength(sound, start + length);
-    size_t period = std::max<size_t>(2, static_cast<size_t>(std::lround(sound.rate / frequency - 0.5f)));
+    // The two-point average in the loop shortens the delay by half a sample.
+    size_t period = std::max<size_t>(2, static_cast<size_t>(std::lround(sound.rate / frequency + 0.5f)));
     std::vector<float> line(period);
     SynthNoise noise(seed);
     float smooth = 0;
