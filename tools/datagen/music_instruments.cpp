@@ -35,7 +35,7 @@ XmInstrument pluck(const char* name, float nominalHz, float length, float bright
     Sound sound;
     sound.rate = 22050;
     addPluck(sound, 0, nominalHz, 0.8f, length, brightness, seed);
-    if (drive > 0) saturate(sound, drive);  // the buzzing bridge of a lute
+    if (drive > 0) saturate(sound, drive);  // body and, driven harder, the buzzing bridge of a lute
     lowpass(sound, 7000);
     long period = std::max(2L, std::lround(static_cast<float>(sound.rate) / nominalHz + 0.5f));
     double pitch = sound.rate / (static_cast<double>(period) - 0.5);
@@ -223,7 +223,7 @@ XmInstrument chime() {
 
 std::vector<XmInstrument> makeMusicInstruments() {
     std::vector<XmInstrument> instruments;
-    instruments.push_back(pluck("zither", 440.0f, 1.4f, 0.8f, 29, 48, 0));
+    instruments.push_back(pluck("zither", 440.0f, 2.4f, 0.7f, 29, 48, 1.6f));
     instruments.push_back(flute());
     instruments.push_back(pad());
     instruments.push_back(bass());
@@ -233,6 +233,6 @@ std::vector<XmInstrument> makeMusicInstruments() {
     instruments.push_back(handDrum());
     instruments.push_back(shaker());
     instruments.push_back(chime());
-    instruments.push_back(pluck("lute", 330.0f, 0.9f, 1.0f, 31, 46, 2.0f));
+    instruments.push_back(pluck("lute", 330.0f, 0.9f, 1.0f, 31, 46, 2.5f));
     return instruments;
 }

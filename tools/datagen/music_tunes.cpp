@@ -61,6 +61,8 @@ struct Style {
     const char* drumHigh;
     const char* shaker;
     uint8_t leadVolume, arpVolume;
+    int bassVolume;  // volume of the root; fifths and octaves a little softer
+    int drumScale;   // percent applied to the drum marks' volumes
 };
 
 struct Section {
@@ -160,8 +162,9 @@ void putLine(XmPattern& pattern, int channel, const std::vector<std::string>& to
     }
 }
 
-int drumVolume(char mark) {
-    return mark == 'X' ? 60 : mark == 'x' ? 38 : mark == 'o' ? 20 : 0;
+int drumVolume(char mark, int scale) {
+    int volume = mark == 'X' ? 60 : mark == 'x' ? 38 : mark == 'o' ? 20 : 0;
+    return std::min(64, volume * scale / 100);
 }
 
 XmPattern buildPattern(const Style& style, const Section& section, unsigned layers, uint32_t variation) {
@@ -204,24 +207,25 @@ XmPattern buildPattern(const Style& style, const Section& section, unsigned laye
             int bassRoot = foldInto(root, 38);
             for (int row = 0; row < 16 && first + row < section.rows; ++row) {
                 char mark = style.bassRhythm[row];
-                if (mark == 'R') putNote(pattern, first + row, kBassLine, bassRoot, kBass, 50);
+                const int v = style.bassVolume;
+                if (mark == 'R') putNote(pattern, first + row, kBassLine, bassRoot, kBass, v);
                 if (mark == 'F')
-                    putNote(pattern, first + row, kBassLine, snapToScale(bassRoot + 7, style), kBass, 42);
-                if (mark == 'O') putNote(pattern, first + row, kBassLine, bassRoot + 12, kBass, 40);
+                    putNote(pattern, first + row, kBassLine, snapToScale(bassRoot + 7, style), kBass, v - 8);
+                if (mark == 'O') putNote(pattern, first + row, kBassLine, bassRoot + 12, kBass, v - 10);
                 if (mark == '^') putRelease(pattern, first + row, kBassLine);
             }
         }
         if (layers & kDrums) {
             for (int row = 0; row < 16 && first + row < section.rows; ++row) {
-                if (int v = drumVolume(style.drumLow[row]))
+                if (int v = drumVolume(style.drumLow[row], style.drumScale))
                     putNote(pattern, first + row, kDrumLow, 60, kTaiko, v);
-                if (int v = drumVolume(style.drumHigh[row]))
+                if (int v = drumVolume(style.drumHigh[row], style.drumScale))
                     putNote(pattern, first + row, kDrumHigh, (row % 8) < 4 ? 60 : 58, kHandDrum, v);
             }
         }
         if (layers & kShakers) {
             for (int row = 0; row < 16 && first + row < section.rows; ++row)
-                if (int v = drumVolume(style.shaker[row]))
+                if (int v = drumVolume(style.shaker[row], style.drumScale + 30))
                     putNote(pattern, first + row, kPercussion, 60, kShaker, v);
         }
         if ((layers & kChimes) && bar % 2 == 1) {
@@ -262,7 +266,9 @@ Tune mountainTea() {
                   "....x.......x.o.",
                   "..o...o...o...o.",
                   50,
-                  26};
+                  26,
+                  46,
+                  100};
     tune.sections = {
         {64, "", "1 6, 2 5,", nullptr},  // 0 intro
         {64, "5 - 6 1' 6 - 5 3 | 2 - 3 5 3 - - - | 5 - 6 1' 2' - 1' 6 | 5 - - - - - 0 -", "1 6, 2 5,",
@@ -314,8 +320,10 @@ Tune riverMarket() {
                   "X..x..X.X..x.xX.",
                   "..x...x...x..xx.",
                   "x.o.x.o.x.o.x.oo",
-                  54,
-                  20};
+                  64,
+                  16,
+                  34,
+                  70};
     tune.sections = {
         {64, "", "6, 5, 4, 5,", nullptr},
         {64, "6 - 1' 6 5 3 5 - | 6 - 1' 2' 1' 6 5 - | 3 5 6 - 5 3 2 3 | 6, - - - 0 - - -", "6, 5, 4, 5,",
@@ -366,7 +374,9 @@ Tune lanternGarden() {
                   "........x.....o.",
                   "....o.......o...",
                   50,
-                  28};
+                  28,
+                  46,
+                  100};
     tune.sections = {
         {64, "", "3, 4, 6,, 3,", nullptr},
         {64, "3 - 4 - 6 - 7 6 | 4 - 3 - - - 0 - | 6 - 7 1' 7 - 6 4 | 3 - - - - - 0 -", "3, 4, 6,, 3,",
@@ -419,8 +429,10 @@ Tune fanfare() {
                   "X...x.x.X.x.XxXx",
                   "..x...x...x.x.x.",
                   "x.x.x.x.x.x.x.x.",
-                  60,
-                  24};
+                  64,
+                  20,
+                  36,
+                  70};
     tune.sections = {
         {16, "1 - 3 - 5 - 1' - 3' - 2' - 3' - 5' -", "1", nullptr},
         {16, "1' - - - - - - - - - - - - - 0 -", "1", nullptr},
@@ -449,7 +461,9 @@ Tune timeUp() {
                   "..X...X...X..XXX",
                   "x.x.x.x.x.x.x.x.",
                   54,
-                  34};
+                  50,
+                  36,
+                  90};
     const char* ostinato =
         "1 b2 1 5, 1 b2 4 b2 1 b2 1 5, b6, 5, 1 - "
         "1 b2 1 5, 1 b2 4 b2 1 b2 1 5, b6, 5, 1 - "
