@@ -254,21 +254,21 @@ XmPattern buildPattern(const Style& style, const Section& section, unsigned laye
 Tune mountainTea() {
     Tune tune;
     tune.firstOrder = 0;
-    tune.style = {62,
-                  {0, 2, 4, 7, 9},
-                  84,
-                  12,
-                  kFlute,
-                  kKoto,
-                  {0, -1, 7, -1, 12, -1, 14, -1, 16, -1, 14, -1, 12, -1, 7, -1},
-                  "R.......F.....O.",
-                  "X.......x.......",
-                  "....x.......x.o.",
-                  "..o...o...o...o.",
-                  50,
-                  26,
-                  46,
-                  100};
+    tune.style = {.key = 62,
+                  .scale = {0, 2, 4, 7, 9},
+                  .bpm = 84,
+                  .melodyOctave = 12,
+                  .lead = kFlute,
+                  .arp = kKoto,
+                  .arpShape = {0, -1, 7, -1, 12, -1, 14, -1, 16, -1, 14, -1, 12, -1, 7, -1},
+                  .bassRhythm = "R.......F.....O.",
+                  .drumLow = "X.......x.......",
+                  .drumHigh = "....x.......x.o.",
+                  .shaker = "..o...o...o...o.",
+                  .leadVolume = 50,
+                  .arpVolume = 26,
+                  .bassVolume = 46,
+                  .drumScale = 100};
     tune.sections = {
         {64, "", "1 6, 2 5,", nullptr},  // 0 intro
         {64, "5 - 6 1' 6 - 5 3 | 2 - 3 5 3 - - - | 5 - 6 1' 2' - 1' 6 | 5 - - - - - 0 -", "1 6, 2 5,",
@@ -309,21 +309,21 @@ Tune mountainTea() {
 Tune riverMarket() {
     Tune tune;
     tune.firstOrder = 20;
-    tune.style = {60,
-                  {0, 2, 4, 7, 9},
-                  112,
-                  12,
-                  kKoto,
-                  kBamboo,
-                  {0, 7, 12, 7, 14, 12, 7, 12, 0, 7, 12, 14, 19, 14, 12, 7},
-                  "R..R..F.R...O.F.",
-                  "X..x..X.X..x.xX.",
-                  "..x...x...x..xx.",
-                  "x.o.x.o.x.o.x.oo",
-                  64,
-                  16,
-                  34,
-                  70};
+    tune.style = {.key = 60,
+                  .scale = {0, 2, 4, 7, 9},
+                  .bpm = 112,
+                  .melodyOctave = 12,
+                  .lead = kKoto,
+                  .arp = kBamboo,
+                  .arpShape = {0, 7, 12, 7, 14, 12, 7, 12, 0, 7, 12, 14, 19, 14, 12, 7},
+                  .bassRhythm = "R..R..F.R...O.F.",
+                  .drumLow = "X..x..X.X..x.xX.",
+                  .drumHigh = "..x...x...x..xx.",
+                  .shaker = "x.o.x.o.x.o.x.oo",
+                  .leadVolume = 64,
+                  .arpVolume = 16,
+                  .bassVolume = 30,
+                  .drumScale = 60};
     tune.sections = {
         {64, "", "6, 5, 4, 5,", nullptr},
         {64, "6 - 1' 6 5 3 5 - | 6 - 1' 2' 1' 6 5 - | 3 5 6 - 5 3 2 3 | 6, - - - 0 - - -", "6, 5, 4, 5,",
@@ -362,21 +362,21 @@ Tune riverMarket() {
 Tune lanternGarden() {
     Tune tune;
     tune.firstOrder = 36;
-    tune.style = {60,
-                  {0, 4, 5, 9, 11},
-                  96,
-                  12,
-                  kFlute,
-                  kKoto,
-                  {0, -1, -1, 7, -1, -1, 12, -1, 16, -1, -1, 12, -1, 7, -1, -1},
-                  "R.....F.....^...",
-                  "X.....x...x.....",
-                  "........x.....o.",
-                  "....o.......o...",
-                  50,
-                  28,
-                  46,
-                  100};
+    tune.style = {.key = 60,
+                  .scale = {0, 4, 5, 9, 11},
+                  .bpm = 96,
+                  .melodyOctave = 12,
+                  .lead = kFlute,
+                  .arp = kKoto,
+                  .arpShape = {0, -1, -1, 7, -1, -1, 12, -1, 16, -1, -1, 12, -1, 7, -1, -1},
+                  .bassRhythm = "R.....F.....^...",
+                  .drumLow = "X.....x...x.....",
+                  .drumHigh = "........x.....o.",
+                  .shaker = "....o.......o...",
+                  .leadVolume = 50,
+                  .arpVolume = 28,
+                  .bassVolume = 46,
+                  .drumScale = 100};
     tune.sections = {
         {64, "", "3, 4, 6,, 3,", nullptr},
         {64, "3 - 4 - 6 - 7 6 | 4 - 3 - - - 0 - | 6 - 7 1' 7 - 6 4 | 3 - - - - - 0 -", "3, 4, 6,, 3,",
@@ -418,21 +418,21 @@ Tune fanfare() {
     Tune tune;
     tune.firstOrder = 55;
     tune.loopOrder = 57;  // after the flourish only the quiet held chord repeats
-    tune.style = {62,
-                  {0, 2, 4, 7, 9},
-                  140,
-                  12,
-                  kKoto,
-                  kBamboo,
-                  {0, 4, 7, 12, 0, 4, 7, 12, 2, 7, 9, 14, 4, 9, 12, 16},
-                  "R.......R.......",
-                  "X...x.x.X.x.XxXx",
-                  "..x...x...x.x.x.",
-                  "x.x.x.x.x.x.x.x.",
-                  64,
-                  20,
-                  36,
-                  70};
+    tune.style = {.key = 62,
+                  .scale = {0, 2, 4, 7, 9},
+                  .bpm = 140,
+                  .melodyOctave = 12,
+                  .lead = kKoto,
+                  .arp = kBamboo,
+                  .arpShape = {0, 4, 7, 12, 0, 4, 7, 12, 2, 7, 9, 14, 4, 9, 12, 16},
+                  .bassRhythm = "R.......R.......",
+                  .drumLow = "X...x.x.X.x.XxXx",
+                  .drumHigh = "..x...x...x.x.x.",
+                  .shaker = "x.x.x.x.x.x.x.x.",
+                  .leadVolume = 64,
+                  .arpVolume = 20,
+                  .bassVolume = 36,
+                  .drumScale = 70};
     tune.sections = {
         {16, "1 - 3 - 5 - 1' - 3' - 2' - 3' - 5' -", "1", nullptr},
         {16, "1' - - - - - - - - - - - - - 0 -", "1", nullptr},
@@ -449,21 +449,21 @@ Tune fanfare() {
 Tune timeUp() {
     Tune tune;
     tune.firstOrder = 58;
-    tune.style = {62,
-                  {0, 1, 5, 7, 8},
-                  150,
-                  12,
-                  kFlute,
-                  kShamisen,
-                  {0, 1, 0, -5, 0, 1, 5, 1, 0, 1, 0, -5, -4, -5, 0, -1},
-                  "R.R.R.R.R.R.R.RO",
-                  "X.x.X.x.X.x.XxXx",
-                  "..X...X...X..XXX",
-                  "x.x.x.x.x.x.x.x.",
-                  54,
-                  50,
-                  36,
-                  90};
+    tune.style = {.key = 62,
+                  .scale = {0, 1, 5, 7, 8},
+                  .bpm = 150,
+                  .melodyOctave = 12,
+                  .lead = kFlute,
+                  .arp = kShamisen,
+                  .arpShape = {0, 1, 0, -5, 0, 1, 5, 1, 0, 1, 0, -5, -4, -5, 0, -1},
+                  .bassRhythm = "R.R.R.R.R.R.R.RO",
+                  .drumLow = "X.x.X.x.X.x.XxXx",
+                  .drumHigh = "..X...X...X..XXX",
+                  .shaker = "x.x.x.x.x.x.x.x.",
+                  .leadVolume = 54,
+                  .arpVolume = 50,
+                  .bassVolume = 36,
+                  .drumScale = 90};
     const char* ostinato =
         "1 b2 1 5, 1 b2 4 b2 1 b2 1 5, b6, 5, 1 - "
         "1 b2 1 5, 1 b2 4 b2 1 b2 1 5, b6, 5, 1 - "
