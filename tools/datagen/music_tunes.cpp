@@ -149,16 +149,31 @@ void putRelease(XmPattern& pattern, int row, int channel) {
 }
 
 // Writes a line of tokens spread evenly over the pattern's rows.
+// Writes a line of tokens spread evenly over the pattern's rows. With `scoops`, a
+// long note reached by a leap upwards is blown from below and bent up to pitch,
+// the way a bamboo flute player slides into it.
 void putLine(XmPattern& pattern, int channel, const std::vector<std::string>& tokens, int key, int octave,
-             uint8_t instrument, int volume, int delay) {
+             uint8_t instrument, int volume, int delay, bool scoops) {
     if (tokens.empty()) return;
     int step = pattern.rows / static_cast<int>(tokens.size());
     assert(step * static_cast<int>(tokens.size()) == pattern.rows);
+    int previous = -1;
     for (size_t i = 0; i < tokens.size(); ++i) {
         int row = static_cast<int>(i) * step + delay;
         int note = parseDegree(tokens[i], key);
         if (note == -2) putRelease(pattern, row, channel);
-        if (note >= 0) putNote(pattern, row, channel, note + octave, instrument, volume);
+        if (note < 0) continue;
+        size_t held = 0;
+        while (i + held + 1 < tokens.size() && tokens[i + held + 1] == "-") ++held;
+        bool scoop = scoops && step == 2 && held >= 3 && previous >= 0 && note - previous >= 3;
+        putNote(pattern, row, channel, note + octave - (scoop ? 2 : 0), instrument, volume);
+        if (scoop && row + 1 < pattern.rows) {
+            XmCell& bend = pattern.at(row + 1, channel);
+            bend.note = xmNote(note + octave);
+            bend.effect = kXmTonePortamento;
+            bend.param = 0x08;  // half a semitone per tick
+        }
+        previous = note;
     }
 }
 
@@ -178,11 +193,13 @@ XmPattern buildPattern(const Style& style, const Section& section, unsigned laye
 
     if (layers & kMelody) {
         std::vector<std::string> melody = splitTokens(section.melody);
-        putLine(pattern, kLead, melody, style.key, style.melodyOctave, style.lead, style.leadVolume, 0);
+        const bool scoops = style.lead == kFlute;
+        putLine(pattern, kLead, melody, style.key, style.melodyOctave, style.lead, style.leadVolume, 0,
+                scoops);
         if (layers & kEchoes) {
             int delay = section.rows / std::max<int>(1, static_cast<int>(melody.size())) + 1;
             putLine(pattern, kEcho, melody, style.key, style.melodyOctave, style.lead, style.leadVolume / 3,
-                    delay);
+                    delay, scoops);
         }
     }
     for (int bar = 0; bar < bars; ++bar) {
@@ -237,7 +254,8 @@ XmPattern buildPattern(const Style& style, const Section& section, unsigned laye
         }
     }
     if (section.ostinato && (layers & kArpeggio))
-        putLine(pattern, kArp, splitTokens(section.ostinato), style.key, 0, style.arp, style.arpVolume, 0);
+        putLine(pattern, kArp, splitTokens(section.ostinato), style.key, 0, style.arp, style.arpVolume, 0,
+                false);
     if (layers & kGongStroke) putNote(pattern, 0, kColour, foldInto(rootAtBar(0), 38), kGong, 46);
 
     // Every pattern sets its tune's tempo, so a tune sounds right wherever it is entered.

@@ -9,9 +9,10 @@
 constexpr uint8_t kXmKeyOff = 97;  // note value that releases the playing note
 
 // Effect numbers of the pattern effect column.
-constexpr uint8_t kXmPositionJump = 0x0B;  // param: order position
-constexpr uint8_t kXmSetVolume = 0x0C;     // param: 0..64
-constexpr uint8_t kXmSetSpeed = 0x0F;      // param below 32: ticks per row; 32 and above: beats per minute
+constexpr uint8_t kXmTonePortamento = 0x03;  // param: glide speed towards the cell's note
+constexpr uint8_t kXmPositionJump = 0x0B;    // param: order position
+constexpr uint8_t kXmSetVolume = 0x0C;       // param: 0..64
+constexpr uint8_t kXmSetSpeed = 0x0F;        // param below 32: ticks per row; 32 and above: beats per minute
 
 struct XmCell {
     uint8_t note = 0;        // 1..96 (1 = C-0, 49 = C-4 = middle C), kXmKeyOff, or 0 for none
