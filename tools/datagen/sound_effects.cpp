@@ -104,8 +104,10 @@ Sound refusal() {
     ToneShape second = tone(0.15f, 0.18f, 150, 130, 0.7f, 0);
     second.wave = Wave::Square;
     addTone(s, second);
-    lowpass(s, 1100);
-    finishSound(s, -12);
+    // Dull rather than buzzing: a refusal, not an alarm.
+    lowpass(s, 800, 0.6f);
+    lowpass(s, 800, 0.6f);
+    finishSound(s, -10);
     return s;
 }
 

@@ -57,7 +57,6 @@ void addTone(Sound& sound, const ToneShape& shape) {
     size_t end = ensureLength(sound, shape.start + shape.length);
     const float rate = static_cast<float>(sound.rate);
     double phase = 0;
-    float triangle = 0;
     for (size_t i = first; i < end; ++i) {
         float t = static_cast<float>(i - first) / rate;
         float along = shape.length > 0 ? t / shape.length : 0.0f;
@@ -75,18 +74,13 @@ void addTone(Sound& sound, const ToneShape& shape) {
                 value = 2 * p - 1 - polyBlep(p, dt);
                 break;
             case Wave::Square:
-            case Wave::Triangle: {
-                float square =
-                    (p < 0.5f ? 1.0f : -1.0f) + polyBlep(p, dt) - polyBlep(std::fmod(p + 0.5f, 1.0f), dt);
-                if (shape.wave == Wave::Square) {
-                    value = square;
-                } else {
-                    // A leaky integral of the square is a clean triangle.
-                    triangle = dt * square * 4.0f + (1 - dt * 0.05f) * triangle;
-                    value = triangle;
-                }
+                value = (p < 0.5f ? 1.0f : -1.0f) + polyBlep(p, dt) - polyBlep(std::fmod(p + 0.5f, 1.0f), dt);
                 break;
-            }
+            // Harmonics of a triangle fall with the square of their number: little aliasing, no correction
+            // needed.
+            case Wave::Triangle:
+                value = 1.0f - 4.0f * std::fabs(p - 0.5f);
+                break;
         }
         sound.samples[i] += value * shape.amp * envelopeAt(t, shape.length, shape.attack, shape.decay);
         phase += frequency / rate;
