@@ -234,5 +234,9 @@ std::vector<XmInstrument> makeMusicInstruments() {
     instruments.push_back(shaker());
     instruments.push_back(chime());
     instruments.push_back(pluck("lute", 330.0f, 0.9f, 1.0f, 31, 46, 2.5f));
+    // Seat the ensemble across the stereo field (0 left, 128 centre, 255 right);
+    // every note takes its instrument's place.
+    const uint8_t seats[kMusicInstrumentCount] = {96, 150, 128, 128, 176, 128, 128, 88, 184, 200, 104};
+    for (size_t i = 0; i < instruments.size(); ++i) instruments[i].panning = seats[i];
     return instruments;
 }
