@@ -233,7 +233,16 @@ XmPattern buildPattern(const Style& style, const Section& section, unsigned laye
             }
         }
         if (layers & kDrums) {
+            // The phrase's last beat is a fill: the small drum on every row, swelling into the next phrase.
+            const bool fill = bar == bars - 1 && section.rows >= 64;
             for (int row = 0; row < 16 && first + row < section.rows; ++row) {
+                if (fill && row >= 12) {
+                    putNote(pattern, first + row, kDrumHigh, 60 + (row - 12), kHandDrum,
+                            std::min(64, (30 + 8 * (row - 12)) * style.drumScale / 100));
+                    if (row % 2 == 0)
+                        putNote(pattern, first + row, kDrumLow, 60, kTaiko, 44 * style.drumScale / 100);
+                    continue;
+                }
                 if (int v = drumVolume(style.drumLow[row], style.drumScale))
                     putNote(pattern, first + row, kDrumLow, 60, kTaiko, v);
                 if (int v = drumVolume(style.drumHigh[row], style.drumScale))
