@@ -441,8 +441,9 @@ void latheEmblem(cairo_t* cr, const Lathe& l, double phi, double y, double size,
 }
 
 void lanternCharm(cairo_t* cr, double turn) {
-    const Lathe body{[](double y) { return 0.62 * std::sqrt(std::max(0.0, 1 - std::pow(y / 0.62, 2))) + 0.02; },
-                     -0.6, 0.6};
+    const Lathe body{
+        [](double y) { return 0.62 * std::sqrt(std::max(0.0, 1 - std::pow(y / 0.62, 2))) + 0.02; }, -0.6,
+        0.6};
     latheShade(cr, body, {0.90, 0.22, 0.10});
     // Warm glow from inside.
     cairo_pattern_t* glow = cairo_pattern_create_radial(0, 0.05, 0.05, 0, 0, 0.6);
@@ -686,7 +687,7 @@ void casketCharm(cairo_t* cr, double turn) {
         const double back[4][3] = {{hw, y0, hd}, {-hw, y0, hd}, {-hw, y1, hd}, {hw, y1, hd}};
         const double left[4][3] = {{-hw, y0, hd}, {-hw, y0, -hd}, {-hw, y1, -hd}, {-hw, y1, hd}};
         const double right[4][3] = {{hw, y0, -hd}, {hw, y0, hd}, {hw, y1, hd}, {hw, y1, -hd}};
-        auto add = [&](const double (*c)[3], int kind, double nx, double nz) {
+        auto add = [&](const double(*c)[3], int kind, double nx, double nz) {
             Face f{};
             double depth = 0;
             for (int i = 0; i < 4; ++i) {
@@ -709,7 +710,8 @@ void casketCharm(cairo_t* cr, double turn) {
     }
     // Lid top, always visible from above.
     double lid[4][2];
-    const double lidCorners[4][3] = {{-hw, lidTop, -hd}, {hw, lidTop, -hd}, {hw, lidTop, hd}, {-hw, lidTop, hd}};
+    const double lidCorners[4][3] = {
+        {-hw, lidTop, -hd}, {hw, lidTop, -hd}, {hw, lidTop, hd}, {-hw, lidTop, hd}};
     for (int i = 0; i < 4; ++i) {
         double pz;
         project(lidCorners[i][0], lidCorners[i][1], lidCorners[i][2], lid[i][0], lid[i][1], pz);
@@ -771,26 +773,51 @@ void drawCharm(cairo_t* cr, int kind, double turn) {
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     switch (kind) {
-        case CharmBeads: beadsCharm(cr, turn); break;
-        case CharmLantern: lanternCharm(cr, turn); break;
-        case CharmYinYang: flatTurn(cr, turn, 0.16, palette::goldDark, yinYangFace); break;
-        case CharmBell: bellCharm(cr, turn); break;
-        case CharmSwords: flatTurn(cr, turn, 0.08, {0.3, 0.32, 0.4}, swordsFace); break;
-        case CharmCoin: flatTurn(cr, turn, 0.14, palette::goldDark, coinFace); break;
-        case CharmCasket: casketCharm(cr, turn); break;
-        case CharmScroll: flatTurn(cr, turn, 0.3, {0.6, 0.45, 0.25}, scrollFace); break;
-        case CharmVase: vaseCharm(cr, turn); break;
-        case CharmFan: flatTurn(cr, turn, 0.06, {0.35, 0.18, 0.06}, fanFace); break;
-        case CharmHammer: flatTurn(cr, turn, 0.2, {0.3, 0.3, 0.35}, hammerFace); break;
-        case CharmClock: flatTurn(cr, turn, 0.18, palette::goldDark, clockFace); break;
-        default: break;
+        case CharmBeads:
+            beadsCharm(cr, turn);
+            break;
+        case CharmLantern:
+            lanternCharm(cr, turn);
+            break;
+        case CharmYinYang:
+            flatTurn(cr, turn, 0.16, palette::goldDark, yinYangFace);
+            break;
+        case CharmBell:
+            bellCharm(cr, turn);
+            break;
+        case CharmSwords:
+            flatTurn(cr, turn, 0.08, {0.3, 0.32, 0.4}, swordsFace);
+            break;
+        case CharmCoin:
+            flatTurn(cr, turn, 0.14, palette::goldDark, coinFace);
+            break;
+        case CharmCasket:
+            casketCharm(cr, turn);
+            break;
+        case CharmScroll:
+            flatTurn(cr, turn, 0.3, {0.6, 0.45, 0.25}, scrollFace);
+            break;
+        case CharmVase:
+            vaseCharm(cr, turn);
+            break;
+        case CharmFan:
+            flatTurn(cr, turn, 0.06, {0.35, 0.18, 0.06}, fanFace);
+            break;
+        case CharmHammer:
+            flatTurn(cr, turn, 0.2, {0.3, 0.3, 0.35}, hammerFace);
+            break;
+        case CharmClock:
+            flatTurn(cr, turn, 0.18, palette::goldDark, clockFace);
+            break;
+        default:
+            break;
     }
     cairo_restore(cr);
 }
 
 const char* charmSheetName(int kind) {
-    static const char* const names[CharmCount] = {"chetki.tga", "fonarik.tga", "inyan.tga",    "kolokol.tga",
-                                                  "mechi.tga",  "moneta.tga",  "shkatulka.tga", "svitok.tga",
-                                                  "vaza.tga",   "veer.tga",    "molotok.tga",   "chasiki.tga"};
+    static const char* const names[CharmCount] = {
+        "chetki.tga",    "fonarik.tga", "inyan.tga", "kolokol.tga", "mechi.tga",   "moneta.tga",
+        "shkatulka.tga", "svitok.tga",  "vaza.tga",  "veer.tga",    "molotok.tga", "chasiki.tga"};
     return kind >= 0 && kind < CharmCount ? names[kind] : "";
 }

@@ -49,7 +49,8 @@ void Canvas::paintImage(const Image& img, double x, double y, double scale, doub
         for (int i = 0; i < img.width; ++i) {
             const uint8_t* p = img.at(i, j);
             const uint32_t a = p[3];
-            const uint32_t px = (a << 24) | ((p[0] * a / 255) << 16) | ((p[1] * a / 255) << 8) | (p[2] * a / 255);
+            const uint32_t px =
+                (a << 24) | ((p[0] * a / 255) << 16) | ((p[1] * a / 255) << 8) | (p[2] * a / 255);
             std::memcpy(data + j * stride + i * 4, &px, 4);
         }
     }
@@ -65,7 +66,8 @@ void Canvas::paintImage(const Image& img, double x, double y, double scale, doub
 }
 
 static double hashUnit(int x, int y, uint32_t seed) {
-    uint32_t h = static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u + seed * 2246822519u;
+    uint32_t h =
+        static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u + seed * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     h ^= h >> 16;
     return (h & 0xFFFFFF) / 16777215.0;
@@ -205,8 +207,10 @@ Image resized(const Image& src, int w, int h) {
         for (int x = 0; x < w; ++x) {
             double acc[4] = {0, 0, 0, 0}, weight = 0;
             if (sx >= 1 && sy >= 1) {
-                const int x0 = static_cast<int>(x * sx), x1 = std::max(x0 + 1, static_cast<int>((x + 1) * sx));
-                const int y0 = static_cast<int>(y * sy), y1 = std::max(y0 + 1, static_cast<int>((y + 1) * sy));
+                const int x0 = static_cast<int>(x * sx),
+                          x1 = std::max(x0 + 1, static_cast<int>((x + 1) * sx));
+                const int y0 = static_cast<int>(y * sy),
+                          y1 = std::max(y0 + 1, static_cast<int>((y + 1) * sy));
                 for (int j = y0; j < std::min(y1, src.height); ++j)
                     for (int i = x0; i < std::min(x1, src.width); ++i) {
                         const uint8_t* p = src.at(i, j);
@@ -220,8 +224,10 @@ Image resized(const Image& src, int w, int h) {
                 const double fy = std::clamp((y + 0.5) * sy - 0.5, 0.0, src.height - 1.0);
                 const int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
                 for (int k = 0; k < 4; ++k) {
-                    const int i = std::min(ix + (k & 1), src.width - 1), j = std::min(iy + (k >> 1), src.height - 1);
-                    const double wgt = ((k & 1) ? fx - ix : 1 - (fx - ix)) * ((k >> 1) ? fy - iy : 1 - (fy - iy));
+                    const int i = std::min(ix + (k & 1), src.width - 1),
+                              j = std::min(iy + (k >> 1), src.height - 1);
+                    const double wgt =
+                        ((k & 1) ? fx - ix : 1 - (fx - ix)) * ((k >> 1) ? fy - iy : 1 - (fy - iy));
                     const uint8_t* p = src.at(i, j);
                     const double a = p[3] / 255.0;
                     for (int c = 0; c < 3; ++c) acc[c] += p[c] * a * wgt;
@@ -232,8 +238,9 @@ Image resized(const Image& src, int w, int h) {
             uint8_t* o = out.at(x, y);
             const double alpha = acc[3] / weight;
             for (int c = 0; c < 3; ++c)
-                o[c] = alpha > 0 ? static_cast<uint8_t>(std::clamp(acc[c] / weight / (alpha / 255.0), 0.0, 255.0))
-                                 : 0;
+                o[c] = alpha > 0
+                           ? static_cast<uint8_t>(std::clamp(acc[c] / weight / (alpha / 255.0), 0.0, 255.0))
+                           : 0;
             o[3] = static_cast<uint8_t>(std::lround(alpha));
         }
     }
@@ -245,7 +252,8 @@ Image flattened(const Image& img, Rgb background) {
     const double bg[3] = {background.r * 255, background.g * 255, background.b * 255};
     for (size_t i = 0; i < out.rgba.size(); i += 4) {
         const double a = out.rgba[i + 3] / 255.0;
-        for (int c = 0; c < 3; ++c) out.rgba[i + c] = static_cast<uint8_t>(out.rgba[i + c] * a + bg[c] * (1 - a));
+        for (int c = 0; c < 3; ++c)
+            out.rgba[i + c] = static_cast<uint8_t>(out.rgba[i + c] * a + bg[c] * (1 - a));
         out.rgba[i + 3] = 255;
     }
     return out;
@@ -270,7 +278,8 @@ void blurAlpha(Image& img, int radius) {
                 tmp[y * img.width + x] = sum / n;
             }
         for (int y = 0; y < img.height; ++y)
-            for (int x = 0; x < img.width; ++x) img.at(x, y)[3] = static_cast<uint8_t>(tmp[y * img.width + x]);
+            for (int x = 0; x < img.width; ++x)
+                img.at(x, y)[3] = static_cast<uint8_t>(tmp[y * img.width + x]);
     }
 }
 
@@ -279,7 +288,8 @@ Image withShadow(const Image& img, int radius, double dx, double dy, double opac
     for (int y = 0; y < img.height; ++y)
         for (int x = 0; x < img.width; ++x) {
             const int sx = x - static_cast<int>(std::lround(dx)), sy = y - static_cast<int>(std::lround(dy));
-            if (sx >= 0 && sy >= 0 && sx < img.width && sy < img.height) shadow.at(x, y)[3] = img.at(sx, sy)[3];
+            if (sx >= 0 && sy >= 0 && sx < img.width && sy < img.height)
+                shadow.at(x, y)[3] = img.at(sx, sy)[3];
         }
     blurAlpha(shadow, radius);
     Image out(img.width, img.height);
@@ -288,7 +298,8 @@ Image withShadow(const Image& img, int radius, double dx, double dy, double opac
         const double fa = img.rgba[i + 3] / 255.0;
         const double a = fa + sa * (1 - fa);
         for (int c = 0; c < 3; ++c)
-            out.rgba[i + c] = a > 0 ? static_cast<uint8_t>((img.rgba[i + c] * fa + 10 * sa * (1 - fa)) / a) : 0;
+            out.rgba[i + c] =
+                a > 0 ? static_cast<uint8_t>((img.rgba[i + c] * fa + 10 * sa * (1 - fa)) / a) : 0;
         out.rgba[i + 3] = static_cast<uint8_t>(std::lround(a * 255));
     }
     return out;

@@ -48,7 +48,7 @@ struct Canvas {
     ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
-    Image image() const;               // straight-alpha copy of the surface
+    Image image() const;  // straight-alpha copy of the surface
     void paintImage(const Image& img, double x, double y, double scale = 1.0, double alpha = 1.0);
 };
 
@@ -89,11 +89,15 @@ void blurAlpha(Image& img, int radius);
 Image withShadow(const Image& img, int radius, double dx, double dy, double opacity);
 
 // Cairo conveniences.
-inline void setRgb(cairo_t* cr, Rgb c, double a = 1.0) { cairo_set_source_rgba(cr, c.r, c.g, c.b, a); }
+inline void setRgb(cairo_t* cr, Rgb c, double a = 1.0) {
+    cairo_set_source_rgba(cr, c.r, c.g, c.b, a);
+}
 inline Rgb mix(Rgb a, Rgb b, double t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
-inline Rgb scaled(Rgb a, double k) { return {a.r * k, a.g * k, a.b * k}; }
+inline Rgb scaled(Rgb a, double k) {
+    return {a.r * k, a.g * k, a.b * k};
+}
 cairo_pattern_t* radialShade(double cx, double cy, double r, Rgb light, Rgb base, Rgb dark);
 // Fills the current path with a metallic radial shading lit from the upper left.
 void fillMetal(cairo_t* cr, double cx, double cy, double r, Rgb base, bool preserve = false);

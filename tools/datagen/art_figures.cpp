@@ -35,6 +35,8 @@ bool makeFigureSheets(const std::string& outDir) {
 
 }  // namespace
 
-Image renderCharmIcon(int kind, int size) { return charmFrame(kind, 0.0, size); }
+Image renderCharmIcon(int kind, int size) {
+    return charmFrame(kind, 0.0, size);
+}
 
 DATAGEN_STEP("figures", makeFigureSheets);
