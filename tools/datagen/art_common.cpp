@@ -331,3 +331,44 @@ void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r) 
     cairo_arc(cr, x + r, y + r, r, M_PI, 1.5 * M_PI);
     cairo_close_path(cr);
 }
+
+#include <cairo-ft.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <map>
+
+void drawTitleText(cairo_t* cr, const char* fontFile, double size, const char* text, double x, double y,
+                   Rgb fill, double outline) {
+    // Faces stay open for the whole run: cairo keeps referring to them.
+    static FT_Library library = nullptr;
+    static std::map<std::string, cairo_font_face_t*> faces;
+    if (!library && FT_Init_FreeType(&library)) return;
+    cairo_font_face_t*& face = faces[fontFile];
+    if (!face) {
+        FT_Face ftFace;
+        if (FT_New_Face(library, fontFile, 0, &ftFace)) return;
+        face = cairo_ft_font_face_create_for_ft_face(ftFace, 0);
+    }
+    cairo_save(cr);
+    cairo_set_font_face(cr, face);
+    cairo_set_font_size(cr, size);
+    cairo_text_extents_t ext;
+    cairo_text_extents(cr, text, &ext);
+    cairo_move_to(cr, x - ext.x_advance / 2, y);
+    cairo_text_path(cr, text);
+    if (outline > 0) {
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+        cairo_set_line_width(cr, outline * 2);
+        setRgb(cr, {0.08, 0.03, 0.02}, 0.9);
+        cairo_stroke_preserve(cr);
+    }
+    cairo_pattern_t* p = cairo_pattern_create_linear(0, y - size * 0.8, 0, y);
+    cairo_pattern_add_color_stop_rgb(p, 0, std::min(1.0, fill.r + 0.3), std::min(1.0, fill.g + 0.3),
+                                     std::min(1.0, fill.b + 0.3));
+    cairo_pattern_add_color_stop_rgb(p, 1, fill.r * 0.75, fill.g * 0.75, fill.b * 0.75);
+    cairo_set_source(cr, p);
+    cairo_fill(cr);
+    cairo_pattern_destroy(p);
+    cairo_restore(cr);
+}

@@ -125,3 +125,14 @@ void drawCharm(cairo_t* cr, int kind, double turn);
 const char* charmSheetName(int kind);
 // One charm at rest with its soft halo, size x size pixels (figure sheets, icons).
 Image renderCharmIcon(int kind, int size);
+
+// Text drawn with a font file through FreeType (no system font lookup, so the
+// result does not depend on the machine's font configuration). The text is
+// centred on x with its baseline on y; `outline` pixels of dark edge behind it.
+void drawTitleText(cairo_t* cr, const char* fontFile, double size, const char* text, double x, double y,
+                   Rgb fill, double outline);
+constexpr const char* kTitleFont = "/usr/share/fonts/truetype/averia-gwf/AveriaSerifGWF-Bold.ttf";
+
+// The painted back of that index over its sky and water, without the swaying
+// branches: for the map pictures and the splash screens.
+Image composedBack(int index);

@@ -506,3 +506,44 @@ std::vector<uint8_t> encodeScene(const std::vector<SceneElement>& elements) {
 }
 
 DATAGEN_STEP("backs", makeBacks);
+
+Image composedBack(int index) {
+    const Painted painted = paintBack(std::clamp(index, 0, 12));
+    const Mood& mood = kMoods[kPlans[std::clamp(index, 0, 12)].mood];
+    const Image sky = skyTexture(mood, 300 + static_cast<uint32_t>(&mood - kMoods));
+    const Image lake =
+        flowTexture(256, 128, false, 42, scaled(mood.water, 0.6), mix(mood.skyHorizon, {1, 1, 1}, 0.3));
+    const Image falls = flowTexture(128, 256, true, 41);
+    Image out(kW, kH);
+    for (const SceneElement& e : painted.elements) {
+        const bool isSky = e.name.find("sky") != std::string::npos;
+        const bool isFalls = e.name.find("waterfall") != std::string::npos;
+        const bool isLake = !isFalls && e.name.find("water") != std::string::npos;
+        if (!isSky && !isFalls && !isLake) continue;
+        const double x0 = std::min(e.x0, e.x1) + 400, x1 = std::max(e.x0, e.x1) + 400;
+        const double top = 300 - std::max(e.y0, e.y1), bottom = 300 - std::min(e.y0, e.y1);
+        const Image& tex = isSky ? sky : isLake ? lake : falls;
+        for (int y = std::max(0, static_cast<int>(top)); y < std::min(kH, static_cast<int>(bottom)); ++y)
+            for (int x = std::max(0, static_cast<int>(x0)); x < std::min(kW, static_cast<int>(x1)); ++x) {
+                int tx, ty;
+                if (isSky) {
+                    const double scale = tex.height / (bottom - top);
+                    tx = static_cast<int>((x - x0) * scale) % tex.width;
+                    ty = std::min(tex.height - 1, static_cast<int>((y - top) * scale));
+                } else {
+                    tx = static_cast<int>(x - x0) % tex.width;
+                    ty = static_cast<int>(y - top) % tex.height;
+                }
+                std::memcpy(out.at(x, y), tex.at(tx, ty), 4);
+            }
+    }
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const uint8_t* p = painted.picture.at(x, y);
+            uint8_t* o = out.at(x, y);
+            const double a = p[3] / 255.0;
+            for (int k = 0; k < 3; ++k) o[k] = static_cast<uint8_t>(o[k] * (1 - a) + p[k] * a);
+            o[3] = 255;
+        }
+    return out;
+}
