@@ -664,7 +664,7 @@ void beadsCharm(cairo_t* cr, double turn) {
 void casketCharm(cairo_t* cr, double turn) {
     // Box corners in a frame turned about the vertical axis and seen a little from above.
     const double hw = 0.7, hd = 0.45, top = -0.25, bottom = 0.6, lidTop = -0.55;
-    const double tilt = 0.35;
+    const double tilt = 0.6;
     auto project = [&](double x, double y, double z, double& px, double& py, double& pz) {
         const double xr = x * std::cos(turn) + z * std::sin(turn);
         const double zr = -x * std::sin(turn) + z * std::cos(turn);

@@ -373,7 +373,7 @@ Image fuseImage() {
     for (int pass = 0; pass < 2; ++pass) {
         cairo_move_to(cr, x0, 34);
         cairo_curve_to(cr, 250, 40, 500, 40, x1, 32);
-        cairo_set_line_width(cr, pass == 0 ? 14 : 10);
+        cairo_set_line_width(cr, pass == 0 ? 22 : 17);
         if (pass == 0)
             setRgb(cr, palette::ink, 0.9);
         else
@@ -384,15 +384,15 @@ Image fuseImage() {
     for (double x = x0 + 4; x < x1; x += 9) {
         const double t = (x - x0) / (x1 - x0);
         const double y = 34 + 6 * 4 * t * (1 - t) * 1.2 - 2 * t;
-        cairo_move_to(cr, x - 3, y - 4);
-        cairo_line_to(cr, x + 3, y + 4);
+        cairo_move_to(cr, x - 4, y - 7);
+        cairo_line_to(cr, x + 4, y + 7);
     }
-    cairo_set_line_width(cr, 2);
+    cairo_set_line_width(cr, 2.5);
     setRgb(cr, {0.45, 0.25, 0.10});
     cairo_stroke(cr);
     // End caps.
     for (double x : {x0, x1}) {
-        roundedRect(cr, x - 8, 24, 16, 18, 4);
+        roundedRect(cr, x - 9, 21, 18, 26, 5);
         fillMetal(cr, x, 33, 10, palette::gold);
     }
     return c.image();

@@ -315,6 +315,13 @@ Painted paintBack(int index) {
     result.elements.push_back({leafNames[variant], -400, 300, -120, 160, -8, 0, 0, 0, 0});
     result.elements.push_back({leafNames[(variant + 1) % 3], 130, 300, 400, 170, 8, 0, 0, 1, 0});
     if (index % 2 == 0) result.elements.push_back({"lantern1", -300, 252, -260, 152, 0, 0, 0, 0, 0});
+    // The sun or the moon hangs in the open sky, above the far ridge.
+    if (plan.mood == 3 || plan.mood == 2 || plan.mood == 0) {
+        const double cx = index % 2 ? 170 : -60, cy = 300 - (horizon - 130);
+        const double r = plan.mood == 3 ? 34 : 56;
+        result.elements.push_back(
+            {plan.mood == 3 ? "moon1" : "sun1", cx - r, cy - r, cx + r, cy + r, 0, 0, 0, 0, 0});
+    }
     return result;
 }
 
@@ -429,6 +436,25 @@ Image lanternTexture() {
     return c.image();
 }
 
+// A pale disc with a soft halo: the moon with faint markings, or a low sun.
+Image celestialTexture(bool moon) {
+    Image img(128, 128);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) {
+            const double dx = (x + 0.5) / 64 - 1, dy = (y + 0.5) / 64 - 1, r = std::sqrt(dx * dx + dy * dy);
+            const double disc = std::clamp((0.5 - r) * 60, 0.0, 1.0);
+            const double halo = std::pow(std::max(0.0, 1 - r), 3) * 0.6;
+            const double marks = moon ? 0.85 + 0.15 * fbm(x / 10.0, y / 10.0, 61, 3) : 1.0;
+            const Rgb c = moon ? Rgb{0.95 * marks, 0.96 * marks, 1.0 * marks} : Rgb{1.0, 0.92, 0.70};
+            uint8_t* p = img.at(x, y);
+            p[0] = static_cast<uint8_t>(c.r * 255);
+            p[1] = static_cast<uint8_t>(c.g * 255);
+            p[2] = static_cast<uint8_t>(c.b * 255);
+            p[3] = static_cast<uint8_t>(std::clamp(disc + halo * (1 - disc), 0.0, 1.0) * 255);
+        }
+    return img;
+}
+
 Image sprayTexture() {
     Image img(64, 64);
     for (int y = 0; y < 64; ++y)
@@ -464,6 +490,8 @@ bool makeBacks(const std::string& out) {
     for (int v = 0; v < 3; ++v)
         ok &= writeTga(out, "pack/leaves" + std::to_string(v + 1) + ".tga", branchTexture(v));
     ok &= writeTga(out, "pack/lantern1.tga", lanternTexture());
+    ok &= writeTga(out, "pack/moon1.tga", celestialTexture(true));
+    ok &= writeTga(out, "pack/sun1.tga", celestialTexture(false));
 
     std::string objects = "[sky/]\n";
     for (const Mood& m : kMoods) objects += std::string(m.sky) + " = " + m.sky + ".jpg\n";
@@ -472,7 +500,8 @@ bool makeBacks(const std::string& out) {
     objects +=
         "[/water]\n\n"
         "[plants/]\nleaves1 = leaves1.tga\nleaves2 = leaves2.tga\nleaves3 = leaves3.tga\n[/plants]\n\n"
-        "[decorations/]\nlantern1 = lantern1.tga\n[/decorations]\n\n[models/]\npagoda = "
+        "[decorations/]\nlantern1 = lantern1.tga\nmoon1 = moon1.tga\nsun1 = "
+        "sun1.tga\n[/decorations]\n\n[models/]\npagoda = "
         "pagoda.cgo\n[/models]\n";
     ok &= writeText(out, "pack/gameobjs.txt", objects);
     return ok;
