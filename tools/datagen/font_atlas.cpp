@@ -18,7 +18,7 @@ namespace {
 constexpr int kCells = 16;
 constexpr int kCell = 64;
 constexpr int kAtlas = kCells * kCell;
-constexpr int kOutline = 3;  // pixels of dark outline around every glyph
+constexpr int kOutline = 2;  // pixels of dark outline around every glyph
 
 // Unicode of each byte 128..255 of the Windows Cyrillic code page (0: unused).
 const uint16_t kCp1251High[128] = {
@@ -156,14 +156,14 @@ bool makeFonts(const std::string& out) {
     const FontSpec body{"font",
                         "/usr/share/fonts/opentype/linux-libertine/LinBiolinum_RB.otf",
                         "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
-                        38,
-                        44,
+                        46,
+                        47,
                         2};
     const FontSpec titles{"font3",
                           "/usr/share/fonts/truetype/averia-gwf/AveriaSerifGWF-Bold.ttf",
                           "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf",
-                          38,
                           44,
+                          47,
                           2};
     return renderFont(out, body) && renderFont(out, titles);
 }
