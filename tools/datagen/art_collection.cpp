@@ -399,7 +399,7 @@ Image mapBackground() {
             const double n = fbm(x / 60.0, y / 60.0, 700, 5);
             const double swirl = 0.5 + 0.5 * std::sin(x / 23.0 + 6 * n) * std::cos(y / 29.0 - 4 * n);
             Rgb c = mix(Rgb{0.20, 0.04, 0.02}, Rgb{0.40, 0.10, 0.04}, n);
-            c = mix(c, Rgb{0.55, 0.32, 0.10}, std::pow(swirl, 12) * 0.5);
+            c = mix(c, Rgb{0.55, 0.32, 0.10}, std::pow(swirl, 12) * 0.3);
             uint8_t* p = ground.at(x, y);
             p[0] = static_cast<uint8_t>(c.r * 255);
             p[1] = static_cast<uint8_t>(c.g * 255);
@@ -409,25 +409,44 @@ Image mapBackground() {
     Canvas c(800, 600);
     c.paintImage(ground, 0, 0);
     cairo_t* cr = c.cr;
-    // Medallion ring around (-100, 0), that is pixel (300, 300).
-    cairo_arc(cr, 300, 300, 150, 0, 2 * M_PI);
-    cairo_set_line_width(cr, 14);
-    setRgb(cr, palette::ink, 0.8);
-    cairo_stroke_preserve(cr);
-    cairo_set_line_width(cr, 9);
-    setRgb(cr, palette::gold);
-    cairo_stroke(cr);
-    cairo_arc(cr, 300, 300, 140, 0, 2 * M_PI);
-    setRgb(cr, {0.08, 0.02, 0.01});
-    cairo_fill(cr);
-    for (int k = 0; k < 36; ++k) {
-        const double a = k * M_PI / 18;
-        cairo_arc(cr, 300 + 150 * std::cos(a), 300 + 150 * std::sin(a), 3.5, 0, 2 * M_PI);
-        fillMetal(cr, 300 + 150 * std::cos(a), 300 + 150 * std::sin(a), 4, palette::goldLight);
-    }
-    // Zone frames (zone centres in screen units, y up).
     const double zones[10][2] = {{-310, -210}, {-310, -70}, {-310, 70}, {-310, 210}, {-170, 210},
                                  {-30, 210},   {110, 210},  {110, 70},  {110, -70},  {110, -210}};
+    // Frame of the picture at the right (545..800 x 174..430); the zone icons of
+    // the right column overlap its left edge, so it goes first.
+    roundedRect(cr, 541, 170, 262, 264, 8);
+    setRgb(cr, palette::ink, 0.8);
+    cairo_fill_preserve(cr);
+    cairo_set_line_width(cr, 6);
+    setRgb(cr, palette::gold);
+    cairo_stroke(cr);
+    // Path from zone to zone, under the frames.
+    cairo_set_line_width(cr, 3);
+    setRgb(cr, palette::goldDark, 0.8);
+    cairo_set_dash(cr, std::array<double, 2>{6, 6}.data(), 2, 0);
+    for (int k = 0; k + 1 < 10; ++k) {
+        cairo_move_to(cr, zones[k][0] + 400, 300 - zones[k][1]);
+        cairo_line_to(cr, zones[k + 1][0] + 400, 300 - zones[k + 1][1]);
+    }
+    cairo_stroke(cr);
+    cairo_set_dash(cr, nullptr, 0, 0);
+    // Square frame around the 256 x 256 medallion at (-100, 0), that is pixel (300, 300).
+    roundedRect(cr, 300 - 138, 300 - 138, 276, 276, 10);
+    setRgb(cr, {0.08, 0.02, 0.01});
+    cairo_fill_preserve(cr);
+    cairo_set_line_width(cr, 10);
+    setRgb(cr, palette::ink, 0.8);
+    cairo_stroke_preserve(cr);
+    cairo_set_line_width(cr, 6);
+    setRgb(cr, palette::gold);
+    cairo_stroke(cr);
+    for (int k = 0; k < 4; ++k) {
+        const double x = k % 2 ? 436 : 164, y = k / 2 ? 436 : 164;
+        cairo_arc(cr, x, y, 9, 0, 2 * M_PI);
+        fillMetal(cr, x, y, 9, palette::gold);
+        cairo_arc(cr, x, y, 4, 0, 2 * M_PI);
+        fillMetal(cr, x, y, 4, palette::jade);
+    }
+    // Zone frames (zone centres in screen units, y up).
     for (const auto& z : zones) {
         const double x = z[0] + 400, y = 300 - z[1];
         roundedRect(cr, x - 69, y - 69, 138, 138, 10);
@@ -438,21 +457,6 @@ Image mapBackground() {
         setRgb(cr, palette::gold);
         cairo_stroke(cr);
     }
-    // Connecting path between the zones.
-    cairo_set_line_width(cr, 3);
-    setRgb(cr, palette::goldDark, 0.8);
-    cairo_set_dash(cr, std::array<double, 2>{6, 6}.data(), 2, 0);
-    for (int k = 0; k + 1 < 10; ++k) {
-        cairo_move_to(cr, zones[k][0] + 400, 300 - zones[k][1]);
-        cairo_line_to(cr, zones[k + 1][0] + 400, 300 - zones[k + 1][1]);
-    }
-    cairo_stroke(cr);
-    cairo_set_dash(cr, nullptr, 0, 0);
-    // Frame of the picture at the right (545..800 x 174..430).
-    roundedRect(cr, 539, 168, 258, 268, 8);
-    cairo_set_line_width(cr, 6);
-    setRgb(cr, palette::gold);
-    cairo_stroke(cr);
     return c.image();
 }
 
