@@ -241,6 +241,28 @@ TEST_F(DataSet, PicturesHaveTheSizesTheirDrawingAssumes) {
     }
 }
 
+TEST_F(DataSet, EveryPictureDecodes) {
+    // Packed pictures straight from the registry, loose ones from their folders.
+    int pictures = 0;
+    for (int i = 0; i < registry_->count; ++i) {
+        const FileRecord& row = registry_->rows[i];
+        const std::string name = row.name;
+        if (row.ownsData ||
+            (name.find(".TGA") == std::string::npos && name.find(".JPG") == std::string::npos))
+            continue;
+        const Picture p = decode(std::string(reinterpret_cast<char*>(row.data), row.size));
+        EXPECT_GT(p.width, 0) << name;
+        ++pictures;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(kData)) {
+        const std::string ext = entry.path().extension().string();
+        if (ext != ".tga" && ext != ".jpg") continue;
+        EXPECT_GT(decode(readAll(entry.path())).width, 0) << entry.path();
+        ++pictures;
+    }
+    EXPECT_GT(pictures, 100);
+}
+
 TEST_F(DataSet, FontsCoverThePrintableBytesAndCentreTheirGlyphs) {
     for (const char* font : {"font", "font3"}) {
         const std::string metrics = load(".", std::string(font) + ".dat");
