@@ -238,6 +238,16 @@ Image balloonImage() {
         inBlock(cr, corners[k][0], corners[k][1], [&](cairo_t* g) {
             // A quarter circle joining the two sides, centred on the cell middle.
             const double sx = (k % 2 == 0) ? 1 : -1, sy = (k / 2 == 0) ? 1 : -1;
+            // The panel's fill leaves the inner quarter of each corner cell to the
+            // corner piece: fill it up to the rounded border, in the fill colour.
+            cairo_move_to(g, 32 + sx * 32, 32);
+            cairo_line_to(g, 32 + sx * 16, 32);
+            cairo_curve_to(g, 32, 32, 32, 32, 32, 32 + sy * 16);
+            cairo_line_to(g, 32, 32 + sy * 32);
+            cairo_line_to(g, 32 + sx * 32, 32 + sy * 32);
+            cairo_close_path(g);
+            setRgb(g, {75 / 255.0, 25 / 255.0, 0}, 180 / 255.0);
+            cairo_fill(g);
             for (int pass = 0; pass < 2; ++pass) {
                 cairo_move_to(g, 32 + sx * 32, 32);
                 cairo_line_to(g, 32 + sx * 16, 32);
