@@ -172,6 +172,69 @@ void pagoda(cairo_t* cr, double x, double groundY, double size, Rgb colour, Rgb 
     cairo_stroke(cr);
 }
 
+// An arched footbridge over the near shore of the lake.
+void bridge(cairo_t* cr, double x, double waterY, const Mood& mood) {
+    const double span = 220, rise = 58;
+    const Rgb wood = scaled(mood.near, 1.8);
+    cairo_move_to(cr, x, waterY);
+    cairo_curve_to(cr, x + span * 0.3, waterY - rise * 1.3, x + span * 0.7, waterY - rise * 1.3, x + span,
+                   waterY);
+    cairo_line_to(cr, x + span, waterY + 4);
+    cairo_curve_to(cr, x + span * 0.7, waterY - rise * 1.05, x + span * 0.3, waterY - rise * 1.05, x,
+                   waterY + 4);
+    cairo_close_path(cr);
+    setRgb(cr, wood);
+    cairo_fill(cr);
+    // Railing: posts and a rail following the arch.
+    for (int k = 0; k <= 8; ++k) {
+        const double t = k / 8.0, px = x + span * t;
+        const double py = waterY - rise * 1.3 * 3 * t * (1 - t) * 1.33;
+        cairo_move_to(cr, px, py);
+        cairo_line_to(cr, px, py - 18);
+    }
+    cairo_move_to(cr, x, waterY - 18);
+    cairo_curve_to(cr, x + span * 0.3, waterY - rise * 1.3 - 18, x + span * 0.7, waterY - rise * 1.3 - 18,
+                   x + span, waterY - 18);
+    cairo_set_line_width(cr, 3);
+    setRgb(cr, scaled(wood, 0.9));
+    cairo_stroke(cr);
+}
+
+// Tall bamboo stalks standing in the foreground at one edge.
+void bamboo(cairo_t* cr, double x0, const Mood& mood, uint32_t seed) {
+    Rng rng(seed + 40);
+    const Rgb stalk = mix(scaled(mood.near, 1.3), Rgb{0.2, 0.35, 0.12}, 0.5);
+    for (int k = 0; k < 4; ++k) {
+        const double x = x0 + k * 18 + rng.range(-5, 5), w = rng.range(7, 11), lean = rng.range(-12, 12);
+        cairo_move_to(cr, x, kH + 5);
+        cairo_line_to(cr, x + lean, -5);
+        cairo_set_line_width(cr, w);
+        setRgb(cr, scaled(stalk, rng.range(0.8, 1.1)));
+        cairo_stroke(cr);
+        for (double y = rng.range(20, 60); y < kH; y += rng.range(55, 80)) {
+            const double nx = x + lean * (1 - (y + 5) / (kH + 10));
+            cairo_move_to(cr, nx - w * 0.7, y);
+            cairo_line_to(cr, nx + w * 0.7, y);
+            cairo_set_line_width(cr, 2.5);
+            setRgb(cr, scaled(stalk, 0.6));
+            cairo_stroke(cr);
+            if (rng.unit() < 0.5) {
+                // A spray of narrow leaves from the node.
+                for (int leaf = 0; leaf < 3; ++leaf) {
+                    const double dir = (rng.unit() < 0.5 ? -1 : 1) * rng.range(25, 45),
+                                 drop = rng.range(4, 16);
+                    cairo_move_to(cr, nx, y);
+                    cairo_curve_to(cr, nx + dir * 0.4, y - 6, nx + dir * 0.8, y + drop * 0.5, nx + dir,
+                                   y + drop);
+                    cairo_curve_to(cr, nx + dir * 0.8, y + drop * 0.5 + 4, nx + dir * 0.4, y + 2, nx, y);
+                    setRgb(cr, scaled(stalk, rng.range(0.9, 1.3)));
+                    cairo_fill(cr);
+                }
+            }
+        }
+    }
+}
+
 Painted paintBack(int index) {
     const BackPlan& plan = kPlans[index];
     const Mood& mood = kMoods[plan.mood];
@@ -215,6 +278,22 @@ Painted paintBack(int index) {
                 blendPixel(img, x, y, c, cover);
             }
         }
+        // A band of mist settles in the valley in front of the far layers.
+        if (layer < 2) {
+            const double mistY = bases[layer] + 60;
+            for (int y = std::max(0, static_cast<int>(mistY - 50));
+                 y < std::min(kH, static_cast<int>(mistY + 50)); ++y)
+                for (int x = 0; x < kW; ++x) {
+                    if (img.at(x, y)[3] == 0) continue;
+                    const double wisp = 0.6 + 0.4 * fbm(x / 90.0, y / 14.0, plan.seed + 70 + layer, 3);
+                    const double a = 0.38 * wisp * std::exp(-std::pow((y - mistY) / 26.0, 2));
+                    const Rgb haze = mix(mood.skyHorizon, {1, 1, 1}, 0.15);
+                    uint8_t* p = img.at(x, y);
+                    p[0] = static_cast<uint8_t>(p[0] * (1 - a) + haze.r * 255 * a);
+                    p[1] = static_cast<uint8_t>(p[1] * (1 - a) + haze.g * 255 * a);
+                    p[2] = static_cast<uint8_t>(p[2] * (1 - a) + haze.b * 255 * a);
+                }
+        }
     }
     {
         const Image before = img;
@@ -229,6 +308,9 @@ Painted paintBack(int index) {
         std::vector<double> groundLow(kW);
         for (int x = 0; x < kW; ++x) groundLow[x] = groundNear[x] + 8;
         trees(cr, groundLow, scaled(mood.near, 0.8), plan.seed + 4, 0.7, 46);
+        if (plan.lake && !plan.pagoda)
+            bridge(cr, plan.waterfall ? 560 - plan.waterfallX * 0.3 : 300, lakeTop, mood);
+        if (index % 3 == 2) bamboo(cr, index % 2 ? kW - 90 : 20, mood, plan.seed);
         if (plan.pagoda) {
             const int px = static_cast<int>(plan.pagodaX);
             pagoda(cr, plan.pagodaX, groundNear[px] + 10, 120, scaled(mood.near, 0.6), mood.light);
