@@ -35,7 +35,7 @@ uint32_t unicodeOf(int byte) {
     return kCp1251High[byte - 128];
 }
 
-struct FontSpec {
+struct FontStyle {
     const char* name;      // "font" or "font3"
     const char* primary;   // font file
     const char* fallback;  // for characters the primary lacks
@@ -44,11 +44,11 @@ struct FontSpec {
     int extraAdvance;      // pixels added to every advance, room for the outline
 };
 
-bool renderFont(const std::string& out, const FontSpec& spec) {
+bool renderFont(const std::string& out, const FontStyle& style) {
     FT_Library library;
     if (FT_Init_FreeType(&library)) return false;
     FT_Face faces[2] = {nullptr, nullptr};
-    const char* files[2] = {spec.primary, spec.fallback};
+    const char* files[2] = {style.primary, style.fallback};
     for (int i = 0; i < 2; ++i) {
         if (FT_New_Face(library, files[i], 0, &faces[i])) {
             std::fprintf(stderr, "datagen: cannot open font %s\n", files[i]);
@@ -56,7 +56,7 @@ bool renderFont(const std::string& out, const FontSpec& spec) {
             FT_Done_FreeType(library);
             return false;
         }
-        FT_Set_Pixel_Sizes(faces[i], 0, static_cast<FT_UInt>(spec.emPixels));
+        FT_Set_Pixel_Sizes(faces[i], 0, static_cast<FT_UInt>(style.emPixels));
     }
     std::vector<float> coverage(static_cast<size_t>(kAtlas) * kAtlas, 0.0f);
     uint8_t widths[256] = {};
@@ -73,16 +73,16 @@ bool renderFont(const std::string& out, const FontSpec& spec) {
             FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL))
             continue;
         const FT_GlyphSlot slot = face->glyph;
-        const int advance = static_cast<int>((slot->advance.x + 32) >> 6) + spec.extraAdvance;
+        const int advance = static_cast<int>((slot->advance.x + 32) >> 6) + style.extraAdvance;
         // Widths are stored for a 512-pixel atlas: half of this atlas's pixels.
         widths[byte] = static_cast<uint8_t>(std::min(255, (advance + 1) / 2));
-        const int penX = kCell / 2 - advance / 2 + spec.extraAdvance / 2;
+        const int penX = kCell / 2 - advance / 2 + style.extraAdvance / 2;
         const int cellX = (byte % kCells) * kCell, cellY = (byte / kCells) * kCell;
         const FT_Bitmap& bm = slot->bitmap;
         for (unsigned row = 0; row < bm.rows; ++row)
             for (unsigned col = 0; col < bm.width; ++col) {
                 const int x = penX + slot->bitmap_left + static_cast<int>(col);
-                const int y = spec.baseline - slot->bitmap_top + static_cast<int>(row);
+                const int y = style.baseline - slot->bitmap_top + static_cast<int>(row);
                 // Keep the outline inside the cell so neighbours never bleed in.
                 if (x < kOutline || y < kOutline || x >= kCell - kOutline || y >= kCell - kOutline) continue;
                 coverage[static_cast<size_t>(cellY + y) * kAtlas + cellX + x] =
@@ -148,18 +148,18 @@ bool renderFont(const std::string& out, const FontSpec& spec) {
     std::memcpy(metrics.data(), &cells, 4);  // little-endian on every machine we build on
     std::memcpy(metrics.data() + 4, widths, 256);
     for (int byte = 0; byte < 256; ++byte) metrics[260 + byte] = static_cast<uint8_t>(byte);
-    return writeTga(out, std::string("pack/") + spec.name + ".tga", atlas) &&
-           writeOutputFile(out, std::string(spec.name) + ".dat", metrics.data(), metrics.size());
+    return writeTga(out, std::string("pack/") + style.name + ".tga", atlas) &&
+           writeOutputFile(out, std::string(style.name) + ".dat", metrics.data(), metrics.size());
 }
 
 bool makeFonts(const std::string& out) {
-    const FontSpec body{"font",
+    const FontStyle body{"font",
                         "/usr/share/fonts/opentype/linux-libertine/LinBiolinum_RB.otf",
                         "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
                         46,
                         47,
                         2};
-    const FontSpec titles{"font3",
+    const FontStyle titles{"font3",
                           "/usr/share/fonts/truetype/averia-gwf/AveriaSerifGWF-Bold.ttf",
                           "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf",
                           44,
