@@ -372,7 +372,8 @@ TEST(DataGenerator, SameSourcesGiveTheSameBytes) {
     // A second run into a fresh folder reproduces what the build made.
     const fs::path fresh = fs::temp_directory_path() / ("quelmars-datagen-" + std::to_string(::getpid()));
     const std::string command = "ASAN_OPTIONS=detect_leaks=0 '" + (kBuild / "bin" / "datagen").string() +
-                                "' '" + fresh.string() + "' fonts models effects menu";
+                                "' '" + fresh.string() +
+                                "' backs collection effects figures fonts menu models playfield splash";
     ASSERT_EQ(std::system(command.c_str()), 0);
     int compared = 0;
     for (const auto& entry : fs::recursive_directory_iterator(fresh)) {
@@ -381,7 +382,7 @@ TEST(DataGenerator, SameSourcesGiveTheSameBytes) {
         EXPECT_EQ(readAll(entry.path()), readAll(kBuild / "datagen" / rel)) << rel;
         ++compared;
     }
-    EXPECT_GT(compared, 8);
+    EXPECT_GT(compared, 100);
     fs::remove_all(fresh);
 }
 
