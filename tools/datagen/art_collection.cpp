@@ -363,30 +363,57 @@ Image mask(int open) {
     return img;
 }
 
+// A zone not yet reached is a stone seal; the zone to play next glows gold, with
+// light breaking from behind its question mark.
 Image zoneIcon(bool next) {
+    Image stone(128, 128);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) {
+            const double n = fbm(x / 12.0, y / 12.0, next ? 811 : 812, 4);
+            const double r = std::hypot(x - 63.5, y - 63.5) / 90;
+            const Rgb base = next ? mix(Rgb{1.0, 0.82, 0.42}, Rgb{0.55, 0.18, 0.04}, std::min(1.0, r * 1.2))
+                                  : mix(Rgb{0.36, 0.33, 0.34}, Rgb{0.10, 0.09, 0.10}, std::min(1.0, r * 1.1));
+            const Rgb c = scaled(base, 0.8 + 0.35 * n);
+            uint8_t* p = stone.at(x, y);
+            p[0] = static_cast<uint8_t>(std::clamp(c.r, 0.0, 1.0) * 255);
+            p[1] = static_cast<uint8_t>(std::clamp(c.g, 0.0, 1.0) * 255);
+            p[2] = static_cast<uint8_t>(std::clamp(c.b, 0.0, 1.0) * 255);
+            p[3] = 255;
+        }
     Canvas c(128, 128);
+    c.paintImage(stone, 0, 0);
     cairo_t* cr = c.cr;
-    cairo_pattern_t* bg = cairo_pattern_create_radial(64, 64, 4, 64, 64, 90);
     if (next) {
-        cairo_pattern_add_color_stop_rgb(bg, 0, 1.0, 0.85, 0.45);
-        cairo_pattern_add_color_stop_rgb(bg, 0.6, 0.75, 0.30, 0.08);
-        cairo_pattern_add_color_stop_rgb(bg, 1, 0.30, 0.06, 0.02);
-    } else {
-        cairo_pattern_add_color_stop_rgb(bg, 0, 0.30, 0.25, 0.28);
-        cairo_pattern_add_color_stop_rgb(bg, 1, 0.08, 0.06, 0.08);
+        for (int k = 0; k < 16; ++k) {
+            cairo_save(cr);
+            cairo_translate(cr, 64, 64);
+            cairo_rotate(cr, k * M_PI / 8);
+            cairo_move_to(cr, 0, 0);
+            cairo_line_to(cr, -5, -62);
+            cairo_line_to(cr, 5, -62);
+            cairo_close_path(cr);
+            setRgb(cr, {1, 0.95, 0.75}, k % 2 ? 0.18 : 0.3);
+            cairo_fill(cr);
+            cairo_restore(cr);
+        }
     }
-    cairo_set_source(cr, bg);
-    cairo_paint(cr);
-    cairo_pattern_destroy(bg);
-    cairo_arc(cr, 64, 64, 56, 0, 2 * M_PI);
-    cairo_set_line_width(cr, 5);
-    setRgb(cr, next ? palette::goldLight : Rgb{0.45, 0.40, 0.38});
+    // Beaded ring and the frame.
+    const Rgb metal = next ? palette::goldLight : Rgb{0.50, 0.45, 0.42};
+    cairo_arc(cr, 64, 64, 54, 0, 2 * M_PI);
+    cairo_set_line_width(cr, 4);
+    setRgb(cr, metal);
     cairo_stroke(cr);
+    for (int k = 0; k < 20; ++k) {
+        const double a = k * M_PI / 10;
+        cairo_arc(cr, 64 + 47 * std::cos(a), 64 + 47 * std::sin(a), 2.2, 0, 2 * M_PI);
+        setRgb(cr, metal, 0.9);
+        cairo_fill(cr);
+    }
     roundedRect(cr, 2, 2, 124, 124, 10);
     cairo_set_line_width(cr, 4);
     setRgb(cr, next ? palette::gold : Rgb{0.35, 0.30, 0.28});
     cairo_stroke(cr);
-    drawTitleText(cr, kTitleFont, 80, "?", 64, 92, next ? Rgb{1.0, 0.95, 0.75} : Rgb{0.55, 0.50, 0.50}, 3);
+    drawTitleText(cr, kTitleFont, 72, "?", 64, 89, next ? Rgb{1.0, 0.95, 0.8} : Rgb{0.62, 0.58, 0.56}, 3);
     return c.image();
 }
 
