@@ -674,13 +674,13 @@ void casketCharm(cairo_t* cr, double turn) {
     };
     struct Face {
         double pts[4][2];
-        double depth;
         double light;
         int kind;  // 0 side, 1 long face; +10 for the lid band
     };
     std::vector<Face> faces;
-    // Faces of the body: the viewer sees faces with normal z < 0 in this frame, so
-    // the front is at z = -hd.
+    // Faces of the body and of the lid band: the viewer sees faces whose turned normal
+    // points to negative z, so the front is at z = -hd. A box is convex, so drawing
+    // only the faces turned toward the viewer needs no sorting.
     for (int pass = 0; pass < 2; ++pass) {
         const double y0 = pass == 0 ? top : lidTop, y1 = pass == 0 ? bottom : top;
         const double front[4][3] = {{-hw, y0, -hd}, {hw, y0, -hd}, {hw, y1, -hd}, {-hw, y1, -hd}};
@@ -689,13 +689,10 @@ void casketCharm(cairo_t* cr, double turn) {
         const double right[4][3] = {{hw, y0, -hd}, {hw, y0, hd}, {hw, y1, hd}, {hw, y1, -hd}};
         auto add = [&](const double(*c)[3], int kind, double nx, double nz) {
             Face f{};
-            double depth = 0;
             for (int i = 0; i < 4; ++i) {
                 double pz;
                 project(c[i][0], c[i][1], c[i][2], f.pts[i][0], f.pts[i][1], pz);
-                depth += pz;
             }
-            f.depth = depth / 4;
             const double tnz = -nx * std::sin(turn) + nz * std::cos(turn);
             const double tnx = nx * std::cos(turn) + nz * std::sin(turn);
             if (tnz > 0) return;  // faces away
