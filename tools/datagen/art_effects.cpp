@@ -293,8 +293,10 @@ Image makeAtlas() {
     glowCell(atlas, 42, star(5, 0.1, 0.25, 0.9));
     glowCell(atlas, 43, star(12, 0.15, 0.3, 0.85));
     glowCell(atlas, 44, [](double x, double y) { return soft(radius(x * 2.5, y), 1, 1.5); });
-    glowCell(atlas, 45,
-             [](double x, double y) { return fbm(x * 4 + 9, y * 4, 45, 4) * soft(radius(x, y), 1, 1); });
+    glowCell(atlas, 45, [](double x, double y) {
+        // A billowing cloud of light: bright, uneven, soft at the rim (fire, blasts).
+        return soft(radius(x, y), 1, 0.9) * (0.35 + 1.1 * fbm(x * 3.5 + 9, y * 3.5, 45, 4));
+    });
     glowCell(atlas, 46,
              [](double x, double y) { return soft(std::fabs(x), 0.2, 1.2) * soft(std::fabs(y), 1, 0.4); });
     glowCell(atlas, 47, star(4, 0.03, 0.15, 1.0));
