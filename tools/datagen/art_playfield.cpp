@@ -339,7 +339,18 @@ Image sidePanel() {
         setRgb(cr, palette::goldDark, 0.7);
         cairo_stroke(cr);
     }
-    return c.image();
+    Image img = c.image();
+    // Paper fibres on the parchment and grain in the lacquer.
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            uint8_t* p = img.at(x, y);
+            if (!p[3]) continue;
+            const double fibre = fbm(x / 3.0, y / 22.0, 31, 3) - 0.5;
+            const double blotch = fbm(x / 25.0, y / 25.0, 32, 3) - 0.5;
+            const double k = 1 + fibre * 0.12 + blotch * 0.16;
+            for (int ch = 0; ch < 3; ++ch) p[ch] = static_cast<uint8_t>(std::clamp(p[ch] * k, 0.0, 255.0));
+        }
+    return img;
 }
 
 Image stockPlate() {
