@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -238,6 +239,33 @@ TEST_F(DataSet, PicturesHaveTheSizesTheirDrawingAssumes) {
         const std::string alpha = bytes.substr(end + 2);
         EXPECT_EQ(alpha.size(), 800u * 600u) << name;
         EXPECT_NE(alpha.find('\0'), std::string::npos) << name;
+    }
+}
+
+TEST_F(DataSet, FigureSheetsTurnSmoothlyAndComeBackToRest) {
+    // The picture moves away from its resting pose, and neighbouring frames differ
+    // little, the last leading back to the first (no frame out of place).
+    for (const std::string& sheet : kPictureFiles.at("figures")) {
+        const Picture p = decode(load("figures", sheet));
+        ASSERT_GT(p.width, 0) << sheet;
+        const int frame = p.width / 8;
+        auto difference = [&](int a, int b) {
+            double sum = 0;
+            for (int y = 0; y < frame; ++y)
+                for (int x = 0; x < frame; ++x) {
+                    const uint8_t* pa = p.at((a % 8) * frame + x, (a / 8) * frame + y);
+                    const uint8_t* pb = p.at((b % 8) * frame + x, (b / 8) * frame + y);
+                    for (int c = 0; c < 4; ++c) sum += std::abs(pa[c] - pb[c]);
+                }
+            return sum / (frame * frame * 4.0);
+        };
+        double largestStep = 0, farthestFromRest = 0;
+        for (int f = 0; f < 32; ++f) {
+            largestStep = std::max(largestStep, difference(f, (f + 1) % 32));
+            farthestFromRest = std::max(farthestFromRest, difference(0, f));
+        }
+        EXPECT_GT(farthestFromRest, 0.5) << sheet;
+        EXPECT_LT(largestStep, 25.0) << sheet;
     }
 }
 
