@@ -12,7 +12,7 @@ struct RandomState {
 extern RandomState gameRandom;
 
 void seedRandom(uint32_t seed);
-int nextRandom();                       // 0..32767
-int randomBelow(int n);                 // value modulo n; n must be > 0
-float randomSigned(float x);            // (2v - 32767) / 32767 * x, in [-x, x]
-float randomUnit(float x);              // v / 32767 * x, in [0, x]
+int nextRandom();             // 0..32767
+int randomBelow(int n);       // value modulo n; n must be > 0
+float randomSigned(float x);  // (2v - 32767) / 32767 * x, in [-x, x]
+float randomUnit(float x);    // v / 32767 * x, in [0, x]

@@ -17,9 +17,9 @@ struct FileRecord {
 };
 
 // Rows keep their registration order; removing a row shifts the later rows down.
-// When all 1024 rows are taken, a further file is still returned to its caller but
-// not registered: a pack entry then cannot be found by name, and a loose file is
-// handed over as a block the caller owns (released with releaseFile, which frees it).
+// The table never grows: when all 1024 rows are taken, further pack entries are
+// skipped (a request for them falls back to the disk) and a loose file cannot be
+// loaded (fatal or null, as for a missing file), with a line on standard error.
 struct FileRegistry {
     FileRecord rows[kFileRegistryCapacity];
     int count;
@@ -41,6 +41,10 @@ void foldName(char* name);
 void openPack(FileRegistry& registry, const char* packName);
 void openPack(const char* packName);
 
+// Registers a pack already in memory under packName: the registry takes the block
+// (allocated with malloc) and decodes its entries in place. openPack's second half.
+void registerPackBlock(FileRegistry& registry, const char* packName, uint8_t* block, uint32_t length);
+
 // Finds a file by name (letter case ignored), in the registry first, then on disk.
 // A missing file with fatal set reports "Can't load %s..." and ends the program;
 // otherwise returns nullptr. The bytes belong to the registry until releaseFile.
@@ -48,15 +52,13 @@ void openPack(const char* packName);
 uint8_t* loadFile(FileRegistry& registry, const char* name, uint32_t* size, bool fatal);
 uint8_t* loadFile(const char* name, uint32_t* size = nullptr, bool fatal = true);
 
-// Copies a file (registry first, then disk) into the caller's buffer without
-// registering it. At most capacity bytes are copied; *size receives the file's whole
-// length, so a caller can tell a file that did not fit. Missing file: nullptr.
-uint8_t* readFileInto(FileRegistry& registry, const char* name, uint8_t* buffer, uint32_t capacity,
-                      uint32_t* size);
-uint8_t* readFileInto(const char* name, uint8_t* buffer, uint32_t capacity, uint32_t* size);
+// Copies a file from disk into the caller's buffer without registering it (settings
+// and profile files, which must never come from a stale registry row). At most
+// capacity bytes are copied; *size receives the file's whole length, so a caller can
+// tell a file that did not fit. Missing file: nullptr, no message.
+uint8_t* readFileInto(const char* name, uint8_t* buffer, uint32_t capacity, uint32_t* size = nullptr);
 
 // Removes the first row holding exactly this data pointer (freeing owned data).
-// Also frees an unregistered block that loadFile handed out when the table was full.
 bool releaseFile(FileRegistry& registry, const void* data);
 bool releaseFile(const void* data);
 
@@ -64,8 +66,9 @@ bool releaseFile(const void* data);
 bool releaseFileByName(FileRegistry& registry, const char* name);
 bool releaseFileByName(const char* name);
 
-// Creates or truncates a file and writes size bytes. Returns false when the file
-// could not be written completely.
+// Writes a whole file: the bytes go to a temporary file in the same folder, which
+// then replaces the named file, so a crash or a full disk never leaves a half-written
+// file behind (the old one stays). Returns false when nothing was replaced.
 bool writeWholeFile(const char* name, const void* data, uint32_t size);
 
 // Empties a registry, freeing what it owns (tests and shut-down).

@@ -20,7 +20,7 @@ bool registerDatagenStep(DatagenStep* step);
 #define DATAGEN_CONCAT(a, b) DATAGEN_CONCAT2(a, b)
 #define DATAGEN_STEP(stepName, function)                                                       \
     static DatagenStep DATAGEN_CONCAT(datagenStep_, __LINE__) = {stepName, function, nullptr}; \
-    static const bool DATAGEN_CONCAT(datagenRegistered_, __LINE__) =                          \
+    static const bool DATAGEN_CONCAT(datagenRegistered_, __LINE__) =                           \
         registerDatagenStep(&DATAGEN_CONCAT(datagenStep_, __LINE__))
 
 // Writes bytes to outDir/relativePath, creating folders, and leaves an existing

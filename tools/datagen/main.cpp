@@ -28,7 +28,8 @@ bool writeOutputFile(const std::string& outDir, const std::string& relativePath,
         std::ifstream old(path, std::ios::binary);
         if (old) {
             std::vector<char> bytes((std::istreambuf_iterator<char>(old)), std::istreambuf_iterator<char>());
-            if (bytes.size() == size && (size == 0 || std::memcmp(bytes.data(), data, size) == 0)) return true;
+            if (bytes.size() == size && (size == 0 || std::memcmp(bytes.data(), data, size) == 0))
+                return true;
         }
     }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
