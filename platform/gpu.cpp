@@ -1,7 +1,7 @@
 #include "platform/gpu.h"
 
-#include <epoxy/gl.h>
 #include <SDL.h>
+#include <epoxy/gl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -89,8 +89,8 @@ void main() {
 )";
 
 struct SceneUniforms {
-    GLint transform, worldView, lighting, ambient, pointScaling, viewportHeight, texture, textured, spriteCoords,
-        alphaTest, alphaReference;
+    GLint transform, worldView, lighting, ambient, pointScaling, viewportHeight, texture, textured,
+        spriteCoords, alphaTest, alphaReference;
 };
 
 struct MeshRecord {
@@ -145,14 +145,22 @@ Device* device = nullptr;
 
 GLenum glBlendFactor(BlendFactor factor) {
     switch (factor) {
-        case BlendFactor::Zero: return GL_ZERO;
-        case BlendFactor::One: return GL_ONE;
-        case BlendFactor::SourceColour: return GL_SRC_COLOR;
-        case BlendFactor::InverseSourceColour: return GL_ONE_MINUS_SRC_COLOR;
-        case BlendFactor::SourceAlpha: return GL_SRC_ALPHA;
-        case BlendFactor::InverseSourceAlpha: return GL_ONE_MINUS_SRC_ALPHA;
-        case BlendFactor::DestinationColour: return GL_DST_COLOR;
-        case BlendFactor::DestinationAlpha: return GL_DST_ALPHA;
+        case BlendFactor::Zero:
+            return GL_ZERO;
+        case BlendFactor::One:
+            return GL_ONE;
+        case BlendFactor::SourceColour:
+            return GL_SRC_COLOR;
+        case BlendFactor::InverseSourceColour:
+            return GL_ONE_MINUS_SRC_COLOR;
+        case BlendFactor::SourceAlpha:
+            return GL_SRC_ALPHA;
+        case BlendFactor::InverseSourceAlpha:
+            return GL_ONE_MINUS_SRC_ALPHA;
+        case BlendFactor::DestinationColour:
+            return GL_DST_COLOR;
+        case BlendFactor::DestinationAlpha:
+            return GL_DST_ALPHA;
     }
     return GL_ONE;
 }
@@ -198,12 +206,21 @@ void applyState(bool spriteCoords) {
     glUniform1i(d.uniforms.spriteCoords, spriteCoords && s.pointSprites ? 1 : 0);
     if (!d.stateDirty) return;
     d.stateDirty = false;
-    if (s.depthTest) glEnable(GL_DEPTH_TEST); else glDisable(GL_DEPTH_TEST);
+    if (s.depthTest)
+        glEnable(GL_DEPTH_TEST);
+    else
+        glDisable(GL_DEPTH_TEST);
     glDepthMask(s.depthWrite ? GL_TRUE : GL_FALSE);
     glDepthFunc(GL_LEQUAL);
-    if (s.blending) glEnable(GL_BLEND); else glDisable(GL_BLEND);
+    if (s.blending)
+        glEnable(GL_BLEND);
+    else
+        glDisable(GL_BLEND);
     glBlendFunc(glBlendFactor(s.source), glBlendFactor(s.destination));
-    if (s.culling) glEnable(GL_CULL_FACE); else glDisable(GL_CULL_FACE);
+    if (s.culling)
+        glEnable(GL_CULL_FACE);
+    else
+        glDisable(GL_CULL_FACE);
     Matrix4 worldView = multiply(s.world, s.view);
     uploadMatrix(d.uniforms.transform, multiply(worldView, s.projection));
     uploadMatrix(d.uniforms.worldView, worldView);
@@ -318,12 +335,18 @@ void setVertexLayout(uint32_t flags, const uint8_t* base) {
 
 GLenum glPrimitive(GpuPrimitive primitive) {
     switch (primitive) {
-        case GpuPrimitive::Triangles: return GL_TRIANGLES;
-        case GpuPrimitive::TriangleStrip: return GL_TRIANGLE_STRIP;
-        case GpuPrimitive::TriangleFan: return GL_TRIANGLE_FAN;
-        case GpuPrimitive::Lines: return GL_LINES;
-        case GpuPrimitive::LineStrip: return GL_LINE_STRIP;
-        case GpuPrimitive::Points: return GL_POINTS;
+        case GpuPrimitive::Triangles:
+            return GL_TRIANGLES;
+        case GpuPrimitive::TriangleStrip:
+            return GL_TRIANGLE_STRIP;
+        case GpuPrimitive::TriangleFan:
+            return GL_TRIANGLE_FAN;
+        case GpuPrimitive::Lines:
+            return GL_LINES;
+        case GpuPrimitive::LineStrip:
+            return GL_LINE_STRIP;
+        case GpuPrimitive::Points:
+            return GL_POINTS;
     }
     return GL_TRIANGLES;
 }
@@ -354,7 +377,8 @@ bool createGpuDevice() {
     device = new Device;
     Device& d = *device;
     d.context = context;
-    std::snprintf(d.renderer, sizeof d.renderer, "%s", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    std::snprintf(d.renderer, sizeof d.renderer, "%s",
+                  reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     d.sceneProgram = compileProgram(kSceneVertexShader, kSceneFragmentShader);
     d.presentProgram = compileProgram(kPresentVertexShader, kPresentFragmentShader);
     if (d.sceneProgram == 0 || d.presentProgram == 0) {
@@ -362,11 +386,11 @@ bool createGpuDevice() {
         return false;
     }
     GLuint p = d.sceneProgram;
-    d.uniforms = {glGetUniformLocation(p, "uTransform"),    glGetUniformLocation(p, "uWorldView"),
-                  glGetUniformLocation(p, "uLighting"),     glGetUniformLocation(p, "uAmbient"),
-                  glGetUniformLocation(p, "uPointScaling"), glGetUniformLocation(p, "uViewportHeight"),
-                  glGetUniformLocation(p, "uTexture"),      glGetUniformLocation(p, "uTextured"),
-                  glGetUniformLocation(p, "uSpriteCoords"), glGetUniformLocation(p, "uAlphaTest"),
+    d.uniforms = {glGetUniformLocation(p, "uTransform"),     glGetUniformLocation(p, "uWorldView"),
+                  glGetUniformLocation(p, "uLighting"),      glGetUniformLocation(p, "uAmbient"),
+                  glGetUniformLocation(p, "uPointScaling"),  glGetUniformLocation(p, "uViewportHeight"),
+                  glGetUniformLocation(p, "uTexture"),       glGetUniformLocation(p, "uTextured"),
+                  glGetUniformLocation(p, "uSpriteCoords"),  glGetUniformLocation(p, "uAlphaTest"),
                   glGetUniformLocation(p, "uAlphaReference")};
     glUseProgram(p);
     glUniform1i(d.uniforms.texture, 0);
@@ -383,13 +407,18 @@ bool createGpuDevice() {
     std::vector<uint16_t> indices(kBatchQuads * 6);
     for (int q = 0; q < kBatchQuads; ++q) {
         uint16_t b = static_cast<uint16_t>(q * 4);
-        uint16_t quad[6] = {b, static_cast<uint16_t>(b + 1), static_cast<uint16_t>(b + 2),
-                            static_cast<uint16_t>(b + 2), static_cast<uint16_t>(b + 1), static_cast<uint16_t>(b + 3)};
+        uint16_t quad[6] = {b,
+                            static_cast<uint16_t>(b + 1),
+                            static_cast<uint16_t>(b + 2),
+                            static_cast<uint16_t>(b + 2),
+                            static_cast<uint16_t>(b + 1),
+                            static_cast<uint16_t>(b + 3)};
         std::memcpy(&indices[q * 6], quad, sizeof quad);
     }
     glGenBuffers(1, &d.quadIndices);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, d.quadIndices);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * 2), indices.data(), GL_STATIC_DRAW);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * 2), indices.data(),
+                 GL_STATIC_DRAW);
 
     glGenVertexArrays(1, &d.streamArray);
     glGenBuffers(1, &d.streamBuffer);
@@ -450,8 +479,12 @@ void releaseGpuDevice() {
     device = nullptr;
 }
 
-bool gpuDeviceExists() { return device != nullptr; }
-const char* gpuRendererName() { return device != nullptr ? device->renderer : ""; }
+bool gpuDeviceExists() {
+    return device != nullptr;
+}
+const char* gpuRendererName() {
+    return device != nullptr ? device->renderer : "";
+}
 
 void gpuResetState() {
     if (device == nullptr) return;
@@ -537,8 +570,12 @@ void gpuPresent() {
     d.drawCalls = 0;
 }
 
-int gpuDrawCallsThisFrame() { return device != nullptr ? device->drawCalls : 0; }
-int gpuDrawCallsLastFrame() { return device != nullptr ? device->lastDrawCalls : 0; }
+int gpuDrawCallsThisFrame() {
+    return device != nullptr ? device->drawCalls : 0;
+}
+int gpuDrawCallsLastFrame() {
+    return device != nullptr ? device->lastDrawCalls : 0;
+}
 
 void gpuSetBatching(bool on) {
     if (device == nullptr) return;
@@ -546,23 +583,47 @@ void gpuSetBatching(bool on) {
     device->batching = on;
 }
 
-void gpuSetLighting(bool on) { if (device) changeState(device->state.lighting, on); }
-void gpuSetDepthTest(bool on) { if (device) changeState(device->state.depthTest, on); }
-void gpuSetDepthWrite(bool on) { if (device) changeState(device->state.depthWrite, on); }
-void gpuSetBlending(bool on) { if (device) changeState(device->state.blending, on); }
+void gpuSetLighting(bool on) {
+    if (device) changeState(device->state.lighting, on);
+}
+void gpuSetDepthTest(bool on) {
+    if (device) changeState(device->state.depthTest, on);
+}
+void gpuSetDepthWrite(bool on) {
+    if (device) changeState(device->state.depthWrite, on);
+}
+void gpuSetBlending(bool on) {
+    if (device) changeState(device->state.blending, on);
+}
 void gpuSetBlendFactors(BlendFactor source, BlendFactor destination) {
     if (device == nullptr) return;
     changeState(device->state.source, source);
     changeState(device->state.destination, destination);
 }
-void gpuSetAlphaTest(bool on) { if (device) changeState(device->state.alphaTest, on); }
-void gpuSetAlphaReference(int reference) { if (device) changeState(device->state.alphaReference, reference); }
-void gpuSetPointSprites(bool on) { if (device) changeState(device->state.pointSprites, on); }
-void gpuSetFiltering(bool on) { if (device) changeState(device->state.filtering, on); }
-void gpuSetCulling(bool on) { if (device) changeState(device->state.culling, on); }
-void gpuSetWorld(const Matrix4& m) { if (device) changeState(device->state.world, m); }
-void gpuSetView(const Matrix4& m) { if (device) changeState(device->state.view, m); }
-void gpuSetProjection(const Matrix4& m) { if (device) changeState(device->state.projection, m); }
+void gpuSetAlphaTest(bool on) {
+    if (device) changeState(device->state.alphaTest, on);
+}
+void gpuSetAlphaReference(int reference) {
+    if (device) changeState(device->state.alphaReference, reference);
+}
+void gpuSetPointSprites(bool on) {
+    if (device) changeState(device->state.pointSprites, on);
+}
+void gpuSetFiltering(bool on) {
+    if (device) changeState(device->state.filtering, on);
+}
+void gpuSetCulling(bool on) {
+    if (device) changeState(device->state.culling, on);
+}
+void gpuSetWorld(const Matrix4& m) {
+    if (device) changeState(device->state.world, m);
+}
+void gpuSetView(const Matrix4& m) {
+    if (device) changeState(device->state.view, m);
+}
+void gpuSetProjection(const Matrix4& m) {
+    if (device) changeState(device->state.projection, m);
+}
 
 const Matrix4& gpuProjection() {
     static const Matrix4 none = identityMatrix();
@@ -641,7 +702,9 @@ void gpuBindTexture(GpuTexture texture) {
     if (device != nullptr) changeState(device->state.texture, texture);
 }
 
-int gpuTextureCount() { return device != nullptr ? device->textureCount : 0; }
+int gpuTextureCount() {
+    return device != nullptr ? device->textureCount : 0;
+}
 
 void gpuDrawQuad(const GpuVertex corners[4]) {
     if (device == nullptr) return;
@@ -689,7 +752,8 @@ GpuMesh gpuCreateMesh(const MeshVertex* vertices, int vertexCount, const uint16_
     glBindVertexArray(mesh.vertexArray);
     glGenBuffers(1, &mesh.vertexBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexCount) * sizeof(MeshVertex), vertices, GL_STATIC_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexCount) * sizeof(MeshVertex), vertices,
+                 GL_STATIC_DRAW);
     setVertexLayout(kVertexPosition | kVertexNormal | kVertexTexture, nullptr);
     mesh.vertexCount = vertexCount;
     mesh.indexCount = 0;
@@ -697,7 +761,8 @@ GpuMesh gpuCreateMesh(const MeshVertex* vertices, int vertexCount, const uint16_
     if (indices != nullptr && indexCount > 0) {
         glGenBuffers(1, &mesh.indexBuffer);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount) * 2, indices, GL_STATIC_DRAW);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount) * 2, indices,
+                     GL_STATIC_DRAW);
         mesh.indexCount = indexCount;
     }
     glBindVertexArray(0);

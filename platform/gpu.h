@@ -41,8 +41,16 @@ int vertexStride(uint32_t flags);
 
 enum class GpuPrimitive : uint8_t { Triangles, TriangleStrip, TriangleFan, Lines, LineStrip, Points };
 
-enum class BlendFactor : uint8_t { Zero, One, SourceColour, InverseSourceColour, SourceAlpha, InverseSourceAlpha,
-                                   DestinationColour, DestinationAlpha };
+enum class BlendFactor : uint8_t {
+    Zero,
+    One,
+    SourceColour,
+    InverseSourceColour,
+    SourceAlpha,
+    InverseSourceAlpha,
+    DestinationColour,
+    DestinationAlpha
+};
 
 using GpuTexture = uint32_t;  // 0 = none
 using GpuMesh = uint32_t;     // 0 = none
@@ -58,12 +66,12 @@ const char* gpuRendererName();
 void gpuResetState();
 
 // Frame.
-void gpuBeginFrame();             // binds the scene buffer (resized to the window if needed)
-void gpuEndFrame();               // sends what is queued
+void gpuBeginFrame();  // binds the scene buffer (resized to the window if needed)
+void gpuEndFrame();    // sends what is queued
 void gpuClearColour(uint32_t argb);
 void gpuClearDepth(float depth);
 void gpuSetGammaFactor(float factor);  // output = min(factor * input, 1); 1 is neutral
-void gpuPresent();                // letterboxed copy into the window, then swap
+void gpuPresent();                     // letterboxed copy into the window, then swap
 
 // Draw calls sent during the current frame and during the last presented one.
 int gpuDrawCallsThisFrame();
@@ -80,7 +88,7 @@ void gpuSetBlendFactors(BlendFactor source, BlendFactor destination);
 void gpuSetAlphaTest(bool on);
 void gpuSetAlphaReference(int reference);  // 0..255; passes alpha >= reference
 void gpuSetPointSprites(bool on);
-void gpuSetFiltering(bool on);              // linear with mipmaps, or nearest
+void gpuSetFiltering(bool on);  // linear with mipmaps, or nearest
 void gpuSetCulling(bool on);
 void gpuSetWorld(const Matrix4& m);
 void gpuSetView(const Matrix4& m);

@@ -17,7 +17,8 @@ inline Matrix4 multiply(const Matrix4& a, const Matrix4& b) {
     Matrix4 r{};
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
+            r.m[i][j] =
+                a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
     return r;
 }
 
@@ -30,7 +31,8 @@ inline Matrix4 orthoMatrix(float w, float h, float zn, float zf) {
 inline Matrix4 perspectiveMatrix(float fovY, float aspect, float zn, float zf) {
     float yScale = 1.0f / std::tan(fovY / 2);
     float xScale = yScale / aspect;
-    return {{{xScale, 0, 0, 0}, {0, yScale, 0, 0}, {0, 0, zf / (zf - zn), 1}, {0, 0, -zn * zf / (zf - zn), 0}}};
+    return {
+        {{xScale, 0, 0, 0}, {0, yScale, 0, 0}, {0, 0, zf / (zf - zn), 1}, {0, 0, -zn * zf / (zf - zn), 0}}};
 }
 
 inline Matrix4 translationMatrix(float x, float y, float z) {

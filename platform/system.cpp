@@ -1,13 +1,13 @@
 #include "platform/system.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 bool acquireSingleInstanceLock() {
     char path[512];
@@ -43,7 +43,9 @@ bool executableFolder(char* out, size_t capacity) {
     return true;
 }
 
-bool changeFolder(const char* path) { return chdir(path) == 0; }
+bool changeFolder(const char* path) {
+    return chdir(path) == 0;
+}
 
 bool makeFolder(const char* path) {
     if (mkdir(path, 0755) == 0) return true;
@@ -51,4 +53,6 @@ bool makeFolder(const char* path) {
     return errno == EEXIST && stat(path, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool currentFolder(char* out, size_t capacity) { return getcwd(out, capacity) != nullptr; }
+bool currentFolder(char* out, size_t capacity) {
+    return getcwd(out, capacity) != nullptr;
+}

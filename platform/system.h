@@ -13,6 +13,6 @@ bool acquireSingleInstanceLock();
 // The folder of the running executable, without a trailing slash; false if unknown.
 bool executableFolder(char* out, size_t capacity);
 
-bool changeFolder(const char* path);        // makes path the current folder
-bool makeFolder(const char* path);          // creates it; true if it exists afterwards
+bool changeFolder(const char* path);  // makes path the current folder
+bool makeFolder(const char* path);    // creates it; true if it exists afterwards
 bool currentFolder(char* out, size_t capacity);

@@ -22,80 +22,105 @@ int32_t virtualKey(SDL_Keycode key) {
     if (key >= SDLK_F1 && key <= SDLK_F12) return kKeyF1 + (key - SDLK_F1);
     if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return kKeyNumpad0 + 1 + (key - SDLK_KP_1);
     switch (key) {
-        case SDLK_BACKSPACE: return kKeyBackspace;
-        case SDLK_TAB: return kKeyTab;
+        case SDLK_BACKSPACE:
+            return kKeyBackspace;
+        case SDLK_TAB:
+            return kKeyTab;
         case SDLK_RETURN:
-        case SDLK_KP_ENTER: return kKeyEnter;
+        case SDLK_KP_ENTER:
+            return kKeyEnter;
         case SDLK_LSHIFT:
-        case SDLK_RSHIFT: return kKeyShift;
+        case SDLK_RSHIFT:
+            return kKeyShift;
         case SDLK_LCTRL:
-        case SDLK_RCTRL: return kKeyControl;
+        case SDLK_RCTRL:
+            return kKeyControl;
         case SDLK_LALT:
-        case SDLK_RALT: return kKeyAlt;
-        case SDLK_PAUSE: return kKeyPause;
-        case SDLK_CAPSLOCK: return 20;
-        case SDLK_ESCAPE: return kKeyEscape;
-        case SDLK_SPACE: return kKeySpace;
-        case SDLK_PAGEUP: return kKeyPageUp;
-        case SDLK_PAGEDOWN: return kKeyPageDown;
-        case SDLK_END: return kKeyEnd;
-        case SDLK_HOME: return kKeyHome;
-        case SDLK_LEFT: return kKeyLeft;
-        case SDLK_UP: return kKeyUp;
-        case SDLK_RIGHT: return kKeyRight;
-        case SDLK_DOWN: return kKeyDown;
-        case SDLK_INSERT: return kKeyInsert;
-        case SDLK_DELETE: return kKeyDelete;
-        case SDLK_KP_0: return kKeyNumpad0;
-        case SDLK_KP_MULTIPLY: return 106;
-        case SDLK_KP_PLUS: return 107;
-        case SDLK_KP_MINUS: return 109;
-        case SDLK_KP_PERIOD: return 110;
-        case SDLK_KP_DIVIDE: return 111;
-        case SDLK_SEMICOLON: return 186;
-        case SDLK_EQUALS: return 187;
-        case SDLK_COMMA: return 188;
-        case SDLK_MINUS: return 189;
-        case SDLK_PERIOD: return 190;
-        case SDLK_SLASH: return 191;
-        case SDLK_BACKQUOTE: return 192;
-        case SDLK_LEFTBRACKET: return 219;
-        case SDLK_BACKSLASH: return 220;
-        case SDLK_RIGHTBRACKET: return 221;
-        case SDLK_QUOTE: return 222;
-        default: return 0;
+        case SDLK_RALT:
+            return kKeyAlt;
+        case SDLK_PAUSE:
+            return kKeyPause;
+        case SDLK_CAPSLOCK:
+            return 20;
+        case SDLK_ESCAPE:
+            return kKeyEscape;
+        case SDLK_SPACE:
+            return kKeySpace;
+        case SDLK_PAGEUP:
+            return kKeyPageUp;
+        case SDLK_PAGEDOWN:
+            return kKeyPageDown;
+        case SDLK_END:
+            return kKeyEnd;
+        case SDLK_HOME:
+            return kKeyHome;
+        case SDLK_LEFT:
+            return kKeyLeft;
+        case SDLK_UP:
+            return kKeyUp;
+        case SDLK_RIGHT:
+            return kKeyRight;
+        case SDLK_DOWN:
+            return kKeyDown;
+        case SDLK_INSERT:
+            return kKeyInsert;
+        case SDLK_DELETE:
+            return kKeyDelete;
+        case SDLK_KP_0:
+            return kKeyNumpad0;
+        case SDLK_KP_MULTIPLY:
+            return 106;
+        case SDLK_KP_PLUS:
+            return 107;
+        case SDLK_KP_MINUS:
+            return 109;
+        case SDLK_KP_PERIOD:
+            return 110;
+        case SDLK_KP_DIVIDE:
+            return 111;
+        case SDLK_SEMICOLON:
+            return 186;
+        case SDLK_EQUALS:
+            return 187;
+        case SDLK_COMMA:
+            return 188;
+        case SDLK_MINUS:
+            return 189;
+        case SDLK_PERIOD:
+            return 190;
+        case SDLK_SLASH:
+            return 191;
+        case SDLK_BACKQUOTE:
+            return 192;
+        case SDLK_LEFTBRACKET:
+            return 219;
+        case SDLK_BACKSLASH:
+            return 220;
+        case SDLK_RIGHTBRACKET:
+            return 221;
+        case SDLK_QUOTE:
+            return 222;
+        default:
+            return 0;
     }
 }
 
 // The game's hammer cursor, 32 x 32, hot spot at the head's striking face (2, 2).
 // '#' outline, 'h' head, 'w' wooden handle, '.' transparent.
 const char* const kHammerRows[] = {
-    "..######........................",
-    ".#hhhhhh#.......................",
-    "#hhhhhhhh#......................",
-    "#hhhhhhhhh#.....................",
-    "#hhhhhhhhhh#....................",
-    ".#hhhhhhhhhh#...................",
-    "..#hhhhhhhhhh#..................",
-    "...#hhhhhhhhh#..................",
-    "....#hhhhhhhh#..................",
-    ".....#hhhhhh#ww#................",
-    "......#hhhh#wwww#...............",
-    ".......####wwwwww#..............",
-    "..........#wwwwwww#.............",
-    "...........#wwwwwww#............",
-    "............#wwwwwww#...........",
-    ".............#wwwwwww#..........",
-    "..............#wwwwwww#.........",
-    "...............#wwwwwww#........",
-    "................#wwwwwww#.......",
-    ".................#wwwwwww#......",
-    "..................#wwwwwww#.....",
-    "...................#wwwwwww#....",
-    "....................#wwwwwww#...",
-    ".....................#wwwwww#...",
-    "......................#wwww#....",
-    ".......................####.....",
+    "..######........................", ".#hhhhhh#.......................",
+    "#hhhhhhhh#......................", "#hhhhhhhhh#.....................",
+    "#hhhhhhhhhh#....................", ".#hhhhhhhhhh#...................",
+    "..#hhhhhhhhhh#..................", "...#hhhhhhhhh#..................",
+    "....#hhhhhhhh#..................", ".....#hhhhhh#ww#................",
+    "......#hhhh#wwww#...............", ".......####wwwwww#..............",
+    "..........#wwwwwww#.............", "...........#wwwwwww#............",
+    "............#wwwwwww#...........", ".............#wwwwwww#..........",
+    "..............#wwwwwww#.........", "...............#wwwwwww#........",
+    "................#wwwwwww#.......", ".................#wwwwwww#......",
+    "..................#wwwwwww#.....", "...................#wwwwwww#....",
+    "....................#wwwwwww#...", ".....................#wwwwww#...",
+    "......................#wwww#....", ".......................####.....",
 };
 
 SDL_Cursor* makeHammerCursor() {
@@ -108,10 +133,17 @@ SDL_Cursor* makeHammerCursor() {
         for (int x = 0; x < 32 && kHammerRows[y][x] != 0; ++x) {
             uint32_t colour = 0;
             switch (kHammerRows[y][x]) {
-                case '#': colour = 0xFF201810; break;
-                case 'h': colour = 0xFFA8B0BC; break;
-                case 'w': colour = 0xFFB07838; break;
-                default: break;
+                case '#':
+                    colour = 0xFF201810;
+                    break;
+                case 'h':
+                    colour = 0xFFA8B0BC;
+                    break;
+                case 'w':
+                    colour = 0xFFB07838;
+                    break;
+                default:
+                    break;
             }
             pixels[y * (surface->pitch / 4) + x] = colour;
         }
@@ -148,7 +180,16 @@ bool createMainWindow(const char* title, int width, int height, bool fullScreen)
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);  // depth lives in the scene buffer
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
-    if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (fullScreen) {
+        // Created at the desktop's size as well, so the window fills the screen even
+        // where no window manager carries out the full-screen request.
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        SDL_DisplayMode desktop;
+        if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+            width = desktop.w;
+            height = desktop.h;
+        }
+    }
     windowState.window =
         SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
     if (windowState.window == nullptr) return false;
@@ -162,10 +203,14 @@ void destroyMainWindow() {
     windowState.window = nullptr;
 }
 
-bool mainWindowExists() { return windowState.window != nullptr; }
+bool mainWindowExists() {
+    return windowState.window != nullptr;
+}
 
 // The GL device needs the window; it reaches it through this accessor only.
-SDL_Window* platformSdlWindow() { return windowState.window; }
+SDL_Window* platformSdlWindow() {
+    return windowState.window;
+}
 
 void showMainWindow() {
     if (windowState.window == nullptr) return;
@@ -175,6 +220,11 @@ void showMainWindow() {
 
 void setMainWindowFullScreen(bool fullScreen) {
     if (windowState.window == nullptr) return;
+    if (fullScreen) {
+        SDL_DisplayMode desktop;
+        if (SDL_GetDesktopDisplayMode(0, &desktop) == 0)
+            SDL_SetWindowSize(windowState.window, desktop.w, desktop.h);
+    }
     SDL_SetWindowFullscreen(windowState.window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
 }
 
@@ -185,7 +235,8 @@ void setMainWindowSize(int width, int height) {
 }
 
 bool mainWindowMinimised() {
-    return windowState.window != nullptr && (SDL_GetWindowFlags(windowState.window) & SDL_WINDOW_MINIMIZED) != 0;
+    return windowState.window != nullptr &&
+           (SDL_GetWindowFlags(windowState.window) & SDL_WINDOW_MINIMIZED) != 0;
 }
 
 PixelRect mainWindowSize() {
@@ -253,12 +304,15 @@ bool pollPlatformEvent(PlatformEvent& event) {
                 event.y = sdl.button.y;
                 if (sdl.button.button == SDL_BUTTON_LEFT) {
                     event.type = !down ? PlatformEventType::LeftUp
-                                       : (doubleClick ? PlatformEventType::LeftDoubleClick : PlatformEventType::LeftDown);
+                                       : (doubleClick ? PlatformEventType::LeftDoubleClick
+                                                      : PlatformEventType::LeftDown);
                 } else if (sdl.button.button == SDL_BUTTON_RIGHT) {
                     event.type = !down ? PlatformEventType::RightUp
-                                       : (doubleClick ? PlatformEventType::RightDoubleClick : PlatformEventType::RightDown);
+                                       : (doubleClick ? PlatformEventType::RightDoubleClick
+                                                      : PlatformEventType::RightDown);
                 } else if (sdl.button.button == SDL_BUTTON_MIDDLE && down) {
-                    event.type = doubleClick ? PlatformEventType::MiddleDoubleClick : PlatformEventType::MiddleDown;
+                    event.type =
+                        doubleClick ? PlatformEventType::MiddleDoubleClick : PlatformEventType::MiddleDown;
                 } else {
                     continue;
                 }
@@ -266,8 +320,12 @@ bool pollPlatformEvent(PlatformEvent& event) {
             }
             case SDL_WINDOWEVENT:
                 switch (sdl.window.event) {
-                    case SDL_WINDOWEVENT_CLOSE: event.type = PlatformEventType::Close; return true;
-                    case SDL_WINDOWEVENT_SIZE_CHANGED: event.type = PlatformEventType::Resized; return true;
+                    case SDL_WINDOWEVENT_CLOSE:
+                        event.type = PlatformEventType::Close;
+                        return true;
+                    case SDL_WINDOWEVENT_SIZE_CHANGED:
+                        event.type = PlatformEventType::Resized;
+                        return true;
                     case SDL_WINDOWEVENT_FOCUS_GAINED:
                     case SDL_WINDOWEVENT_RESTORED:
                     case SDL_WINDOWEVENT_SHOWN:
@@ -283,9 +341,11 @@ bool pollPlatformEvent(PlatformEvent& event) {
                         windowState.active = false;
                         event.type = PlatformEventType::Deactivated;
                         return true;
-                    default: continue;
+                    default:
+                        continue;
                 }
-            default: continue;
+            default:
+                continue;
         }
     }
     return false;
@@ -297,9 +357,13 @@ void postQuitEvent() {
     SDL_PushEvent(&sdl);
 }
 
-uint32_t millisecondClock() { return SDL_GetTicks(); }
+uint32_t millisecondClock() {
+    return SDL_GetTicks();
+}
 
-void sleepMilliseconds(uint32_t ms) { SDL_Delay(ms); }
+void sleepMilliseconds(uint32_t ms) {
+    SDL_Delay(ms);
+}
 
 void setCursorShape(CursorShape shape) {
     windowState.shape = shape;
@@ -311,19 +375,30 @@ void setCursorShape(CursorShape shape) {
     int index = static_cast<int>(shape);
     if (windowState.cursors[index] == nullptr) {
         switch (shape) {
-            case CursorShape::Arrow: windowState.cursors[index] = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW); break;
-            case CursorShape::Hand: windowState.cursors[index] = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND); break;
+            case CursorShape::Arrow:
+                windowState.cursors[index] = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+                break;
+            case CursorShape::Hand:
+                windowState.cursors[index] = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND);
+                break;
             // No system help cursor here: the arrow stands in.
-            case CursorShape::Help: windowState.cursors[index] = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW); break;
-            case CursorShape::Hammer: windowState.cursors[index] = makeHammerCursor(); break;
-            case CursorShape::Hidden: break;
+            case CursorShape::Help:
+                windowState.cursors[index] = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+                break;
+            case CursorShape::Hammer:
+                windowState.cursors[index] = makeHammerCursor();
+                break;
+            case CursorShape::Hidden:
+                break;
         }
     }
     if (windowState.cursors[index] != nullptr) SDL_SetCursor(windowState.cursors[index]);
     SDL_ShowCursor(SDL_ENABLE);
 }
 
-CursorShape currentCursorShape() { return windowState.shape; }
+CursorShape currentCursorShape() {
+    return windowState.shape;
+}
 
 void showMessageBox(const char* caption, const char* text) {
     std::fprintf(stderr, "%s: %s\n", caption, text);

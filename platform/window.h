@@ -32,11 +32,11 @@ enum KeyCode : int32_t {
 
 enum class PlatformEventType : uint8_t {
     None,
-    Quit,         // the process was asked to end (signal, session end): no saving of a game
-    Close,        // the player closed the window
-    KeyDown,      // key: virtual-key code; repeats while held
+    Quit,     // the process was asked to end (signal, session end): no saving of a game
+    Close,    // the player closed the window
+    KeyDown,  // key: virtual-key code; repeats while held
     KeyUp,
-    MouseMove,    // x, y: window coordinates
+    MouseMove,  // x, y: window coordinates
     LeftDown,
     LeftUp,
     LeftDoubleClick,  // a second press within the double-click time, instead of LeftDown
@@ -71,12 +71,12 @@ void platformShutdown();
 bool createMainWindow(const char* title, int width, int height, bool fullScreen);
 void destroyMainWindow();
 bool mainWindowExists();
-void showMainWindow();                 // raise, focus and show
+void showMainWindow();  // raise, focus and show
 void setMainWindowFullScreen(bool fullScreen);
 void setMainWindowSize(int width, int height);  // windowed size, centred again
 bool mainWindowMinimised();
-PixelRect mainWindowSize();            // window coordinates (what mouse events use)
-PixelRect mainDrawableSize();          // real pixels (differs on high-density screens)
+PixelRect mainWindowSize();    // window coordinates (what mouse events use)
+PixelRect mainDrawableSize();  // real pixels (differs on high-density screens)
 
 // The largest 4:3 rectangle that fits in width x height, centred: where the logical
 // 800 x 600 screen is shown. The rest is black bars.

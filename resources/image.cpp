@@ -153,7 +153,8 @@ void copyIntoCorner(Image& target, const Image& source) {
     int rows = source.height < target.height ? source.height : target.height;
     for (int y = 0; y < rows; ++y) {
         std::memcpy(target.pixels.data() + static_cast<size_t>(y) * target.width * 4,
-                    source.pixels.data() + static_cast<size_t>(y) * source.width * 4, static_cast<size_t>(columns) * 4);
+                    source.pixels.data() + static_cast<size_t>(y) * source.width * 4,
+                    static_cast<size_t>(columns) * 4);
     }
 }
 
