@@ -7,7 +7,9 @@
 
 namespace {
 
-const uint8_t* bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
+const uint8_t* bytes(const std::string& s) {
+    return reinterpret_cast<const uint8_t*>(s.data());
+}
 
 uint32_t texel(const Image& image, int x, int y) {
     const uint8_t* p = &image.pixels[(static_cast<size_t>(y) * image.width + x) * 4];
@@ -24,7 +26,8 @@ TEST(TargaDecoding, EveryLayoutGivesTheSameTexelsTopRowFirst) {
     for (int bits : {24, 32}) {
         for (bool runLength : {false, true}) {
             for (bool topToBottom : {false, true}) {
-                SCOPED_TRACE(testing::Message() << bits << " bits, rle " << runLength << ", top " << topToBottom);
+                SCOPED_TRACE(testing::Message()
+                             << bits << " bits, rle " << runLength << ", top " << topToBottom);
                 std::string file = makeTarga(5, 4, {bits, runLength, topToBottom}, picture);
                 Image image;
                 ASSERT_TRUE(decodeTarga(bytes(file), file.size(), image));
@@ -43,7 +46,8 @@ TEST(TargaDecoding, EveryLayoutGivesTheSameTexelsTopRowFirst) {
 }
 
 TEST(TargaDecoding, DamagedFilesFailWithoutReadingPastTheData) {
-    std::string file = makeTarga(16, 16, {32, true, false}, [](int x, int) { return x < 8 ? 0xFF112233u : 0xFF445566u; });
+    std::string file =
+        makeTarga(16, 16, {32, true, false}, [](int x, int) { return x < 8 ? 0xFF112233u : 0xFF445566u; });
     for (size_t cut : {size_t{0}, size_t{5}, size_t{17}, size_t{18}, file.size() / 2, file.size() - 1}) {
         // A heap copy of exactly the cut length, so the address sanitizer sees any overread.
         std::vector<uint8_t> part(file.begin(), file.begin() + static_cast<long>(cut));
@@ -76,7 +80,8 @@ TEST(JpegDecoding, DecodesOpaqueTexelsAndRejectsGarbage) {
 }
 
 TEST(JpegDecoding, TruncatedStreamNeverReadsPastItsEnd) {
-    std::string file = makeJpeg(64, 64, [](int x, int y) { return 0xFF000000u | static_cast<uint32_t>(x * y); });
+    std::string file =
+        makeJpeg(64, 64, [](int x, int y) { return 0xFF000000u | static_cast<uint32_t>(x * y); });
     for (size_t cut : {size_t{2}, size_t{100}, file.size() / 2, file.size() - 2}) {
         std::vector<uint8_t> part(file.begin(), file.begin() + static_cast<long>(cut));
         Image image;
@@ -137,7 +142,8 @@ TEST(ImageHelpers, PowersOfTwoCornersAndScaling) {
     EXPECT_EQ(nextPowerOfTwo(1024), 0);
 
     Image big = blankImage(4, 4);
-    for (size_t i = 0; i < big.pixels.size(); ++i) big.pixels[i] = static_cast<uint8_t>(i % 4 == 0 ? (i / 4) * 10 : 255);
+    for (size_t i = 0; i < big.pixels.size(); ++i)
+        big.pixels[i] = static_cast<uint8_t>(i % 4 == 0 ? (i / 4) * 10 : 255);
     Image small = blankImage(2, 2);
     copyIntoCorner(small, big);
     EXPECT_EQ(small.pixels[4], 10);  // texel (1, 0) of the big image

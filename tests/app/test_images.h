@@ -11,7 +11,7 @@
 using PixelFunction = std::function<uint32_t(int x, int y)>;  // ARGB
 
 struct TargaLayout {
-    int bits;         // 24 or 32
+    int bits;  // 24 or 32
     bool runLength;
     bool topToBottom;
 };
@@ -83,7 +83,9 @@ inline std::string makeJpeg(int width, int height, const PixelFunction& pixel, i
     return out;
 }
 
-inline uint32_t solid(uint32_t argb, int, int) { return argb; }
+inline uint32_t solid(uint32_t argb, int, int) {
+    return argb;
+}
 
 // A 2 x 2 quartered picture: red top-left, green top-right, blue bottom-left, white
 // bottom-right, scaled up to width x height.

@@ -12,9 +12,15 @@
 
 namespace {
 
-void put(std::string& out, const void* data, size_t size) { out.append(static_cast<const char*>(data), size); }
-void putU32(std::string& out, uint32_t v) { put(out, &v, 4); }
-void putF32(std::string& out, float v) { put(out, &v, 4); }
+void put(std::string& out, const void* data, size_t size) {
+    out.append(static_cast<const char*>(data), size);
+}
+void putU32(std::string& out, uint32_t v) {
+    put(out, &v, 4);
+}
+void putF32(std::string& out, float v) {
+    put(out, &v, 4);
+}
 
 struct Face {
     uint32_t v[3];
@@ -43,7 +49,8 @@ std::vector<Vector3> cubeCorners() {
 // Twelve outward-wound triangles; each side gets its own texture coordinates unless
 // sharedUv, in which case every corner of a vertex has the same (u, v).
 std::vector<Face> cubeFaces(bool sharedUv) {
-    const uint32_t sides[6][4] = {{0, 2, 6, 4}, {1, 5, 7, 3}, {0, 4, 5, 1}, {2, 3, 7, 6}, {0, 1, 3, 2}, {4, 6, 7, 5}};
+    const uint32_t sides[6][4] = {{0, 2, 6, 4}, {1, 5, 7, 3}, {0, 4, 5, 1},
+                                  {2, 3, 7, 6}, {0, 1, 3, 2}, {4, 6, 7, 5}};
     const float quad[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     const int triangles[2][3] = {{0, 1, 2}, {0, 2, 3}};
     std::vector<Face> faces;
@@ -61,7 +68,9 @@ std::vector<Face> cubeFaces(bool sharedUv) {
     return faces;
 }
 
-const uint8_t* bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
+const uint8_t* bytes(const std::string& s) {
+    return reinterpret_cast<const uint8_t*>(s.data());
+}
 
 }  // namespace
 
