@@ -63,8 +63,10 @@ void writeScreenshot(const char* path) {
     if (gpuTakeCapture(rgba, &width, &height)) stbi_write_png(path, width, height, 4, rgba.data(), width * 4);
 }
 
-bool startUp() {
-    if (!acquireSingleInstanceLock()) return false;  // another copy runs: end silently
+enum class StartUp { Running, SecondCopy, Failed };
+
+StartUp startUp() {
+    if (!acquireSingleInstanceLock()) return StartUp::SecondCopy;  // another copy runs: end silently
     buildSqrtTable();
     if (!executableFolder(app.programFolder, sizeof app.programFolder))
         currentFolder(app.programFolder, sizeof app.programFolder);
@@ -83,11 +85,13 @@ bool startUp() {
     drawState.colourDepth32 = false;
     drawState.verticalSync = false;
 
-    if (!createMainWindow("10 Quelmars", app.displayWidth, app.displayHeight, app.fullScreen != 0))
-        return false;
+    if (!createMainWindow("10 Quelmars", app.displayWidth, app.displayHeight, app.fullScreen != 0)) {
+        std::fprintf(stderr, "10 Quelmars: cannot open a window: %s\n", platformError());
+        return StartUp::Failed;
+    }
     setFatalHandler(platformFatalHandler);
     if (app.fullScreen == 0) showMainWindow();
-    if (!createDevice()) return false;
+    if (!createDevice()) return StartUp::Failed;  // the device has shown its message
     if (app.fullScreen != 0) showMainWindow();
     setPerspectiveFromClient();
 
@@ -101,7 +105,7 @@ bool startUp() {
     if (settings.customCursor) setCursorShape(CursorShape::Hammer);
     openAudioDevice();
     app.previousFrameTime = millisecondClock();
-    return true;
+    return StartUp::Running;
 }
 
 void shutDown() {
@@ -266,9 +270,10 @@ int runGame() {
     if (const char* frames = std::getenv("QUELMAR_EXIT_AFTER_FRAMES"))
         automation.exitAfterFrames = std::atol(frames);
     automation.screenshotPath = std::getenv("QUELMAR_SCREENSHOT");
-    if (!startUp()) {
+    StartUp started = startUp();
+    if (started != StartUp::Running) {
         platformShutdown();
-        return 0;
+        return started == StartUp::SecondCopy ? 0 : 1;
     }
     while (app.quit == 0) {
         PlatformEvent event;

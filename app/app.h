@@ -58,7 +58,8 @@ void handlePlatformEvent(const PlatformEvent& event);
 // One active frame: clear, draw, present, frame time, update, screen switch.
 void runFrame();
 
-// The whole program: start-up, loop and shut-down. Returns the exit code.
+// The whole program: start-up, loop and shut-down. Returns the exit code: 0, also for a
+// second copy that ends at once; 1 when the window or the GPU device cannot be made.
 int runGame();
 
 // Automation for tests and benchmarks (environment, read once at start):

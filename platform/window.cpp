@@ -172,6 +172,10 @@ void platformShutdown() {
     windowState.videoStarted = false;
 }
 
+const char* platformError() {
+    return SDL_GetError();
+}
+
 bool createMainWindow(const char* title, int width, int height, bool fullScreen) {
     if (!platformInit()) return false;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);

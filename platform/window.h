@@ -65,6 +65,7 @@ struct PixelRect {
 // Starts the video and timer services. False when no display can be reached.
 bool platformInit();
 void platformShutdown();
+const char* platformError();  // what the last failed call said
 
 // Creates the one window titled title. Windowed: width x height, resizable, centred.
 // Full screen: the desktop's own mode. False on failure. The GL context is made by gpu.h.

@@ -167,3 +167,39 @@ TEST(Letterbox, LargestCentredFourToThreeRectangle) {
     PixelRect none = letterboxRect(0, 600);
     EXPECT_EQ(none.width, 0);
 }
+
+TEST(WindowEvents, ActivationCloseQuitAndTheCursorReachTheRightPlaces) {
+    static int saves = 0;
+    RecordingScreen screen("s");
+    screens = {&screen, nullptr, false};
+    setSaveOnCloseHook([] { ++saves; });
+    calls.clear();
+
+    handlePlatformEvent({PlatformEventType::Deactivated, 0, 0, 0});
+    EXPECT_EQ(app.active, 0);
+    frameDeltaMs = 123;
+    handlePlatformEvent({PlatformEventType::Activated, 0, 0, 0});
+    EXPECT_EQ(app.active, 1);
+    EXPECT_EQ(frameDeltaMs, 0.0f);                            // no game clock jumps by the time spent away
+    EXPECT_EQ(calls, (std::vector<std::string>{"s.enter"}));  // enter again, without a leave
+
+    // Without a window the client area is the logical screen itself.
+    handlePlatformEvent({PlatformEventType::MouseMove, 0, 200, 150});
+    float x = 0, y = 0;
+    cursorInMenuSpace(&x, &y);
+    EXPECT_EQ(x, -200.0f);
+    EXPECT_EQ(y, 150.0f);
+    EXPECT_EQ(app.cursorX, 200);
+
+    app.quit = 0;
+    handlePlatformEvent({PlatformEventType::Quit, 0, 0, 0});
+    EXPECT_EQ(app.quit, 1);
+    EXPECT_EQ(saves, 0);  // a quit request saves no game
+    app.quit = 0;
+    handlePlatformEvent({PlatformEventType::Close, 0, 0, 0});
+    EXPECT_EQ(app.quit, 1);
+    EXPECT_EQ(saves, 1);
+    app.quit = 0;
+    setSaveOnCloseHook(nullptr);
+    screens = {nullptr, nullptr, false};
+}

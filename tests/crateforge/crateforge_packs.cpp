@@ -44,12 +44,13 @@ TEST(Crateforge, PrintsTheExactLinesAndWritesTheExactBytes) {
     const CrateforgeRun run = runCrateforge();
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out,
-              "Start wrap: targa.\n\npic.tga.......Ok\n\n1 files totally processed and encoded to targa.dat.\n\n\n"
-              "\n0 files totally processed and encoded to jpeg.dat.\n\n\n"
-              "\n0 files totally processed and encoded to sounds.dat.\n\n\n"
-              "Start wrap: texts.\n\na.txt.......Ok\nb.txt.......Ok\n\n"
-              "2 files totally processed and encoded to texts.dat.\n\n\n");
+    EXPECT_EQ(
+        run.out,
+        "Start wrap: targa.\n\npic.tga.......Ok\n\n1 files totally processed and encoded to targa.dat.\n\n\n"
+        "\n0 files totally processed and encoded to jpeg.dat.\n\n\n"
+        "\n0 files totally processed and encoded to sounds.dat.\n\n\n"
+        "Start wrap: texts.\n\na.txt.......Ok\nb.txt.......Ok\n\n"
+        "2 files totally processed and encoded to texts.dat.\n\n\n");
     EXPECT_EQ(readBytes("texts.dat"), packEntry("a.txt", "abc") + packEntry("b.txt", "bee"));
     EXPECT_EQ(readBytes("targa.dat"), packEntry("pic.tga", "TGA"));
     // Empty packs never exist.
@@ -79,7 +80,8 @@ TEST(Crateforge, MatchesExtensionsWithoutRegardToLetterCaseInByteOrder) {
     writeBytes("alpha.txt", "2");
     writeBytes("Beta.Txt", "3");
     EXPECT_EQ(runCrateforge().status, 0);
-    EXPECT_EQ(readBytes("texts.dat"), packEntry("Beta.Txt", "3") + packEntry("Zeta.TXT", "1") + packEntry("alpha.txt", "2"));
+    EXPECT_EQ(readBytes("texts.dat"),
+              packEntry("Beta.Txt", "3") + packEntry("Zeta.TXT", "1") + packEntry("alpha.txt", "2"));
 }
 
 TEST(Crateforge, RunningTwiceGivesIdenticalPacks) {
@@ -134,7 +136,8 @@ TEST(Crateforge, GeneratedFoldersRoundTripThroughTheGameReader) {
             const char* extension = extensions[random() % 4];
             const size_t length = 1 + random() % (59 - 4);
             std::string name;
-            for (size_t c = 0; c < length; ++c) name += "abcdefghijklmnopqrstuvwxyz0123456789_-"[random() % 38];
+            for (size_t c = 0; c < length; ++c)
+                name += "abcdefghijklmnopqrstuvwxyz0123456789_-"[random() % 38];
             name += extension;
             if (name.find(".dat") != std::string::npos || name.find(".exe") != std::string::npos) continue;
             std::string content(random() % 3 == 0 ? 0 : random() % 5000, '\0');
@@ -148,7 +151,8 @@ TEST(Crateforge, GeneratedFoldersRoundTripThroughTheGameReader) {
         ASSERT_EQ(run.status, 0) << run.err;
 
         FileRegistry registry{};
-        for (const char* pack : {"targa.dat", "jpeg.dat", "sounds.dat", "texts.dat"}) openPack(registry, pack);
+        for (const char* pack : {"targa.dat", "jpeg.dat", "sounds.dat", "texts.dat"})
+            openPack(registry, pack);
         for (const auto& [name, content] : files) std::filesystem::remove(name);
         for (const auto& [name, content] : files) {
             uint32_t size = 0;

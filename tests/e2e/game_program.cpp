@@ -50,11 +50,17 @@ class Installation {
     }
 
     pid_t start(const std::vector<std::string>& extraEnvironment, const fs::path& errors) const {
-        std::vector<std::string> environment;
-        for (char** e = environ; *e != nullptr; ++e) environment.emplace_back(*e);
+        std::vector<std::string> environment = extraEnvironment;
         environment.push_back("QUELMAR_INSTANCE_LOCK=" + lock().string());
         environment.push_back("QUELMAR_NO_MESSAGE_BOXES=1");
-        environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
+        for (char** e = environ; *e != nullptr; ++e) {
+            std::string entry = *e;
+            bool replaced = false;  // the first of two equal names would win: keep only ours
+            for (const std::string& extra : extraEnvironment)
+                replaced =
+                    replaced || entry.compare(0, extra.find('=') + 1, extra, 0, extra.find('=') + 1) == 0;
+            if (!replaced) environment.push_back(entry);
+        }
         std::vector<char*> envp;
         for (std::string& e : environment) envp.push_back(e.data());
         envp.push_back(nullptr);
@@ -153,4 +159,11 @@ TEST(GameProgram, ADamagedSplashPictureEndsTheProgramWithItsMessage) {
     EXPECT_NE(readBytes(game.folder.path() / "errors.txt")
                   .find("Loading error: Couldn't load texture: splash1.jpg"),
               std::string::npos);
+}
+
+TEST(GameProgram, WithoutADisplayItSaysSoAndEndsWithStatusOne) {
+    Installation game;
+    pid_t pid = game.start({"DISPLAY=:9876", "SDL_VIDEODRIVER=x11"}, game.folder.path() / "errors.txt");
+    EXPECT_EQ(waitFor(pid, 30), 1);
+    EXPECT_NE(readBytes(game.folder.path() / "errors.txt").find("cannot open a window"), std::string::npos);
 }

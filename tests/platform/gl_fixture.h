@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "app/draw.h"
@@ -13,6 +14,7 @@
 class GlTest : public testing::Test {
   protected:
     static void SetUpTestSuite() {
+        setenv("QUELMAR_NO_MESSAGE_BOXES", "1", 1);  // a message box would wait for a click
         if (!gpuDeviceExists()) {
             if (!createMainWindow("10 Quelmars", 800, 600, false)) return;
             showMainWindow();

@@ -153,7 +153,9 @@ TEST_F(RegistryTest, FullRegistrySkipsFurtherEntriesAndRefusesLooseFiles) {
 }
 
 std::string lastFatal;
-void recordFatal(const char* caption, const char* text) { lastFatal = std::string(caption) + "|" + text; }
+void recordFatal(const char* caption, const char* text) {
+    lastFatal = std::string(caption) + "|" + text;
+}
 
 TEST_F(RegistryTest, MissingFileWithFatalFlagReportsLoadingError) {
     FatalHandler previous = setFatalHandler(recordFatal);
@@ -203,7 +205,9 @@ TEST_F(RegistryTest, WriteWholeFileReplacesTheFileWhole) {
 }
 
 std::vector<uint32_t> progress;
-void recordProgress(uint32_t bytes) { progress.push_back(bytes); }
+void recordProgress(uint32_t bytes) {
+    progress.push_back(bytes);
+}
 
 TEST_F(RegistryTest, EveryRegistrationAdvancesTheLoadingProgress) {
     writeBytes("texts.dat", entry("a.txt", "abc") + entry("b.txt", "de"));
