@@ -133,6 +133,7 @@ struct Device {
     bool batching = true;
     GpuVertex batch[kBatchQuads * 4];
     int batchQuads = 0;
+    int streamVertex = 0;  // where the next batch goes in the stream buffer
     int drawCalls = 0, lastDrawCalls = 0;
     int textureCount = 0;
     MeshRecord meshes[kMeshCapacity] = {};
@@ -242,10 +243,23 @@ void flushQuads() {
     applyState(false);
     glBindVertexArray(d.quadArray);
     glBindBuffer(GL_ARRAY_BUFFER, d.quadBuffer);
-    GLsizeiptr bytes = static_cast<GLsizeiptr>(d.batchQuads) * 4 * sizeof(GpuVertex);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof d.batch), nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, d.batch);
-    glDrawElements(GL_TRIANGLES, d.batchQuads * 6, GL_UNSIGNED_SHORT, nullptr);
+    // Batches are appended to the stream buffer one after the other; only when it is
+    // full is it replaced by a fresh one, so a small batch costs no buffer reallocation.
+    int vertices = d.batchQuads * 4;
+    if (d.streamVertex + vertices > kBatchQuads * 4) {
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof d.batch), nullptr, GL_STREAM_DRAW);
+        d.streamVertex = 0;
+    }
+    GLsizeiptr bytes = static_cast<GLsizeiptr>(vertices) * sizeof(GpuVertex);
+    GLintptr offset = static_cast<GLintptr>(d.streamVertex) * sizeof(GpuVertex);
+    void* target = glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,
+                                    GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+    if (target != nullptr) {
+        std::memcpy(target, d.batch, static_cast<size_t>(bytes));
+        glUnmapBuffer(GL_ARRAY_BUFFER);
+        glDrawElementsBaseVertex(GL_TRIANGLES, d.batchQuads * 6, GL_UNSIGNED_SHORT, nullptr, d.streamVertex);
+    }
+    d.streamVertex += vertices;
     ++d.drawCalls;
     d.batchQuads = 0;
 }
