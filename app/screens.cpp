@@ -221,11 +221,11 @@ void SplashScreen::draw() {
     float fade = fadeOutTimer / 800.0f;
     tint = grey(1.0f - fade);
     drawLoadingScreen();
-    // The prompt: a pulsing mark where the "press a key" line goes.
+    // The prompt: a pulsing mark above the bar until the "press a key" text can be drawn.
     float pulse = 0.5f + 0.5f * std::sin(promptTimer * 0.02f);
     uint32_t alpha = static_cast<uint32_t>((1.0f - fade) * 255.0f);
     bindTexture(nullptr);
-    drawQuadCentred(-0.5f, -261.0f - 40.0f, 60.0f + 6.0f * pulse, 6.0f, kWholeTexture,
+    drawQuadCentred(-0.5f, -212.0f, 60.0f + 6.0f * pulse, 6.0f, kWholeTexture,
                     alpha << 24 | 0xFFFF00u | static_cast<uint32_t>(200 + 55 * pulse), 10);
 }
 
