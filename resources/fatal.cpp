@@ -16,4 +16,6 @@ FatalHandler setFatalHandler(FatalHandler handler) {
     return previous;
 }
 
-void fatalError(const char* caption, const char* text) { currentFatalHandler(caption, text); }
+void fatalError(const char* caption, const char* text) {
+    currentFatalHandler(caption, text);
+}

@@ -13,7 +13,9 @@ FileRegistry fileRegistry;
 
 static LoadProgressHook loadProgressHook = nullptr;
 
-void setLoadProgressHook(LoadProgressHook hook) { loadProgressHook = hook; }
+void setLoadProgressHook(LoadProgressHook hook) {
+    loadProgressHook = hook;
+}
 
 static void reportProgress(uint32_t bytes) {
     if (loadProgressHook) loadProgressHook(bytes);
@@ -94,15 +96,24 @@ static uint8_t* readWholeDiskFile(const char* name, uint32_t* size) {
 }
 
 // Combines content byte i with name[i mod n]. The name is first repeated into a key
-// of whole name lengths, so the inner loop is a plain XOR of two arrays that the
-// compiler turns into wide vector operations.
+// whose length is a multiple of both n and 64, so whole 64-bit words of content line
+// up with whole words of the key and the loop runs a word at a time.
 static void xorWithName(uint8_t* content, size_t size, const char* name, size_t n) {
-    uint8_t key[4096];
-    const size_t keyLength = sizeof key / n * n;
+    alignas(64) uint8_t key[4096];
+    size_t period = 64;
+    while (period % n) period += 64;  // lcm(n, 64) for n up to 63: at most 4032
+    const size_t keyLength = sizeof key / period * period;
     for (size_t i = 0; i < keyLength; ++i) key[i] = static_cast<uint8_t>(name[i % n]);
     size_t done = 0;
     while (size - done >= keyLength) {
-        for (size_t i = 0; i < keyLength; ++i) content[done + i] ^= key[i];
+        uint8_t* chunk = content + done;
+        for (size_t i = 0; i < keyLength; i += 8) {
+            uint64_t word, mask;
+            std::memcpy(&word, chunk + i, 8);
+            std::memcpy(&mask, key + i, 8);
+            word ^= mask;
+            std::memcpy(chunk + i, &word, 8);
+        }
         done += keyLength;
     }
     for (size_t i = 0; done + i < size; ++i) content[done + i] ^= key[i];
@@ -143,7 +154,9 @@ void registerPackBlock(FileRegistry& registry, const char* packName, uint8_t* bl
     }
 }
 
-void openPack(const char* packName) { openPack(fileRegistry, packName); }
+void openPack(const char* packName) {
+    openPack(fileRegistry, packName);
+}
 
 uint8_t* loadFile(FileRegistry& registry, const char* name, uint32_t* size, bool fatal) {
     if (FileRecord* row = findRow(registry, name)) {
@@ -209,7 +222,9 @@ bool releaseFile(FileRegistry& registry, const void* data) {
     return false;
 }
 
-bool releaseFile(const void* data) { return releaseFile(fileRegistry, data); }
+bool releaseFile(const void* data) {
+    return releaseFile(fileRegistry, data);
+}
 
 bool releaseFileByName(FileRegistry& registry, const char* name) {
     for (int i = 0; i < registry.count; ++i) {
@@ -221,7 +236,9 @@ bool releaseFileByName(FileRegistry& registry, const char* name) {
     return false;
 }
 
-bool releaseFileByName(const char* name) { return releaseFileByName(fileRegistry, name); }
+bool releaseFileByName(const char* name) {
+    return releaseFileByName(fileRegistry, name);
+}
 
 bool writeWholeFile(const char* name, const void* data, uint32_t size) {
     char path[kFileNameCapacity * 2];

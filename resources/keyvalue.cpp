@@ -141,7 +141,8 @@ void loadStringTableFile(const char* name, StringEntryHandler onEntry, void* con
     if (size > 0) {
         // The last byte (the file's spare final line end) becomes the terminator.
         data[size - 1] = 0;
-        tokenizeStringTable(std::string_view(reinterpret_cast<const char*>(data), size - 1), onEntry, context);
+        tokenizeStringTable(std::string_view(reinterpret_cast<const char*>(data), size - 1), onEntry,
+                            context);
     }
     releaseFile(data);
 }

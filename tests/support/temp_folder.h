@@ -9,7 +9,7 @@
 #include <vector>
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         char pattern[] = "/tmp/quelmars-test-XXXXXX";
         path_ = mkdtemp(pattern);
@@ -26,7 +26,7 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
     std::filesystem::path previous_;
 };

@@ -34,7 +34,8 @@ std::vector<std::string> listMatches(const std::string& pattern) {
 
 // The game shows these before its packs are open, so they stay loose.
 bool isSplashPicture(const std::string& name) {
-    return name == "loadscreen.jpg" || name == "loadbar.jpg" || name == "splash1.jpg" || name == "splash2.jpg";
+    return name == "loadscreen.jpg" || name == "loadbar.jpg" || name == "splash1.jpg" ||
+           name == "splash2.jpg";
 }
 
 bool readWhole(const std::string& name, std::vector<uint8_t>& bytes) {
@@ -43,7 +44,8 @@ bool readWhole(const std::string& name, std::vector<uint8_t>& bytes) {
     bytes.clear();
     uint8_t chunk[65536];
     size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
     const bool ok = !std::ferror(file);
     std::fclose(file);
     return ok;
@@ -91,11 +93,12 @@ int wrapFolder(const char* packName, const char* patterns, const char* folder) {
             if (names.empty()) continue;
             std::printf("Start wrap: %s.\n\n", packName);
             for (const std::string& name : names) {
-                if (name.find(".exe") != std::string::npos || name.find(".dat") != std::string::npos) continue;
+                if (name.find(".exe") != std::string::npos || name.find(".dat") != std::string::npos)
+                    continue;
                 if (isSplashPicture(name)) continue;
                 if (name.size() > kMaxPackedNameLength) {
-                    std::fprintf(stderr, "crateforge: %s: name longer than %d bytes; not packed\n", name.c_str(),
-                                 kMaxPackedNameLength);
+                    std::fprintf(stderr, "crateforge: %s: name longer than %d bytes; not packed\n",
+                                 name.c_str(), kMaxPackedNameLength);
                     ok = 0;
                     continue;
                 }
@@ -111,7 +114,8 @@ int wrapFolder(const char* packName, const char* patterns, const char* folder) {
                     continue;
                 }
                 if (!appendEntry(pack, name, content)) {
-                    std::fprintf(stderr, "crateforge: cannot write %s: %s\n", packFile.c_str(), std::strerror(errno));
+                    std::fprintf(stderr, "crateforge: cannot write %s: %s\n", packFile.c_str(),
+                                 std::strerror(errno));
                     ok = 0;
                     packBroken = true;
                     break;
