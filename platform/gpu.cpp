@@ -307,7 +307,9 @@ bool ensureSceneBuffer() {
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
+// Follows the window's size first, so a clear right after a resize reaches the new buffer.
 void bindScene() {
+    ensureSceneBuffer();
     glBindFramebuffer(GL_FRAMEBUFFER, device->sceneFramebuffer);
     glViewport(0, 0, device->sceneWidth, device->sceneHeight);
 }
@@ -514,7 +516,6 @@ void gpuResetState() {
 
 void gpuBeginFrame() {
     if (device == nullptr) return;
-    ensureSceneBuffer();
     bindScene();
     device->stateDirty = true;
 }
