@@ -21,7 +21,7 @@ run: build
 test: setup
 	cmake -S . -B $(TESTING) -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" "-DCMAKE_C_FLAGS_DEBUG=-g -O1" -DQUELMAR_SANITIZE=ON >/dev/null
 	cmake --build $(TESTING) -j$(JOBS)
-	cd $(TESTING) && $(XVFB) ctest --output-on-failure -j$(JOBS)
+	cd $(TESTING) && $(XVFB) ctest --output-on-failure --timeout 600 -j$(JOBS)
 
 bench: build
 	@for b in $(RELEASE)/bin/bench_*; do \

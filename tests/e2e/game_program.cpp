@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -86,6 +88,12 @@ int waitFor(pid_t pid, int seconds) {
         if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    // A program that hangs: show where it stands, then end it so it cannot outlive the
+    // test and hold the test runner's output open.
+    const std::string where = "gdb -batch -p " + std::to_string(pid) + " -ex 'thread apply all bt' 1>&2 2>/dev/null";
+    if (std::system(where.c_str()) != 0) std::fprintf(stderr, "(no stack of process %d)\n", pid);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
     return -1;
 }
 
