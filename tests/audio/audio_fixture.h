@@ -150,8 +150,9 @@ class AudioTest : public ::testing::Test {
     }
     void addModule() { writeBytes(folder.path() / "music.mo3", makeModule()); }
 
-    void start(int musicVolume = 100, int effectsVolume = 100) {
-        ASSERT_TRUE(initSound(*system, offlineAudioBackend(), musicVolume, effectsVolume));
+    void start(int musicVolume = 100, int effectsVolume = 100,
+               const AudioBackend* backend = offlineAudioBackend()) {
+        ASSERT_TRUE(initSound(*system, backend, musicVolume, effectsVolume));
         loadSounds(*system, nullptr);
     }
 
