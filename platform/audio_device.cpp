@@ -15,8 +15,10 @@ void renderCallback(void*, Uint8* stream, int length) {
     mixerRender(audioMixer, reinterpret_cast<float*>(stream), length / static_cast<int>(2 * sizeof(float)));
 }
 
+void closeDevice();
+
 bool openDevice() {
-    mixerReset(audioMixer);
+    closeDevice();  // a second start replaces the first device
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     SDL_AudioSpec wanted{};
     wanted.freq = kMixRate;

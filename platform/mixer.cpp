@@ -184,7 +184,7 @@ void mixerPlayMusic(Mixer& mixer, int32_t orderPosition) {
 }
 
 void mixerSetMusicLevel(Mixer& mixer, int level) {
-    mixer.musicLevel.store(std::clamp(level, 0, 100), std::memory_order_relaxed);
+    mixer.musicLevel.store(std::clamp(level, 0, 100), std::memory_order_release);
 }
 
 void mixerSetVolumes(Mixer& mixer, int musicVolume, int effectsVolume) {
@@ -195,6 +195,9 @@ void mixerSetVolumes(Mixer& mixer, int musicVolume, int effectsVolume) {
 void mixerRender(Mixer& mixer, float* out, int frames) {
     takeCommands(mixer);
 
+    // The level before the jump: the main thread asks for a jump and then raises the
+    // level, so a raised level always comes with its jump.
+    const int musicLevel = mixer.musicLevel.load(std::memory_order_acquire);
     openmpt::module* module = mixer.module.load(std::memory_order_acquire);
     uint64_t jump = mixer.musicJump.load(std::memory_order_acquire);
     if (module && static_cast<uint32_t>(jump >> 32) != mixer.handledJump) {
@@ -204,7 +207,7 @@ void mixerRender(Mixer& mixer, float* out, int frames) {
     }
     const float effectsTarget = volumeGain(mixer.effectsVolume.load(std::memory_order_relaxed));
     const float musicTarget = volumeGain(mixer.musicVolume.load(std::memory_order_relaxed)) *
-                              static_cast<float>(mixer.musicLevel.load(std::memory_order_relaxed)) / 100.0f;
+                              static_cast<float>(musicLevel) / 100.0f;
 
     for (int done = 0; done < frames;) {
         const int n = std::min(kMixBlockFrames, frames - done);

@@ -102,6 +102,7 @@ void mixerAttachModule(Mixer& mixer, openmpt::module* module);
 // Starts the module from the first row of an order position, looping from there.
 void mixerPlayMusic(Mixer& mixer, int32_t orderPosition);
 
+// The module's own volume, 0..100. After a jump, raise it only after mixerPlayMusic.
 void mixerSetMusicLevel(Mixer& mixer, int level);
 void mixerSetVolumes(Mixer& mixer, int musicVolume, int effectsVolume);
 

@@ -34,8 +34,10 @@ bool endsWithOgg(const std::string& name) {
 
 void startMusic(SoundSystem& system, int32_t position) {
     if (!system.backend || !system.music.loaded) return;
-    system.backend->setMusicLevel(100);
+    // The jump goes first: the output may pick up the new level before the jump, and
+    // the old tune must never sound again at full level.
     system.backend->playMusic(position);
+    system.backend->setMusicLevel(100);
 }
 
 }  // namespace
@@ -46,6 +48,7 @@ int32_t musicPosition(int tune) {
 }
 
 bool initSound(SoundSystem& system, const AudioBackend* backend, int musicVolume, int effectsVolume) {
+    if (system.backend) system.backend->close();
     std::memset(&system, 0, sizeof system);
     system.music.targetPosition = -1;
     system.music.playingPosition = -1;
