@@ -100,9 +100,9 @@ void loadSounds(SoundSystem& system, LoadProgressHook progress);
 
 // Queues an effect by file name (exact, case-sensitive); unknown names, and names
 // still in their hold-off, are ignored. frequency is the playback rate in Hz:
-// 22050 plays a 44.1 kHz sample at half speed.
+// 22050 plays a 44.1 kHz sample at half speed. (The game core's own playSound only
+// announces; the application's announcement sink calls this one with soundSystem.)
 void playSound(SoundSystem& system, const char* name, int frequency = kDefaultSoundFrequency);
-void playSound(const char* name, int frequency = kDefaultSoundFrequency);
 
 // Switches to a tune after fading the running one out; nothing when it is already
 // the target.
