@@ -174,9 +174,6 @@ void shutdownSound(SoundSystem& system) {
     for (SoundRequest& request : system.requests) request.state = kRequestFree;
 }
 
-void playSound(const char* name, int frequency) {
-    playSound(soundSystem, name, frequency);
-}
 void setMusic(int tune) {
     setMusic(soundSystem, tune);
 }
