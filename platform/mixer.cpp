@@ -104,8 +104,7 @@ void limit(Mixer& mixer, float* mix, int frames) {
 }  // namespace
 
 float volumeGain(int volume) {
-    float v = static_cast<float>(std::clamp(volume, 0, 100)) / 100.0f;
-    return v * v;
+    return static_cast<float>(std::clamp(volume, 0, 100)) / 100.0f;
 }
 
 void mixerReset(Mixer& mixer) {

@@ -109,5 +109,6 @@ void mixerSetVolumes(Mixer& mixer, int musicVolume, int effectsVolume);
 // Audio thread: mixes `frames` stereo frames into `out` (interleaved, in [-1, 1]).
 void mixerRender(Mixer& mixer, float* out, int frames);
 
-// Loudness curve of the options' sliders: 0..100 to a linear gain.
+// The options' volumes, 0..100, as an amplitude factor. Linear, so the default
+// balance of music 60 against effects 90 sounds as the game's sounds were mixed for.
 float volumeGain(int volume);

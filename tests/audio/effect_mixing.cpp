@@ -62,7 +62,7 @@ TEST_F(AudioTest, EffectsVolumeScalesEveryEffect) {
         return peakOf(mix);
     };
     float full = peakAt(100);
-    EXPECT_NEAR(peakAt(50), full * 0.25f, 0.02f);
+    EXPECT_NEAR(peakAt(50), full * 0.5f, 0.02f);
     EXPECT_EQ(peakAt(0), 0.0f);
     EXPECT_NEAR(peakAt(250), full, 0.01f);  // a damaged settings value is held to 100
 }
