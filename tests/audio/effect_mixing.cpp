@@ -1,5 +1,6 @@
 // Effects as a player hears them: how many voices start, how long and how high they
 // sound, how loud, and what many at once do to the mix.
+#include "platform/audio_decode.h"
 #include "tests/audio/audio_fixture.h"
 
 TEST_F(AudioTest, RequestsInOneFrameStartOneVoiceAndLaterOnesOverlap) {
@@ -137,4 +138,26 @@ TEST_F(AudioTest, StereoEffectsAndOddRatesArePlayedSafely) {
     std::vector<float> mix = frame(50);
     EXPECT_EQ(soundingVoices(), 1);
     EXPECT_NEAR(peakOf(mix), 0.5f, 0.05f);
+}
+
+TEST_F(AudioTest, DamagedOggFilesDecodeToWhatIsReadableOrNothing) {
+    const std::string good = encodeTone(440, 0.3f, 0.5f, 2);
+    std::vector<int16_t> frames;
+    int channels = 0;
+    ASSERT_TRUE(decodeVorbis(reinterpret_cast<const uint8_t*>(good.data()),
+                             static_cast<uint32_t>(good.size()), frames, channels));
+    const size_t whole = frames.size();
+    uint32_t seed = 12345;
+    for (int trial = 0; trial < 200; ++trial) {
+        std::string bad = good.substr(0, good.size() * static_cast<size_t>(trial % 20 + 1) / 20);
+        for (int flip = 0; flip < trial % 7; ++flip) {
+            seed = seed * 1103515245u + 12345u;
+            bad[(seed >> 8) % bad.size()] ^= static_cast<char>(1 + (seed >> 24) % 255);
+        }
+        if (decodeVorbis(reinterpret_cast<const uint8_t*>(bad.data()), static_cast<uint32_t>(bad.size()),
+                         frames, channels)) {
+            EXPECT_EQ(frames.size() % 2, 0u);
+            EXPECT_LE(frames.size(), whole + 8192);
+        }
+    }
 }
