@@ -1,0 +1,22 @@
+#pragma once
+// Level files: "pack1_%.2i.lvl" in the folder "levels", a few key=value lines and two
+// character grids (cells, then pick-ups). Parsing never reads past the text.
+#include <string_view>
+
+#include "core/field.h"
+
+// Figure kind for a name of a level file ("vasa" is accepted for "vaza"); -1 if unknown.
+int figureKindOf(std::string_view name);
+// Resets the figure table and reads every key of a level text into g's level and
+// field; the field itself is not reset (loadLevel does that first).
+void parseLevel(GameState& g, std::string_view text);
+// Tiles, time limit and blink timers of a filled field.
+void finishLevelSetup(GameState& g);
+float timeLimitFor(int level, float baseSeconds, int tilesAtStart);
+// Starts level L from its text (the next level's text gives the next background;
+// empty for the last level): reset, parse, fill, find moves, count, announce.
+void startLevel(GameState& g, int level, std::string_view text, std::string_view nextText);
+// The whole start of level L from the game's level files (missing file is fatal).
+void loadLevel(GameState& g, int level);
+// Loads all 80 level files into the file registry at start-up.
+void preloadLevels();

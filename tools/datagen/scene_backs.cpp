@@ -1,0 +1,660 @@
+// The thirteen painted backs with their scene files and the element textures the
+// scenes name through "gameobjs.txt". Each back is a mountain landscape whose sky,
+// water and waterfall areas are left transparent: the scrolling sky and flowing
+// water elements are drawn behind the picture, spray and swaying branches over it.
+// The transparent areas still carry a painted colour, so the picture reads well
+// even where it is drawn without its alpha.
+#include <algorithm>
+#include <cstring>
+
+#include "tools/datagen/art_common.h"
+#include "tools/datagen/datagen.h"
+#include "tools/datagen/scene_common.h"
+
+namespace {
+
+constexpr int kW = 800, kH = 600;
+
+struct Mood {
+    const char* sky;   // object name of the sky element
+    const char* lake;  // object name of the lake element
+    Rgb skyTop, skyHorizon;
+    Rgb far, mid, near;  // mountain layers
+    Rgb water;
+    Rgb light;  // colour of the sun or moon glow
+};
+
+const Mood kMoods[5] = {
+    // dawn
+    {"sky_dawn",
+     "water_dawn",
+     {0.45, 0.50, 0.75},
+     {1.0, 0.72, 0.55},
+     {0.62, 0.52, 0.62},
+     {0.38, 0.30, 0.40},
+     {0.16, 0.12, 0.16},
+     {0.55, 0.50, 0.62},
+     {1.0, 0.85, 0.6}},
+    // day
+    {"sky_day",
+     "water_day",
+     {0.30, 0.52, 0.85},
+     {0.80, 0.90, 0.98},
+     {0.55, 0.66, 0.78},
+     {0.28, 0.45, 0.42},
+     {0.10, 0.20, 0.14},
+     {0.35, 0.55, 0.65},
+     {1.0, 1.0, 0.9}},
+    // dusk
+    {"sky_dusk",
+     "water_dusk",
+     {0.22, 0.15, 0.38},
+     {0.98, 0.55, 0.30},
+     {0.50, 0.30, 0.40},
+     {0.28, 0.15, 0.25},
+     {0.10, 0.05, 0.08},
+     {0.45, 0.30, 0.38},
+     {1.0, 0.7, 0.4}},
+    // night
+    {"sky_night",
+     "water_night",
+     {0.03, 0.05, 0.15},
+     {0.16, 0.22, 0.42},
+     {0.18, 0.22, 0.36},
+     {0.10, 0.13, 0.22},
+     {0.04, 0.05, 0.09},
+     {0.12, 0.18, 0.32},
+     {0.85, 0.9, 1.0}},
+    // jade mist
+    {"sky_mist",
+     "water_mist",
+     {0.45, 0.62, 0.60},
+     {0.85, 0.92, 0.85},
+     {0.60, 0.72, 0.66},
+     {0.32, 0.48, 0.40},
+     {0.10, 0.20, 0.15},
+     {0.40, 0.60, 0.55},
+     {1.0, 1.0, 0.92}},
+};
+
+struct BackPlan {
+    int mood;
+    bool waterfall;
+    double waterfallX;  // pixel centre of the falls
+    bool lake;
+    bool pagoda;
+    double pagodaX;
+    uint32_t seed;
+};
+
+const BackPlan kPlans[13] = {
+    {1, true, 150, true, true, 620, 101},  {0, false, 0, true, true, 230, 102},
+    {4, true, 560, false, false, 0, 103},  {2, false, 0, true, true, 520, 104},
+    {3, true, 240, true, false, 0, 105},   {1, false, 0, true, true, 110, 106},
+    {0, true, 660, true, false, 0, 107},   {4, false, 0, true, true, 420, 108},
+    {2, true, 120, false, true, 560, 109}, {3, false, 0, true, true, 650, 110},
+    {1, true, 400, true, false, 0, 111},   {4, true, 200, true, true, 600, 112},
+    {2, true, 700, true, false, 0, 113},
+};
+
+struct Painted {
+    Image picture;
+    std::vector<SceneElement> elements;
+};
+
+double ridge(double x, double base, double amplitude, double scale, uint32_t seed) {
+    return base - amplitude * (fbm(x / scale, 0.5, seed, 5) - 0.3) * 2.0;
+}
+
+void blendPixel(Image& img, int x, int y, Rgb c, double a) {
+    uint8_t* p = img.at(x, y);
+    const double old = p[3] / 255.0;
+    const double out = a + old * (1 - a);
+    if (out <= 0) return;
+    const double rgb[3] = {c.r, c.g, c.b};
+    for (int k = 0; k < 3; ++k)
+        p[k] = static_cast<uint8_t>(std::clamp((rgb[k] * 255 * a + p[k] * old * (1 - a)) / out, 0.0, 255.0));
+    p[3] = static_cast<uint8_t>(std::lround(out * 255));
+}
+
+// Pine and rounded trees along a line, as cairo silhouettes.
+void trees(cairo_t* cr, const std::vector<double>& groundY, Rgb colour, uint32_t seed, double density,
+           double size) {
+    Rng rng(seed);
+    for (double x = rng.range(0, 30); x < kW; x += rng.range(18, 60) / density) {
+        const double gy = groundY[std::clamp(static_cast<int>(x), 0, kW - 1)];
+        const double h = size * rng.range(0.6, 1.3);
+        const Rgb c = scaled(colour, rng.range(0.8, 1.1));
+        setRgb(cr, c);
+        if (rng.unit() < 0.6) {
+            for (int tier = 0; tier < 4; ++tier) {
+                const double ty = gy - h * (0.25 + tier * 0.22), w = h * (0.38 - tier * 0.07);
+                cairo_move_to(cr, x - w, ty + h * 0.18);
+                cairo_line_to(cr, x, ty - h * 0.2);
+                cairo_line_to(cr, x + w, ty + h * 0.18);
+                cairo_close_path(cr);
+            }
+            cairo_rectangle(cr, x - h * 0.04, gy - h * 0.3, h * 0.08, h * 0.32);
+        } else {
+            cairo_arc(cr, x, gy - h * 0.55, h * 0.35, 0, 2 * M_PI);
+            cairo_arc(cr, x - h * 0.25, gy - h * 0.4, h * 0.25, 0, 2 * M_PI);
+            cairo_arc(cr, x + h * 0.25, gy - h * 0.42, h * 0.27, 0, 2 * M_PI);
+            cairo_rectangle(cr, x - h * 0.04, gy - h * 0.3, h * 0.08, h * 0.32);
+        }
+        cairo_fill(cr);
+    }
+}
+
+void pagoda(cairo_t* cr, double x, double groundY, double size, Rgb colour, Rgb glow) {
+    setRgb(cr, colour);
+    const int storeys = 4;
+    for (int s = 0; s < storeys; ++s) {
+        const double w = size * (0.5 - s * 0.08), y = groundY - s * size * 0.32;
+        cairo_rectangle(cr, x - w * 0.6, y - size * 0.26, w * 1.2, size * 0.26);
+        // Upswept roof.
+        cairo_move_to(cr, x - w * 1.15, y - size * 0.22);
+        cairo_curve_to(cr, x - w * 0.8, y - size * 0.25, x - w * 0.5, y - size * 0.3, x, y - size * 0.38);
+        cairo_curve_to(cr, x + w * 0.5, y - size * 0.3, x + w * 0.8, y - size * 0.25, x + w * 1.15,
+                       y - size * 0.22);
+        cairo_line_to(cr, x + w * 0.9, y - size * 0.28);
+        cairo_line_to(cr, x - w * 0.9, y - size * 0.28);
+        cairo_close_path(cr);
+        cairo_fill(cr);
+        // Lit windows.
+        setRgb(cr, glow, 0.8);
+        cairo_rectangle(cr, x - w * 0.12, y - size * 0.18, w * 0.24, size * 0.1);
+        cairo_fill(cr);
+        setRgb(cr, colour);
+    }
+    cairo_move_to(cr, x, groundY - storeys * size * 0.32 - size * 0.05);
+    cairo_line_to(cr, x, groundY - storeys * size * 0.32 - size * 0.4);
+    cairo_set_line_width(cr, size * 0.03);
+    cairo_stroke(cr);
+}
+
+// An arched footbridge over the near shore of the lake.
+void bridge(cairo_t* cr, double x, double waterY, const Mood& mood) {
+    const double span = 220, rise = 58;
+    const Rgb wood = scaled(mood.near, 1.8);
+    cairo_move_to(cr, x, waterY);
+    cairo_curve_to(cr, x + span * 0.3, waterY - rise * 1.3, x + span * 0.7, waterY - rise * 1.3, x + span,
+                   waterY);
+    cairo_line_to(cr, x + span, waterY + 4);
+    cairo_curve_to(cr, x + span * 0.7, waterY - rise * 1.05, x + span * 0.3, waterY - rise * 1.05, x,
+                   waterY + 4);
+    cairo_close_path(cr);
+    setRgb(cr, wood);
+    cairo_fill(cr);
+    // Railing: posts and a rail following the arch.
+    for (int k = 0; k <= 8; ++k) {
+        const double t = k / 8.0, px = x + span * t;
+        const double py = waterY - rise * 1.3 * 3 * t * (1 - t) * 1.33;
+        cairo_move_to(cr, px, py);
+        cairo_line_to(cr, px, py - 18);
+    }
+    cairo_move_to(cr, x, waterY - 18);
+    cairo_curve_to(cr, x + span * 0.3, waterY - rise * 1.3 - 18, x + span * 0.7, waterY - rise * 1.3 - 18,
+                   x + span, waterY - 18);
+    cairo_set_line_width(cr, 3);
+    setRgb(cr, scaled(wood, 0.9));
+    cairo_stroke(cr);
+}
+
+// Tall bamboo stalks standing in the foreground at one edge.
+void bamboo(cairo_t* cr, double x0, const Mood& mood, uint32_t seed) {
+    Rng rng(seed + 40);
+    const Rgb stalk = mix(scaled(mood.near, 1.3), Rgb{0.2, 0.35, 0.12}, 0.5);
+    for (int k = 0; k < 4; ++k) {
+        const double x = x0 + k * 18 + rng.range(-5, 5), w = rng.range(7, 11), lean = rng.range(-12, 12);
+        cairo_move_to(cr, x, kH + 5);
+        cairo_line_to(cr, x + lean, -5);
+        cairo_set_line_width(cr, w);
+        setRgb(cr, scaled(stalk, rng.range(0.8, 1.1)));
+        cairo_stroke(cr);
+        for (double y = rng.range(20, 60); y < kH; y += rng.range(55, 80)) {
+            const double nx = x + lean * (1 - (y + 5) / (kH + 10));
+            cairo_move_to(cr, nx - w * 0.7, y);
+            cairo_line_to(cr, nx + w * 0.7, y);
+            cairo_set_line_width(cr, 2.5);
+            setRgb(cr, scaled(stalk, 0.6));
+            cairo_stroke(cr);
+            if (rng.unit() < 0.5) {
+                // A spray of narrow leaves from the node.
+                for (int leaf = 0; leaf < 3; ++leaf) {
+                    const double dir = (rng.unit() < 0.5 ? -1 : 1) * rng.range(25, 45),
+                                 drop = rng.range(4, 16);
+                    cairo_move_to(cr, nx, y);
+                    cairo_curve_to(cr, nx + dir * 0.4, y - 6, nx + dir * 0.8, y + drop * 0.5, nx + dir,
+                                   y + drop);
+                    cairo_curve_to(cr, nx + dir * 0.8, y + drop * 0.5 + 4, nx + dir * 0.4, y + 2, nx, y);
+                    setRgb(cr, scaled(stalk, rng.range(0.9, 1.3)));
+                    cairo_fill(cr);
+                }
+            }
+        }
+    }
+}
+
+Painted paintBack(int index) {
+    const BackPlan& plan = kPlans[index];
+    const Mood& mood = kMoods[plan.mood];
+    Painted result;
+    Image& img = result.picture = Image(kW, kH);
+    Rng rng(plan.seed);
+    const double horizon = rng.range(250, 320);
+    const double lakeTop = plan.lake ? rng.range(470, 500) : kH + 10;
+
+    // Sky and lake areas: painted colour, transparent.
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            uint8_t* p = img.at(x, y);
+            const double t = std::clamp(y / horizon, 0.0, 1.0);
+            Rgb c = mix(mood.skyTop, mood.skyHorizon, t * t);
+            if (y >= lakeTop) c = mix(mood.water, mood.skyHorizon, 0.2);
+            p[0] = static_cast<uint8_t>(c.r * 255);
+            p[1] = static_cast<uint8_t>(c.g * 255);
+            p[2] = static_cast<uint8_t>(c.b * 255);
+            p[3] = 0;
+        }
+    // Three mountain layers, far ones hazy.
+    std::vector<double> groundNear(kW);
+    const double bases[3] = {horizon, horizon + 70, horizon + 150};
+    const double amps[3] = {110, 80, 60};
+    const double scales[3] = {260, 170, 120};
+    const Rgb colours[3] = {mood.far, mood.mid, mood.near};
+    for (int layer = 0; layer < 3; ++layer) {
+        const uint32_t seed = plan.seed * 7 + static_cast<uint32_t>(layer);
+        for (int x = 0; x < kW; ++x) {
+            const double top = ridge(x, bases[layer], amps[layer], scales[layer], seed);
+            if (layer == 2) groundNear[x] = top;
+            for (int y = std::max(0, static_cast<int>(top) - 1); y < std::min(kH, static_cast<int>(lakeTop));
+                 ++y) {
+                const double cover = std::clamp(y + 1 - top, 0.0, 1.0);
+                if (cover <= 0) continue;
+                const double depth = std::clamp((y - top) / 220.0, 0.0, 1.0);
+                const double texture = fbm(x / 40.0, y / 25.0, seed + 50, 4);
+                Rgb c = mix(colours[layer], mood.skyHorizon, (2 - layer) * 0.15 * (1 - depth));
+                c = scaled(c, 0.8 + 0.35 * texture - 0.25 * depth);
+                blendPixel(img, x, y, c, cover);
+            }
+        }
+        // A band of mist settles in the valley in front of the far layers.
+        if (layer < 2) {
+            const double mistY = bases[layer] + 60;
+            for (int y = std::max(0, static_cast<int>(mistY - 50));
+                 y < std::min(kH, static_cast<int>(mistY + 50)); ++y)
+                for (int x = 0; x < kW; ++x) {
+                    if (img.at(x, y)[3] == 0) continue;
+                    const double wisp = 0.6 + 0.4 * fbm(x / 90.0, y / 14.0, plan.seed + 70 + layer, 3);
+                    const double a = 0.38 * wisp * std::exp(-std::pow((y - mistY) / 26.0, 2));
+                    const Rgb haze = mix(mood.skyHorizon, {1, 1, 1}, 0.15);
+                    uint8_t* p = img.at(x, y);
+                    p[0] = static_cast<uint8_t>(p[0] * (1 - a) + haze.r * 255 * a);
+                    p[1] = static_cast<uint8_t>(p[1] * (1 - a) + haze.g * 255 * a);
+                    p[2] = static_cast<uint8_t>(p[2] * (1 - a) + haze.b * 255 * a);
+                }
+        }
+    }
+    {
+        const Image before = img;
+        Canvas canvas(kW, kH);
+        canvas.paintImage(img, 0, 0);
+        cairo_t* cr = canvas.cr;
+        // Trees along the middle and near ridges.
+        std::vector<double> groundMid(kW);
+        for (int x = 0; x < kW; ++x)
+            groundMid[x] = ridge(x, bases[1], amps[1], scales[1], plan.seed * 7 + 1) + 6;
+        trees(cr, groundMid, scaled(mood.mid, 0.7), plan.seed + 3, 1.0, 26);
+        std::vector<double> groundLow(kW);
+        for (int x = 0; x < kW; ++x) groundLow[x] = groundNear[x] + 8;
+        trees(cr, groundLow, scaled(mood.near, 0.8), plan.seed + 4, 0.7, 46);
+        if (plan.lake && !plan.pagoda)
+            bridge(cr, plan.waterfall ? 560 - plan.waterfallX * 0.3 : 300, lakeTop, mood);
+        if (index % 3 == 2) bamboo(cr, index % 2 ? kW - 90 : 20, mood, plan.seed);
+        if (plan.pagoda) {
+            const int px = static_cast<int>(plan.pagodaX);
+            pagoda(cr, plan.pagodaX, groundNear[px] + 10, 120, scaled(mood.near, 0.6), mood.light);
+        }
+        if (plan.lake) {
+            // Shore stones and reeds along the water line.
+            Rng shore(plan.seed + 9);
+            for (double x = -10; x < kW + 10; x += shore.range(14, 40)) {
+                const double w = shore.range(12, 34), h = shore.range(6, 14);
+                cairo_save(cr);
+                cairo_translate(cr, x, lakeTop - h * 0.3);
+                cairo_scale(cr, w, h);
+                cairo_arc(cr, 0, 0, 1, M_PI, 2 * M_PI);
+                cairo_restore(cr);
+                setRgb(cr, scaled(mood.near, shore.range(0.9, 1.6)));
+                cairo_fill(cr);
+                if (shore.unit() < 0.4) {
+                    for (int r = 0; r < 5; ++r) {
+                        const double rx = x + shore.range(-8, 8);
+                        cairo_move_to(cr, rx, lakeTop);
+                        cairo_curve_to(cr, rx, lakeTop - 14, rx + 3, lakeTop - 22, rx + shore.range(-2, 8),
+                                       lakeTop - shore.range(24, 40));
+                    }
+                    cairo_set_line_width(cr, 1.6);
+                    setRgb(cr, scaled(mood.near, 1.4));
+                    cairo_stroke(cr);
+                }
+            }
+        }
+        img = canvas.image();
+        // Transparent areas keep the painted sky and water colours underneath.
+        for (size_t i = 0; i < img.rgba.size(); i += 4) {
+            const double a = img.rgba[i + 3] / 255.0;
+            for (int k = 0; k < 3; ++k)
+                img.rgba[i + k] = static_cast<uint8_t>(img.rgba[i + k] * a + before.rgba[i + k] * (1 - a));
+        }
+    }
+    // Waterfall: a notch in the cliffs, open to the flowing water behind.
+    if (plan.waterfall) {
+        const double cx = plan.waterfallX, top = horizon + 60, bottom = std::min(lakeTop, 560.0) + 2;
+        const double halfWidth = 26;
+        for (int y = static_cast<int>(top); y < static_cast<int>(bottom); ++y)
+            for (int x = static_cast<int>(cx - halfWidth - 12); x <= static_cast<int>(cx + halfWidth + 12);
+                 ++x) {
+                if (x < 0 || x >= kW) continue;
+                const double wobble = 5 * (valueNoise(y / 14.0, 1, plan.seed) - 0.5);
+                const double d =
+                    std::fabs(x - cx - wobble) - halfWidth * (0.8 + 0.2 * (y - top) / (bottom - top));
+                uint8_t* p = img.at(x, y);
+                if (d < 0) {
+                    p[3] = static_cast<uint8_t>(p[3] * std::clamp(1 + d / 3.0, 0.0, 1.0));
+                    const Rgb c{0.85, 0.92, 0.98};
+                    p[0] = static_cast<uint8_t>(c.r * 255);
+                    p[1] = static_cast<uint8_t>(c.g * 255);
+                    p[2] = static_cast<uint8_t>(c.b * 255);
+                } else if (d < 10) {
+                    // Wet dark rock along the edges.
+                    for (int k = 0; k < 3; ++k) p[k] = static_cast<uint8_t>(p[k] * (0.55 + 0.045 * d));
+                }
+            }
+        const double x0 = cx - halfWidth - 4, x1 = cx + halfWidth + 4;
+        result.elements.push_back(
+            {"waterfall1", x0 - 400, 300 - (top - 4), x1 - 400, 300 - bottom, 0, 0, 60, 0, 0});
+        result.elements.push_back({"spray1", x0 - 30 - 400, 300 - (bottom - 25), x1 + 30 - 400,
+                                   300 - (bottom + 10), 0, 0, 0, 0, 0});
+    }
+    // Vignette.
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const double dx = (x - 400.0) / 400, dy = (y - 300.0) / 300;
+            const double k = 1 - 0.25 * std::pow(std::min(1.0, dx * dx * 0.6 + dy * dy * 0.6), 1.5);
+            uint8_t* p = img.at(x, y);
+            for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(p[c] * k);
+        }
+    // Elements drawn before the picture come first: sky, then water.
+    std::vector<SceneElement> early;
+    early.push_back({mood.sky, -400, 300, 400, 300 - (horizon + 140), 0, 0, 0, 0, 1});
+    if (plan.lake) early.push_back({mood.lake, -400, 300 - (lakeTop - 4), 400, -300, 0, 40, 0, 0, 1});
+    for (SceneElement& e : result.elements) e.early = e.name.find("spray") == std::string::npos ? 1 : 0;
+    result.elements.insert(result.elements.begin(), early.begin(), early.end());
+    // Branches swaying over the picture from the top corners, and a hanging lantern.
+    const int variant = index % 3;
+    const char* leafNames[3] = {"leaves1", "leaves2", "leaves3"};
+    result.elements.push_back({leafNames[variant], -400, 300, -120, 160, -8, 0, 0, 0, 0});
+    result.elements.push_back({leafNames[(variant + 1) % 3], 130, 300, 400, 170, 8, 0, 0, 1, 0});
+    if (index % 2 == 0) result.elements.push_back({"lantern1", -300, 252, -260, 152, 0, 0, 0, 0, 0});
+    // The sun or the moon hangs in the open sky, above the far ridge.
+    if (plan.mood == 3 || plan.mood == 2 || plan.mood == 0) {
+        const double cx = index % 2 ? 170 : -60, cy = 300 - (horizon - 130);
+        const double r = plan.mood == 3 ? 34 : 56;
+        result.elements.push_back(
+            {plan.mood == 3 ? "moon1" : "sun1", cx - r, cy - r, cx + r, cy + r, 0, 0, 0, 0, 0});
+    }
+    return result;
+}
+
+// Horizontally seamless cloudy sky.
+Image skyTexture(const Mood& mood, uint32_t seed) {
+    const int w = 512, h = 256;
+    Image img(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const double t = static_cast<double>(y) / h;
+            const double fx = static_cast<double>(x) / w;
+            auto clouds = [&](double px) { return fbm(px / 70.0, y / 30.0, seed, 5); };
+            const double n = clouds(x) * (1 - fx) + clouds(x - w) * fx;  // blend across the seam
+            const double cloud = std::clamp((n - 0.48) * 3.5, 0.0, 1.0) * (0.4 + 0.6 * (1 - t));
+            Rgb c = mix(mood.skyTop, mood.skyHorizon, t * t);
+            c = mix(c, mix(mood.light, mood.skyHorizon, 0.4), cloud * 0.75);
+            uint8_t* p = img.at(x, y);
+            p[0] = static_cast<uint8_t>(std::clamp(c.r, 0.0, 1.0) * 255);
+            p[1] = static_cast<uint8_t>(std::clamp(c.g, 0.0, 1.0) * 255);
+            p[2] = static_cast<uint8_t>(std::clamp(c.b, 0.0, 1.0) * 255);
+            p[3] = 255;
+        }
+    // Stars at night.
+    if (mood.skyTop.b < 0.2) {
+        Rng rng(seed);
+        for (int k = 0; k < 140; ++k) {
+            const int x = rng.below(w), y = rng.below(h * 2 / 3);
+            const uint8_t v = static_cast<uint8_t>(150 + rng.below(105));
+            uint8_t* p = img.at(x, y);
+            p[0] = p[1] = p[2] = std::max(p[0], v);
+        }
+    }
+    return img;
+}
+
+// Seamless in both directions: streaks for falls, ripples for water.
+Image flowTexture(int w, int h, bool falls, uint32_t seed, Rgb deep = {0.16, 0.30, 0.42},
+                  Rgb crest = {0.75, 0.88, 0.95}) {
+    Image img(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const double fx = static_cast<double>(x) / w, fy = static_cast<double>(y) / h;
+            auto sample = [&](double px, double py) {
+                return falls ? fbm(px / 6.0, py / 60.0, seed, 4) : fbm(px / 60.0, py / 8.0, seed, 4);
+            };
+            const double n = (sample(x, y) * (1 - fx) + sample(x - w, y) * fx) * (1 - fy) +
+                             (sample(x, y - h) * (1 - fx) + sample(x - w, y - h) * fx) * fy;
+            Rgb c = falls ? mix(Rgb{0.55, 0.70, 0.82}, Rgb{1, 1, 1}, std::clamp((n - 0.35) * 2.2, 0.0, 1.0))
+                          : mix(deep, crest, std::pow(std::clamp((n - 0.4) * 2.5, 0.0, 1.0), 2));
+            uint8_t* p = img.at(x, y);
+            p[0] = static_cast<uint8_t>(c.r * 255);
+            p[1] = static_cast<uint8_t>(c.g * 255);
+            p[2] = static_cast<uint8_t>(c.b * 255);
+            p[3] = 255;
+        }
+    return img;
+}
+
+Image branchTexture(int variant) {
+    // A branch from the left edge with leaves or blossoms; the swing pivots at the left.
+    Canvas c(256, 128);
+    cairo_t* cr = c.cr;
+    Rng rng(900 + static_cast<uint32_t>(variant));
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_move_to(cr, 0, 30);
+    cairo_curve_to(cr, 80, 40, 150, 70, 250, 95);
+    cairo_set_line_width(cr, 9);
+    setRgb(cr, {0.22, 0.13, 0.08});
+    cairo_stroke(cr);
+    cairo_move_to(cr, 90, 48);
+    cairo_curve_to(cr, 120, 20, 160, 15, 200, 20);
+    cairo_set_line_width(cr, 4);
+    cairo_stroke(cr);
+    const Rgb leafColour = variant == 0   ? Rgb{0.25, 0.55, 0.22}
+                           : variant == 1 ? Rgb{0.95, 0.72, 0.80}
+                                          : Rgb{0.85, 0.38, 0.12};
+    for (int k = 0; k < 38; ++k) {
+        const double t = rng.range(0.15, 1.0);
+        const bool upper = rng.unit() < 0.35;
+        const double bx = upper ? 90 + 110 * t : 250 * t, by = upper ? 48 - 30 * t : 30 + 65 * t * t;
+        cairo_save(cr);
+        cairo_translate(cr, bx + rng.range(-8, 8), by + rng.range(-6, 10));
+        cairo_rotate(cr, rng.range(-1.2, 1.2) + 0.6);
+        if (variant == 1) {
+            for (int p = 0; p < 5; ++p) {
+                const double a = p * 2 * M_PI / 5;
+                cairo_arc(cr, 5 * std::cos(a), 5 * std::sin(a), 4.5, 0, 2 * M_PI);
+            }
+        } else {
+            cairo_move_to(cr, 0, 0);
+            cairo_curve_to(cr, 6, -6, 16, -4, 22, 0);
+            cairo_curve_to(cr, 16, 4, 6, 6, 0, 0);
+        }
+        setRgb(cr, scaled(leafColour, rng.range(0.75, 1.15)));
+        cairo_fill(cr);
+        cairo_restore(cr);
+    }
+    return c.image();
+}
+
+Image lanternTexture() {
+    Canvas c(64, 128);
+    cairo_t* cr = c.cr;
+    cairo_move_to(cr, 32, 0);
+    cairo_line_to(cr, 32, 30);
+    cairo_set_line_width(cr, 2);
+    setRgb(cr, palette::ink);
+    cairo_stroke(cr);
+    cairo_translate(cr, 32, 72);
+    cairo_scale(cr, 40, 40);
+    drawCharm(cr, CharmLantern, 0);
+    return c.image();
+}
+
+// A pale disc with a soft halo: the moon with faint markings, or a low sun.
+Image celestialTexture(bool moon) {
+    Image img(128, 128);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) {
+            const double dx = (x + 0.5) / 64 - 1, dy = (y + 0.5) / 64 - 1, r = std::sqrt(dx * dx + dy * dy);
+            const double disc = std::clamp((0.5 - r) * 60, 0.0, 1.0);
+            const double halo = std::pow(std::max(0.0, 1 - r), 3) * 0.6;
+            const double marks = moon ? 0.85 + 0.15 * fbm(x / 10.0, y / 10.0, 61, 3) : 1.0;
+            const Rgb c = moon ? Rgb{0.95 * marks, 0.96 * marks, 1.0 * marks} : Rgb{1.0, 0.92, 0.70};
+            uint8_t* p = img.at(x, y);
+            p[0] = static_cast<uint8_t>(c.r * 255);
+            p[1] = static_cast<uint8_t>(c.g * 255);
+            p[2] = static_cast<uint8_t>(c.b * 255);
+            p[3] = static_cast<uint8_t>(std::clamp(disc + halo * (1 - disc), 0.0, 1.0) * 255);
+        }
+    return img;
+}
+
+Image sprayTexture() {
+    Image img(64, 64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const double dx = (x + 0.5) / 32 - 1, dy = (y + 0.5) / 32 - 1;
+            const double v = std::pow(std::max(0.0, 1 - std::sqrt(dx * dx + dy * dy)), 2) *
+                             (0.6 + 0.4 * fbm(x / 8.0, y / 8.0, 77, 3));
+            uint8_t* p = img.at(x, y);
+            p[0] = p[1] = p[2] = static_cast<uint8_t>(255 * v);
+            p[3] = static_cast<uint8_t>(255 * v);
+        }
+    return img;
+}
+
+bool makeBacks(const std::string& out) {
+    bool ok = true;
+    for (int i = 0; i < 13; ++i) {
+        const Painted painted = paintBack(i);
+        ok &= writeAlphaJpeg(out, "AnimBacks/_a_back" + std::to_string(i) + ".jpg", painted.picture, 88);
+        const std::vector<uint8_t> scene = encodeScene(painted.elements);
+        ok &=
+            writeOutputFile(out, "AnimBacks/level" + std::to_string(i) + ".lev", scene.data(), scene.size());
+    }
+    for (int m = 0; m < 5; ++m)
+        ok &=
+            writeJpeg(out, std::string("pack/") + kMoods[m].sky + ".jpg", skyTexture(kMoods[m], 300 + m), 88);
+    ok &= writeJpeg(out, "pack/waterfall1.jpg", flowTexture(128, 256, true, 41), 88);
+    for (const Mood& m : kMoods)
+        ok &= writeJpeg(
+            out, std::string("pack/") + m.lake + ".jpg",
+            flowTexture(256, 128, false, 42, scaled(m.water, 0.6), mix(m.skyHorizon, {1, 1, 1}, 0.3)), 88);
+    ok &= writeTga(out, "pack/spray1.tga", sprayTexture());
+    for (int v = 0; v < 3; ++v)
+        ok &= writeTga(out, "pack/leaves" + std::to_string(v + 1) + ".tga", branchTexture(v));
+    ok &= writeTga(out, "pack/lantern1.tga", lanternTexture());
+    ok &= writeTga(out, "pack/moon1.tga", celestialTexture(true));
+    ok &= writeTga(out, "pack/sun1.tga", celestialTexture(false));
+
+    std::string objects = "[sky/]\n";
+    for (const Mood& m : kMoods) objects += std::string(m.sky) + " = " + m.sky + ".jpg\n";
+    objects += "[/sky]\n\n[water/]\nwaterfall1 = waterfall1.jpg\nspray1 = spray1.tga\n";
+    for (const Mood& m : kMoods) objects += std::string(m.lake) + " = " + m.lake + ".jpg\n";
+    objects +=
+        "[/water]\n\n"
+        "[plants/]\nleaves1 = leaves1.tga\nleaves2 = leaves2.tga\nleaves3 = leaves3.tga\n[/plants]\n\n"
+        "[decorations/]\nlantern1 = lantern1.tga\nmoon1 = moon1.tga\nsun1 = "
+        "sun1.tga\n[/decorations]\n\n[models/]\npagoda = "
+        "pagoda.cgo\n[/models]\n";
+    ok &= writeText(out, "pack/gameobjs.txt", objects);
+    return ok;
+}
+
+}  // namespace
+
+std::vector<uint8_t> encodeScene(const std::vector<SceneElement>& elements) {
+    std::vector<uint8_t> bytes(68 + 65 * elements.size(), 0);
+    const char header[] = "scene";
+    std::memcpy(bytes.data(), header, sizeof header);
+    const int32_t count = static_cast<int32_t>(elements.size());
+    std::memcpy(&bytes[64], &count, 4);
+    for (size_t i = 0; i < elements.size(); ++i) {
+        uint8_t* e = &bytes[68 + 65 * i];
+        const SceneElement& el = elements[i];
+        std::memcpy(e, el.name.c_str(), std::min<size_t>(el.name.size(), 31));
+        const float values[7] = {static_cast<float>(std::min(el.x0, el.x1)),
+                                 static_cast<float>(std::min(el.y0, el.y1)),
+                                 static_cast<float>(std::max(el.x0, el.x1)),
+                                 static_cast<float>(std::max(el.y0, el.y1)),
+                                 static_cast<float>(el.rotation),
+                                 static_cast<float>(el.vx),
+                                 static_cast<float>(el.vy)};
+        std::memcpy(e + 32, values, sizeof values);
+        e[60] = el.mirrored;
+        const int32_t early = el.early;
+        std::memcpy(e + 61, &early, 4);
+    }
+    return bytes;
+}
+
+DATAGEN_STEP("backs", makeBacks);
+
+Image composedBack(int index) {
+    const Painted painted = paintBack(std::clamp(index, 0, 12));
+    const Mood& mood = kMoods[kPlans[std::clamp(index, 0, 12)].mood];
+    const Image sky = skyTexture(mood, 300 + static_cast<uint32_t>(&mood - kMoods));
+    const Image lake =
+        flowTexture(256, 128, false, 42, scaled(mood.water, 0.6), mix(mood.skyHorizon, {1, 1, 1}, 0.3));
+    const Image falls = flowTexture(128, 256, true, 41);
+    Image out(kW, kH);
+    for (const SceneElement& e : painted.elements) {
+        const bool isSky = e.name.find("sky") != std::string::npos;
+        const bool isFalls = e.name.find("waterfall") != std::string::npos;
+        const bool isLake = !isFalls && e.name.find("water") != std::string::npos;
+        if (!isSky && !isFalls && !isLake) continue;
+        const double x0 = std::min(e.x0, e.x1) + 400, x1 = std::max(e.x0, e.x1) + 400;
+        const double top = 300 - std::max(e.y0, e.y1), bottom = 300 - std::min(e.y0, e.y1);
+        const Image& tex = isSky ? sky : isLake ? lake : falls;
+        for (int y = std::max(0, static_cast<int>(top)); y < std::min(kH, static_cast<int>(bottom)); ++y)
+            for (int x = std::max(0, static_cast<int>(x0)); x < std::min(kW, static_cast<int>(x1)); ++x) {
+                int tx, ty;
+                if (isSky) {
+                    const double scale = tex.height / (bottom - top);
+                    tx = static_cast<int>((x - x0) * scale) % tex.width;
+                    ty = std::min(tex.height - 1, static_cast<int>((y - top) * scale));
+                } else {
+                    tx = static_cast<int>(x - x0) % tex.width;
+                    ty = static_cast<int>(y - top) % tex.height;
+                }
+                std::memcpy(out.at(x, y), tex.at(tx, ty), 4);
+            }
+    }
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const uint8_t* p = painted.picture.at(x, y);
+            uint8_t* o = out.at(x, y);
+            const double a = p[3] / 255.0;
+            for (int k = 0; k < 3; ++k) o[k] = static_cast<uint8_t>(o[k] * (1 - a) + p[k] * a);
+            o[3] = 255;
+        }
+    return out;
+}
