@@ -1,0 +1,6 @@
+// The game program: everything happens in runGame.
+#include "app/app.h"
+
+int main() {
+    return runGame();
+}

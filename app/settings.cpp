@@ -1,0 +1,59 @@
+#include "app/settings.h"
+
+#include <cstring>
+
+#include "platform/system.h"
+#include "resources/files.h"
+
+Settings settings;
+
+void decodeSettings(Settings& out, const uint8_t* bytes, size_t size) {
+    SettingsFile file;
+    // Start from the current values so a short file changes only what it holds.
+    file = encodeSettings(out, 800, 600, 0, 0);
+    std::memcpy(&file, bytes, size < sizeof file ? size : sizeof file);
+    out.musicVolume = file.musicVolume;
+    out.effectsVolume = file.effectsVolume;
+    out.showGameTips = file.showGameTips != 0;
+    out.customCursor = file.customCursor != 0;
+    out.reserved28 = file.reserved28;
+    out.currentProfile = file.currentProfile;
+    out.profileCount = file.profileCount;
+    out.fullScreen = file.fullScreen;
+}
+
+SettingsFile encodeSettings(const Settings& in, int32_t width, int32_t height, int32_t resolutionIndex,
+                            int32_t colourDepth) {
+    SettingsFile file{};
+    file.musicVolume = in.musicVolume;
+    file.effectsVolume = in.effectsVolume;
+    file.screenWidth = width;
+    file.screenHeight = height;
+    file.resolutionIndex = resolutionIndex;
+    file.colourDepth = colourDepth;
+    file.showGameTips = in.showGameTips ? 1 : 0;
+    file.customCursor = in.customCursor ? 1 : 0;
+    file.reserved28 = in.reserved28;
+    file.currentProfile = in.currentProfile;
+    file.profileCount = in.profileCount;
+    file.fullScreen = in.fullScreen;
+    return file;
+}
+
+void readSettings(Settings& out) {
+    if (!changeFolder("settings")) return;  // no folder yet: the defaults stand
+    uint8_t buffer[sizeof(SettingsFile)];
+    uint32_t size = 0;
+    if (readFileInto("settings.dat", buffer, sizeof buffer, &size) != nullptr)
+        decodeSettings(out, buffer, size < sizeof buffer ? size : sizeof buffer);
+    changeFolder("..");
+}
+
+bool writeSettings(const Settings& in, int32_t width, int32_t height, int32_t resolutionIndex,
+                   int32_t colourDepth) {
+    if (!makeFolder("settings") || !changeFolder("settings")) return false;
+    SettingsFile file = encodeSettings(in, width, height, resolutionIndex, colourDepth);
+    bool written = writeWholeFile("settings.dat", &file, sizeof file);
+    changeFolder("..");
+    return written;
+}

@@ -1,0 +1,8 @@
+#include "platform/audio.h"
+
+bool openAudioDevice() {
+    return false;
+}
+void pauseAudioDevice() {}
+void resumeAudioDevice() {}
+void closeAudioDevice() {}
