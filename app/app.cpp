@@ -11,11 +11,12 @@
 #include "app/settings.h"
 #include "app/textures.h"
 #include "core/random.h"
-#include "platform/audio.h"
+#include "platform/audio_device.h"
 #include "platform/gpu.h"
 #include "platform/system.h"
 #include "resources/fatal.h"
 #include "resources/files.h"
+#include "resources/sound.h"
 #include "resources/vector_math.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -103,7 +104,9 @@ StartUp startUp() {
 
     splashScreen.loadSplashImages();
     if (settings.customCursor) setCursorShape(CursorShape::Hammer);
-    openAudioDevice();
+    // Without a usable audio device the game runs silent.
+    initSound(soundSystem, deviceAudioBackend(), settings.musicVolume, settings.effectsVolume);
+    registerLoadingStep(kLoadGameCore, "sounds", [] { loadSounds(soundSystem, progressHook); });
     app.previousFrameTime = millisecondClock();
     return StartUp::Running;
 }
@@ -111,7 +114,7 @@ StartUp startUp() {
 void shutDown() {
     releaseAllMeshes(staticMeshTable);
     releaseDevice();
-    closeAudioDevice();
+    shutdownSound();
     destroyMainWindow();
     if (app.dataLoaded) {
         int index = drawState.resolutionIndex < 0 ? 0 : drawState.resolutionIndex;
@@ -227,18 +230,18 @@ void handlePlatformEvent(const PlatformEvent& event) {
             break;
         case PlatformEventType::Activated:
             if (mainWindowMinimised()) {
-                pauseAudioDevice();
+                pauseAll();
                 app.active = 0;
                 break;
             }
-            resumeAudioDevice();
+            resumeAll();
             app.active = 1;
             frameDeltaMs = 0;
             app.previousFrameTime = millisecondClock();
             if (screen) screen->onEnter();
             break;
         case PlatformEventType::Deactivated:
-            pauseAudioDevice();
+            pauseAll();
             app.active = 0;
             break;
         default:
@@ -262,6 +265,8 @@ void runFrame() {
     }
     frameDeltaMs = advanceFrameClock(app, millisecondClock());
     if (screens.current) screens.current->update();
+    // Once per frame on every screen, so menu sounds start at once as well.
+    updateSound(frameDeltaMs);
     switchPendingScreen(screens);
     animationClock += frameDeltaMs;
 }

@@ -1,8 +1,0 @@
-#include "platform/audio.h"
-
-bool openAudioDevice() {
-    return false;
-}
-void pauseAudioDevice() {}
-void resumeAudioDevice() {}
-void closeAudioDevice() {}
