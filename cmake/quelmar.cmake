@@ -29,8 +29,10 @@ function(quelmar_test name)
     QUELMAR_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     QUELMAR_BINARY_DIR="${CMAKE_BINARY_DIR}"
     QUELMAR_DATA_DIR="${QUELMAR_DATA_DIR}")
+  # A list of several VAR=value entries must reach the tests as one property value.
+  string(REPLACE ";" "\\;" env "${ARG_ENV}")
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "${ARG_ENV}" LABELS "${ARG_LABELS}")
+    PROPERTIES ENVIRONMENT "${env}" LABELS "${ARG_LABELS}")
 endfunction()
