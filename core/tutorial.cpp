@@ -235,13 +235,14 @@ Vec2 demoCellCentre(const DemoField& f, int row, int column) {
 }
 
 void distinctDemoFigures(int32_t* table) {
-    for (int b = 1; b < 6; ++b) {
+    for (int b = 0; b < 6; ++b) {
+        if (table[b] < 0 || table[b] > 5) table[b] = 0;
         bool clash = true;
         while (clash) {
             clash = false;
             for (int a = 0; a < b; ++a)
                 if (table[a] == table[b]) clash = true;
-            if (clash) table[b] = table[b] >= 5 || table[b] < 0 ? 0 : table[b] + 1;
+            if (clash) table[b] = table[b] == 5 ? 0 : table[b] + 1;
         }
     }
 }

@@ -71,5 +71,6 @@ bool tutorialClick(Tutorial& t, GameState& g, Vec2 point);
 void closeTutorial(Tutorial& t, GameState& g);
 // Centre of a demonstration cell in menu space.
 Vec2 demoCellCentre(const DemoField& f, int row, int column);
-// Makes table entries 0..5 distinct within 0..5, moving later entries up past earlier ones.
+// Makes table entries 0..5 distinct kinds within 0..5: an entry outside that range counts
+// as 0, and an entry equal to an earlier one moves up (5 wraps to 0) until it is free.
 void distinctDemoFigures(int32_t* table);
