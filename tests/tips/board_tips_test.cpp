@@ -75,6 +75,7 @@ TEST_F(BoardTips, FirstEligibleWinsInOrderAndPointsAtItsSituation) {
     Recorder recorder;
     for (const Case& c : expected) {
         const char* name = tipKeyName(static_cast<int>(c.key));
+        g.hint.timer = 1.0f;
         offerBoardTips(g);
         EXPECT_EQ(g.tip.showing ? g.tip.key : 0, static_cast<int>(c.key)) << name;
         if (c.key == TipKey::None) break;
@@ -82,6 +83,10 @@ TEST_F(BoardTips, FirstEligibleWinsInOrderAndPointsAtItsSituation) {
         EXPECT_EQ(g.tip.position.x, c.at.x) << name;
         EXPECT_EQ(g.tip.position.y, c.at.y) << name;
         EXPECT_TRUE(recorder.has(Announce::TipShown, name));
+        // The per-level tips that explain the field give the player time to read them.
+        const bool resetsHint =
+            c.key == TipKey::RelaxTip1 || c.key == TipKey::TipBusySquare2 || c.key == TipKey::ChainbTip;
+        EXPECT_EQ(g.hint.timer > 1.0f, resetsHint) << name;
         closeTip(g);
         g.tipShownThisLevel = 0;
     }
