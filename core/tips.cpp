@@ -117,6 +117,11 @@ void offerBoardTips(GameState& g) {
     }
 }
 
+const char* visibleTipKey(const GameState& g) {
+    if (!g.tip.showing || g.tip.delay > 0.0f) return nullptr;
+    return tipKeyName(g.tip.key);
+}
+
 void installTipHooks(CoreHooks& hooks) {
     hooks.boardTips = offerBoardTips;
     hooks.tipAllowed = tipAllowedHook;

@@ -13,6 +13,9 @@
 bool tipCondition(const GameState& g, const Profile& p, int key, Vec2* at);
 // Offers the settled-field tips in their order; the first one that may show wins.
 void offerBoardTips(GameState& g);
+// The text key of the balloon to draw this frame ("chainbtip", ...), or null while no
+// tip shows or its delay still runs. Position, modal and pointing are in g.tip.
+const char* visibleTipKey(const GameState& g);
 // Sets the tip and tutorial hooks (keeps the announcement sink). The app calls this
 // once before the first level; tests call it to play with tips on.
 void installTipHooks(CoreHooks& hooks);

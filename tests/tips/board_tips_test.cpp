@@ -83,6 +83,7 @@ TEST_F(BoardTips, FirstEligibleWinsInOrderAndPointsAtItsSituation) {
         EXPECT_EQ(g.tip.position.x, c.at.x) << name;
         EXPECT_EQ(g.tip.position.y, c.at.y) << name;
         EXPECT_TRUE(recorder.has(Announce::TipShown, name));
+        EXPECT_STREQ(visibleTipKey(g), name);
         // The per-level tips that explain the field give the player time to read them.
         const bool resetsHint =
             c.key == TipKey::RelaxTip1 || c.key == TipKey::TipBusySquare2 || c.key == TipKey::ChainbTip;
