@@ -29,6 +29,7 @@ constexpr float kFuseRight = 349.2f;
 constexpr float kFuseTexture = 742.4f;
 constexpr float kFigureSide = 48.4f;  // drawn size of a figure sheet frame
 constexpr uint8_t kPanelText[3] = {132, 27, 0};
+constexpr uint8_t kStockText[3] = {255, 222, 140};  // pale gold: the stock plate is dark
 
 struct HudTextures {
     TextureRecord* panel;
@@ -179,7 +180,7 @@ void drawTimeBar(HudState& hud, GameState& g) {
         }
         if (20 + look.growth > 10) {
             setTextColour(255, 255, 0, alpha);
-            drawNumber("+%i", g.levelBonus, 250, -140 - (20 + look.growth), 20 + look.growth, true);
+            drawNumber("+%i", g.displayedBonus, 250, -140 - (20 + look.growth), 20 + look.growth, true);
         }
         setTextColour(255, 255, 255, 255);
     }
@@ -210,12 +211,11 @@ void drawStock(HudState& hud, GameState& g) {
         drawQuadPixels(offset, 400, offset + 127, 527, kWholeTexture, 0xFFFFFFFFu);
         enable(kStateFiltering);
     }
-    panelColour();
+    setTextColour(kStockText[0], kStockText[1], kStockText[2], 255);
     if (s.hammers > 0) {
         bool hovered = inRect(g.pointer.x, g.pointer.y, s.iconRects);
         drawIcon(textures.hammer, s.hammerIcon.x + offset, s.hammerIcon.y,
                  iconWobble(hud.hammerHover, s.hammerWobble, hovered), 255);
-        panelColour();
         drawNumber("x%i", s.hammers, offset + s.hammerIcon.x + 35, s.hammerIcon.y, 13, false);
     }
     const bool lastBurning = s.clockRunning != 0 && s.clocks == 0;
@@ -224,7 +224,7 @@ void drawStock(HudState& hud, GameState& g) {
         float alpha = lastBurning ? 255 - std::min(s.burnClock, 3000.0f) / 3000 * 255 : 255;
         drawIcon(textures.clock, s.clockIcon.x + offset, s.clockIcon.y,
                  iconWobble(hud.clockHover, s.clockWobble, hovered), static_cast<uint8_t>(alpha));
-        panelColour();
+        setTextColour(kStockText[0], kStockText[1], kStockText[2], 255);
         if (lastBurning)
             drawNumber("x%i", s.clocks, offset + s.clockIcon.x + 30, s.clockIcon.y, 10, false);
         else
