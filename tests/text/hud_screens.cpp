@@ -37,6 +37,7 @@ class HudScreens : public GlTest {
     void SetUp() override {
         GlTest::SetUp();
         profile = makeProfile("Tester");
+        savedProfile = gameProfile;
         gameProfile = &profile;
         resetGameState(g);
         setCentres(g);
@@ -48,6 +49,8 @@ class HudScreens : public GlTest {
         clearFloatingTexts();
         frameDeltaMs = 0;
     }
+
+    void TearDown() override { gameProfile = savedProfile; }
 
     // Writes the frame and counts the pixels in a top-left rectangle that are not black.
     void save(const char* name) {
@@ -65,6 +68,7 @@ class HudScreens : public GlTest {
 
     static inline std::filesystem::path previous;
     Profile profile;
+    Profile* savedProfile = nullptr;
     GameState g;
     HudState hud;
 };
