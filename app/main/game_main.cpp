@@ -1,6 +1,10 @@
 // The game program: everything happens in runGame.
 #include "app/app.h"
+#include "presentation/hud.h"
+#include "presentation/text.h"
 
 int main() {
+    registerTextLoading();
+    registerHudLoading();
     return runGame();
 }
