@@ -193,6 +193,11 @@ void whiteTint() {
     for (float& c : drawState.colourMultiplier) c = 1;
 }
 
+// Droplets belong to the spray of the back they were born on.
+void dropDroplets(SceneryState& s) {
+    for (Droplet& d : s.droplets) d.life = 0;
+}
+
 void advanceElements(SceneryList& list, float dt) {
     for (int i = 0; i < list.count; ++i) {
         SceneryElement& e = list.elements[i];
@@ -282,6 +287,7 @@ void setBack(SceneryState& s, int index) {
         }
         s.picture = next;
         releasePicture(s, old);
+        dropDroplets(s);
     }
     s.backIndex = i;
     s.transitionClock = 0;
@@ -419,6 +425,7 @@ void drawSceneryTransition(SceneryState& s, float dt) {
         s.incomingIndex = -1;
         releasePicture(s, old);
         s.elements = s.incomingElements;
+        dropDroplets(s);
         s.incomingElements.count = 0;
         s.incomingElements.index = -1;
     }
@@ -447,7 +454,7 @@ void sceneryAnnouncement(const Announcement& what, const GameState& g) {
             setTintTarget(scenery, what.value);
             break;
         case Announce::ClearPresentation:
-            for (Droplet& d : scenery.droplets) d.life = 0;
+            dropDroplets(scenery);
             scenery.leafCount = 0;
             break;
         default:

@@ -104,8 +104,14 @@ TEST_F(LivingBacks, ObjectsNamingOneModelShareIt) {
 }
 
 TEST_F(LivingBacks, IndicesOutsideTheThirteenShowBackZero) {
-    setBack(scenery, 5);
+    setBack(scenery, 4);  // a back with spray
+    for (int i = 0; i < 50; ++i) updateScenery(scenery, 20);
+    int live = 0;
+    for (const Droplet& d : scenery.droplets) live += d.life > 0;
+    EXPECT_GT(live, 0);
     setBack(scenery, 13);
+    // The droplets went with the spray they were born on.
+    for (const Droplet& d : scenery.droplets) EXPECT_EQ(d.life, 0);
     EXPECT_EQ(scenery.backIndex, 0);
     ASSERT_NE(scenery.picture, nullptr);
     EXPECT_STREQ(scenery.picture->name, "AnimBacks/_a_back0.jpg");
