@@ -431,13 +431,18 @@ void drawSceneryTransition(SceneryState& s, float dt) {
     }
 }
 
-void sceneryFrame(float dt) {
+void sceneryFrame(float dt, bool gameMenuOpen, float fadeProgress) {
+    setSceneryMenuDim(scenery, gameMenuOpen, fadeProgress);
     updateScenery(scenery, dt);
     if (scenery.backgroundMode == kBackgroundMap) return;
     if (backTransitionRunning(scenery))
         drawSceneryTransition(scenery, dt);
     else
         drawScenery(scenery);
+}
+
+void setBackgroundMode(int mode) {
+    scenery.backgroundMode = mode;
 }
 
 void sceneryAnnouncement(const Announcement& what, const GameState& g) {

@@ -127,8 +127,13 @@ void drawScenery(SceneryState& s);
 void drawSceneryTransition(SceneryState& s, float dt);
 
 // One call for a frame of the play field's background or the menu screen's: update, then
-// draw (the transition while one runs). In background mode 1 nothing is drawn.
-void sceneryFrame(float dt);
+// draw (the transition while one runs). In background mode 1 nothing is drawn. The play
+// screen passes whether a game menu is open over the field and that menu's fade progress
+// (0 fully shown), which dims the scene; the menu screen passes nothing.
+void sceneryFrame(float dt, bool gameMenuOpen = false, float fadeProgress = 0);
+
+// What stands behind the menus (kBackgroundScenery, kBackgroundMap, kBackgroundCredits).
+void setBackgroundMode(int mode);
 
 // The game core's requests for the scenery: the back to show (at level start, or the
 // next back when a won level hands over to the transition), the tint, and the per-level
