@@ -1,6 +1,7 @@
 // CPU time per frame of the richest back: every scenery element of back 4 (sky, water,
 // waterfall, spray, two swaying branches, two decorations) and a full pool of 256
-// droplets, in one real window under Xvfb with the built data.
+// droplets, in one real window under Xvfb with the built data. A fixed number of frames:
+// presenting each one costs far more wall time than the frame itself.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -72,7 +73,26 @@ void richestBack(benchmark::State& state) {
     state.counters["elements"] = scenery.elements.count;
     state.counters["droplets"] = kDropletCapacity;
 }
-BENCHMARK(richestBack)->Unit(benchmark::kMicrosecond);
+BENCHMARK(richestBack)->Unit(benchmark::kMicrosecond)->Iterations(100);
+
+// The same frame without the scenery, for what the scenery adds.
+void emptyFrame(benchmark::State& state) {
+    if (!openDevice()) {
+        state.SkipWithError("no display with OpenGL 3.3");
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        beginFrame();
+        clearColour(0xFF000000);
+        state.ResumeTiming();
+        endFrame();
+        state.PauseTiming();
+        present();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(emptyFrame)->Unit(benchmark::kMicrosecond)->Iterations(100);
 
 }  // namespace
 
