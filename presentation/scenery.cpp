@@ -467,6 +467,35 @@ void sceneryAnnouncement(const Announcement& what, const GameState& g) {
     }
 }
 
+void sceneryPlayUpdate(float dt) {
+    setSceneryMenuDim(scenery, gameState.gameMenuOpen != 0, 0);
+    updateScenery(scenery, dt);
+}
+
+void sceneryPlayBackground() {
+    drawScenery(scenery);
+}
+
+void sceneryPlayTransition() {
+    drawSceneryTransition(scenery, frameDeltaMs);
+}
+
+void sceneryAnnounce(const Announcement& what) {
+    sceneryAnnouncement(what, gameState);
+}
+
+void sceneryMenuTint(int tint) {
+    setTintTarget(scenery, tint == 1 ? 3 : 2);
+}
+
+void sceneryMenuBack(int number) {
+    if (number != scenery.backIndex || scenery.picture == nullptr) setBack(scenery, number);
+}
+
+void sceneryMenuFrame() {
+    sceneryFrame(frameDeltaMs);
+}
+
 void loadScenery() {
     loadGameObjects();
     char path[64];
