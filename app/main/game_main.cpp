@@ -1,10 +1,12 @@
 // The game program: everything happens in runGame.
 #include "app/app.h"
 #include "presentation/hud.h"
+#include "presentation/scenery.h"
 #include "presentation/text.h"
 
 int main() {
     registerTextLoading();
     registerHudLoading();
+    registerScenery();
     return runGame();
 }
