@@ -213,9 +213,7 @@ void menuDrawSlider(float left, float right, float y, int value, int steps) {
 
 void menuDrawGlow(float left, float top, float right, float bottom, uint32_t colour) {
     bindTexture(nullptr);
-    setBlend(1);
     quad(left, top, right, bottom, colour);
-    setBlend(0);
 }
 
 void menuDrawRect(float left, float top, float right, float bottom, uint32_t colour) {
