@@ -237,7 +237,6 @@ void advanceStatistics(MenuSystem& m, const LevelStats& stats, float dt) {
         }
         ++m.statsPhase;
         m.statsElapsed = 0;
-        if (D > 0) return;
     }
 }
 
