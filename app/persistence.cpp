@@ -149,6 +149,10 @@ bool renameProfile(int index, const char* name) {
     return true;
 }
 
+void recordWonLevel(int level, int score, float timeMs) {
+    updateLevelRecord(recordTable, *gameProfile, gameProfile->mode ? 1 : 0, level, score, timeMs);
+}
+
 void selectProfile(int index) {
     selectProfile(profileTable, index);
     syncCurrentProfile();

@@ -33,6 +33,10 @@ void deleteProfile(int index);
 bool renameProfile(int index, const char* name);
 void selectProfile(int index);
 
+// After a won level (the core's level-records announcement: value = score, x = elapsed
+// ms; level = the level just played): the current profile's best score and time.
+void recordWonLevel(int level, int score, float timeMs);
+
 // Points gameProfile at the current profile (a blank one when there is none) and
 // copies the table's count and index into the settings.
 void syncCurrentProfile();
