@@ -219,20 +219,19 @@ void drawWindow(float left, float top, float width, float height) {
         drawMenuSprite(kSpriteOrnamentRight, right, cy);
     }
 
-    // Corner sparkles light up in turn around the window: top left, top right, bottom
-    // right, bottom left.
-    const float inset = 10.0f * scale;
+    // Corner sparkles (the four sparkle cells of the atlas) light up in turn around the
+    // window: top left, top right, bottom right, bottom left.
+    const float inset = 6.0f * scale;
     const float corners[4][2] = {{left + inset, top - inset},
                                  {right - inset, top - inset},
                                  {right - inset, bottom + inset},
                                  {left + inset, bottom + inset}};
-    bindTexture(menuImages.flare);
     setBlend(1);
     for (int k = 0; k < 4; ++k) {
         const float b = std::sin(widgetRegistry.windowClock * 0.0005f + k * 1.5707964f) * 0.5f + 0.5f;
         const int level = static_cast<int>(b * 255.0f);
-        drawQuadCentred(corners[k][0], corners[k][1], 48.0f * scale, 48.0f * scale, kWholeTexture,
-                        argb(level, level, level, 255), kFrameDepth);
+        drawMenuSprite(kSpriteSparkle + k, corners[k][0], corners[k][1], argb(level, level, level, 255),
+                       0.6f);
     }
     setBlend(0);
 }
@@ -249,7 +248,8 @@ void drawButton(float cx, float cy, float width, float height, float letterSize,
     if (caption != nullptr) {
         const float y = cy - letterSize / 4;
         if (index == widgetRegistry.selectedItem) {
-            const uint32_t h = textPen.highlightColour;
+            // Until the menus set their highlight colour, a warm yellow.
+            const uint32_t h = textPen.highlightColour != 0 ? textPen.highlightColour : 0xFFFFFF37;
             setTextColour(h >> 16 & 0xFF, h >> 8 & 0xFF, h & 0xFF, h >> 24 & 0xFF);
             drawHighlightedText(cx, y, letterSize, textPen.glowColour, caption, true);
         } else {

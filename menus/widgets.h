@@ -20,6 +20,7 @@ enum MenuSprite : int {
     kSpriteCornerBottomRight = 3,
     kSpriteEdgeHorizontal = 4,  // also the slider bar
     kSpriteEdgeVertical = 5,
+    kSpriteSparkle = 6,  // 6 to 9: the window's corner sparkles
     kSpriteOrnamentTop = 10,
     kSpriteOrnamentBottom = 11,
     kSpriteOrnamentLeft = 12,

@@ -58,8 +58,11 @@ class WidgetScreen : public testing::Test {
         int w = 0, h = 0;
         ASSERT_TRUE(gpuReadScene(scene, &w, &h));
         ASSERT_EQ(w, 800);
+        // The screen shows no alpha: the picture is written opaque, as it is seen.
+        std::vector<uint8_t> opaque = scene;
+        for (size_t i = 3; i < opaque.size(); i += 4) opaque[i] = 255;
         std::string path = std::string(QUELMAR_BINARY_DIR) + "/" + png;
-        stbi_write_png(path.c_str(), w, h, 4, scene.data(), w * 4);
+        stbi_write_png(path.c_str(), w, h, 4, opaque.data(), w * 4);
     }
     std::vector<uint8_t> scene;
 };
