@@ -11,6 +11,7 @@
 #include "app/settings.h"
 #include "menus/menu_draw.h"
 #include "menus/menu_system.h"
+#include "menus/widgets.h"
 
 namespace {
 
@@ -35,17 +36,9 @@ void endDialog() {
 
 void drawMenuButton(MenuNode& node, int index, float cx, float cy, float w, float h, float size) {
     if (index < 0 || index >= node.childCount) return;
-    MenuSystem& m = S();
-    bool selected = index == m.selected;
-    menuDrawButtonFace(cx, cy, w, h, selected);
-    const char* caption = node.children[index]->caption;
-    if (selected) {
-        float tw = menuTextWidth(caption, size);
-        menuDrawGlow(cx - tw / 2 - 6, cy + size * 0.7f, cx + tw / 2 + 6, cy - size * 0.7f, m.highlightGlow);
-    }
-    menuDrawText(caption, cx, cy, size, selected ? m.highlightText : kWhite, true);
-    float squash = 1 - m.fadeProgress * m.fadeProgress;
-    addItemHitBox({cx - w / 2, (cy + h / 2) * squash, cx + w / 2, (cy - h / 2) * squash});
+    // The button's hit box takes the next number, which must be the item's index.
+    if (widgetRegistry.hitBoxCount != index) return;
+    drawButton(cx, cy, w, h, size, node.children[index]->caption);
 }
 
 void drawMessageBox(MenuNode& node) {
@@ -107,13 +100,9 @@ void drawGameTip(MenuNode& node) {
     menuDrawWrapped(tip, -220, H / 2 - 30, 440, 10, kWhite, false);
     menuSetFont(1);
     drawMenuButton(node, 0, -160, -H / 2 + 38, 100, 64, 15);
-    // The tips check box shows the setting; carryMenuControls keeps the two in step.
+    // The tips check box is bound to the setting.
     float y = -H / 2 + 36;
-    float squash = 1 - m.fadeProgress * m.fadeProgress;
-    uint8_t ticked = settings.showGameTips ? 1 : 0;
-    addMenuControl(
-        {-70 - 14, (y + 14) * squash, -70 + 14, (y - 14) * squash, kControlCheckBox, 0, 0, ticked});
-    menuDrawCheckBox(-70, y, ticked != 0);
+    drawCheckBox(-70, y, settings.showGameTips, nullptr);
     menuSetFont(0);
     menuDrawText(menuText("showgametip"), -30, y, 12, kWhite, false);
     endDialog();
@@ -178,13 +167,12 @@ void drawDefeat(MenuNode& node) {
     float squash = 1 - m.fadeProgress * m.fadeProgress;
     for (int i = 0; i < n; ++i) {
         float line = -40 - 36.0f * i;
-        bool selected = i == m.selected;
         const char* caption = node.children[i]->caption;
-        if (selected) {
-            float w = menuTextWidth(caption, 18);
-            menuDrawGlow(-w / 2 - 8, line + 18, w / 2 + 8, line - 11, m.highlightGlow);
+        if (i == m.selected) {
+            menuDrawHighlighted(caption, 0, line, 18, m.highlightText, m.highlightGlow, true);
+        } else {
+            menuDrawText(caption, 0, line, 18, kWhite, true);
         }
-        menuDrawText(caption, 0, line, 18, selected ? m.highlightText : kWhite, true);
         addItemHitBox({-18 - widest / 2, (line + 21.6f) * squash, widest / 2, (line - 14.4f) * squash});
     }
     endDialog();

@@ -11,6 +11,7 @@
 #include "menus/dialogs.h"
 #include "menus/menu_draw.h"
 #include "menus/menu_system.h"
+#include "menus/widgets.h"
 #include "resources/files.h"
 
 CreditsText creditsText;
@@ -42,13 +43,12 @@ void drawMainMenu(MenuNode& node) {
         float size = upper ? 18.0f : 17.0f;
         float line = upper ? cy + 0.24f * h - 36.0f * i - 9 : cy - 0.24f * h + 26 - 34.0f * (i - 2);
         if (!upper) line = cy - 20 - 34.0f * (i - 2);
-        bool selected = i == m.selected;
         const char* caption = node.children[i]->caption;
-        if (selected) {
-            float tw = menuTextWidth(caption, size);
-            menuDrawGlow(cx - tw / 2 - 8, line + size, cx + tw / 2 + 8, line - size * 0.6f, m.highlightGlow);
+        if (i == m.selected) {
+            menuDrawHighlighted(caption, cx, line, size, m.highlightText, m.highlightGlow, true);
+        } else {
+            menuDrawText(caption, cx, line, size, kWhite, true);
         }
-        menuDrawText(caption, cx, line, size, selected ? m.highlightText : kWhite, true);
         addItemHitBox({cx - size - widest / 2, line + 1.2f * size, cx + widest / 2, line - 0.8f * size});
     }
     // The greeting slides down as the menu fades out.
@@ -73,12 +73,12 @@ void drawMainMenu(MenuNode& node) {
     (void)index;
     menuDrawText(link, -220, T - 79, 12, over ? kWhite : argb(100, 250, 100), true);
     // Item tips over the first four items.
-    if (m.mouseOverSelected && m.selected >= 0 && m.selected < 4 && m.selected < m.hitBoxCount &&
+    if (m.mouseOverSelected && m.selected >= 0 && m.selected < 4 && m.selected < widgetRegistry.hitBoxCount &&
         menuHooks.textIndex && menuHooks.textAt) {
         int first = menuHooks.textIndex("adventuretip");
         const char* tip = first >= 0 ? menuHooks.textAt(first + m.selected) : nullptr;
         if (tip != nullptr && m.fadeProgress == 0) {
-            float top = m.hitBoxes[m.selected].top;
+            float top = widgetRegistry.hitBoxes[m.selected].top;
             float th = menuWrapHeight(tip, 280, 11) + 24;
             float left = 170 - 300 - 20;
             menuDrawPanel(left + 150, top + th / 2 + 10, 300, th);
@@ -96,7 +96,7 @@ void drawProfiles(MenuNode& node) {
     menuSetFont(1);
     menuDrawText(menuText("curusers"), -180, 220 + off, 18, argb(0, 255, 255), true);
     menuSetFont(0);
-    if (m.hover < 0 || m.hover >= count) m.hover = 0;
+    if (widgetRegistry.hoverIndex < 0 || widgetRegistry.hoverIndex >= count) widgetRegistry.hoverIndex = 0;
     for (int i = 0; i < count; ++i) {
         const char* name = menuHooks.profileName ? menuHooks.profileName(i) : nullptr;
         if (name == nullptr) name = "";
@@ -104,20 +104,15 @@ void drawProfiles(MenuNode& node) {
         float w = menuTextWidth(name, 14);
         // Rows come first in the control list, so a row's control index is its profile.
         addMenuControl({-180 - w / 2, line + 18, -180 + w / 2, line - 18, kControlProfileRow, 0, 0, 0});
-        if (i == m.hover)
-            menuDrawGlow(-180 - w / 2 - 20, line + 14, -180 + w / 2 + 20, line - 12, m.highlightGlow);
-        menuDrawText(name, -180, line, 14, i == m.hover ? argb(255, 255, 55) : kWhite, true);
+        menuDrawText(name, -180, line, 14, i == widgetRegistry.hoverIndex ? argb(255, 255, 55) : kWhite, true);
     }
+    drawControlGlow(false);
     drawItemList(node, 230, 150 + off, 18);
 }
 
-// Slider and check-box indices in the options window, in registration order.
-enum { kOptSfx, kOptMusic, kOptFullScreen, kOptCursor };
-
 void drawOptions(MenuNode& node) {
     MenuSystem& m = S();
-    float squash = squashFactor();
-    menuSetSquash(squash);
+    menuSetSquash(squashFactor());
     menuDrawFrame(0, 260 - 225, 380, 450);
     float v = 55;
     menuSetFont(1);
@@ -126,39 +121,31 @@ void drawOptions(MenuNode& node) {
     v += 45;
     menuDrawText(menuText("sfxvolume"), 0, 260 - v, 13, kWhite, true);
     v += 25;
-    float y = 260 - v;
-    auto slider = [&](int value) {
-        addMenuControl({-80, (y + 12) * squash, 80, (y - 12) * squash, kControlSlider, 100,
-                        static_cast<uint16_t>(std::clamp(value, 0, 99)), 0});
-        menuDrawSlider(-80, 80, y, std::clamp(value, 0, 99), 100);
-    };
-    slider(settings.effectsVolume);
+    int effects = settings.effectsVolume;
+    drawSlider(-80, 260 - v, 80, 260 - v, settings.effectsVolume, 100);
+    if (effects != settings.effectsVolume && !m.fadeIn) {
+        if (menuHooks.applyVolumes) menuHooks.applyVolumes(settings.musicVolume, settings.effectsVolume);
+        menuPlaySound("chpok1.ogg");
+    }
     v += 38;
     menuDrawText(menuText("musicvolume"), 0, 260 - v, 13, kWhite, true);
     v += 25;
-    y = 260 - v;
-    slider(settings.musicVolume);
-    auto checkBox = [&](bool ticked, const char* label) {
-        addMenuControl({-100 - 14, (y + 14) * squash, -100 + 14, (y - 14) * squash, kControlCheckBox, 0, 0,
-                        static_cast<uint8_t>(ticked ? 1 : 0)});
-        menuDrawCheckBox(-100, y, ticked);
-        menuDrawText(menuText(label), -60, y, 12, kWhite, false);
-    };
+    drawSlider(-80, 260 - v, 80, 260 - v, settings.musicVolume, 100);
     v += 60;
-    y = 260 - v;
-    checkBox(m.pendingFullScreen, "fullscreen");
+    drawCheckBox(-100, 260 - v, m.pendingFullScreen, menuText("fullscreen"), 12);
     v += 50;
-    y = 260 - v;
-    checkBox(settings.customCursor, "customcursor");
-    if (m.hover >= 0 && m.hover < m.controlCount) {
-        const MenuControl& c = m.controls[m.hover];
-        menuDrawGlow(c.left - 12, c.top / std::max(squash, 0.01f) + 8, c.right + 12,
-                     c.bottom / std::max(squash, 0.01f) - 8, m.highlightGlow);
+    bool cursor = settings.customCursor;
+    drawCheckBox(-100, 260 - v, cursor, menuText("customcursor"), 12);
+    if (cursor != settings.customCursor) {
+        settings.customCursor = cursor;
+        if (menuHooks.customCursor) menuHooks.customCursor(cursor);
     }
+    drawControlGlow(false);
     v += 80;
     menuSetFont(1);
     drawMenuButton(node, 0, 0, 260 - v, 130, 64, 15);
     menuSetSquash(1);
+    // The volumes reach the sound system every frame, so a slider is heard at once.
     if (menuHooks.applyVolumes) menuHooks.applyVolumes(settings.musicVolume, settings.effectsVolume);
 }
 
@@ -185,16 +172,13 @@ void drawHiscore(MenuNode& node) {
         menuDrawText(value, 94, line, 12, colour, false);
     }
     // The button carries the "ok" caption whatever the node's item is called.
-    bool selected = m.selected == 0;
-    menuDrawButtonFace(0, -165, 170, 64, selected);
     menuSetFont(1);
-    menuDrawText(menuText("ok"), 0, -165, 19, selected ? m.highlightText : kWhite, true);
-    if (node.childCount > 0) addItemHitBox({-85, (-165 + 32) * squash, 85, (-165 - 32) * squash});
+    if (node.childCount > 0) drawButton(0, -165, 170, 64, 19, menuText("ok"));
     for (int side = 0; side < 2; ++side) {
         float x = side == 0 ? -150.0f : 150.0f;
         addMenuControl({x - 25, (-165 + 25) * squash, x + 25, (-165 - 25) * squash,
                         static_cast<uint8_t>(side == 0 ? kControlLeftArrow : kControlRightArrow), 0, 0, 0});
-        menuDrawText(side == 0 ? "(" : ")", x, -165, 24, argb(255, 220, 110), true);
+        drawMenuSprite(side == 0 ? kSpriteArrowLeft : kSpriteArrowRight, x, -165);
     }
     menuSetSquash(1);
 }
@@ -234,29 +218,6 @@ void readCreditsLines(CreditsText& out, const char* text) {
         at = end;
         if (*at == '\r') ++at;
         if (*at == '\n') ++at;
-    }
-}
-
-void carryMenuControls(MenuNode& node) {
-    MenuSystem& m = S();
-    if (nodeIs(&node, "gameplaytip")) {
-        for (int i = 0; i < m.controlCount; ++i)
-            if (m.controls[i].kind == kControlCheckBox) settings.showGameTips = m.controls[i].flag != 0;
-        return;
-    }
-    if (!nodeIs(&node, "options") || m.controlCount < 4) return;
-    int effects = m.controls[kOptSfx].value, music = m.controls[kOptMusic].value;
-    if (effects != settings.effectsVolume) {
-        settings.effectsVolume = effects;
-        if (menuHooks.applyVolumes) menuHooks.applyVolumes(settings.musicVolume, settings.effectsVolume);
-        menuPlaySound("chpok1.ogg");
-    }
-    settings.musicVolume = music;
-    m.pendingFullScreen = m.controls[kOptFullScreen].flag != 0;
-    bool cursor = m.controls[kOptCursor].flag != 0;
-    if (cursor != settings.customCursor) {
-        settings.customCursor = cursor;
-        if (menuHooks.customCursor) menuHooks.customCursor(cursor);
     }
 }
 

@@ -1,19 +1,20 @@
 #pragma once
-// The drawing the menus need: text, wrapped text, the window frame, buttons, check
-// boxes, sliders, the balloon panel and the glow. Kept behind these few functions so
-// the look can change without touching the menus. All positions are in menu space.
+// The drawing the menus need, over the text and widget code: fonts, measured, wrapped
+// and highlighted text, the window frame and the balloon panel. All positions are in
+// menu space.
 #include <cstdint>
 
 constexpr uint32_t kWhite = 0xFFFFFFFF;
 
 uint32_t argb(int r, int g, int b, int a = 255);
 
-// Font 0 is the plain font, font 1 the menu font; both share one look here.
-void menuSetFont(int font);
+void menuSetFont(int font);  // 0 the plain font, 1 the menu font
 float menuTextWidth(const char* text, float size);
-// Draws one line with its baseline area at y; centred on x or starting at x.
 void menuDrawText(const char* text, float x, float y, float size, uint32_t colour, bool centred);
-// Word wrap to `width`: the height of the wrapped block (lines x 1.5 size).
+// The selected item's look: its colour and a glow behind it.
+void menuDrawHighlighted(const char* text, float x, float y, float size, uint32_t colour, uint32_t glow,
+                         bool centred);
+// Word wrap to `width`: the height of the wrapped block.
 float menuWrapHeight(const char* text, float width, float size);
 void menuDrawWrapped(const char* text, float x, float y, float width, float size, uint32_t colour,
                      bool centred);
@@ -23,8 +24,4 @@ void menuSetSquash(float factor);
 
 void menuDrawFrame(float cx, float cy, float w, float h, float spriteScale = 1.0f);
 void menuDrawPanel(float cx, float cy, float w, float h);
-void menuDrawButtonFace(float cx, float cy, float w, float h, bool selected);
-void menuDrawCheckBox(float x, float y, bool ticked);
-void menuDrawSlider(float left, float right, float y, int value, int steps);
-void menuDrawGlow(float left, float top, float right, float bottom, uint32_t colour);
 void menuDrawRect(float left, float top, float right, float bottom, uint32_t colour);

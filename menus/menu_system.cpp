@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "menus/menu_draw.h"
+#include "presentation/text.h"
 
 MenuTable menuTable;
 MenuSystem menuSystem;
@@ -44,7 +45,7 @@ size_t findBlock(std::string_view text, std::string_view name) {
 
 void resetSystem(MenuSystem& m) {
     std::memset(&m, 0, sizeof m);
-    m.hover = -1;
+    widgetRegistry.hoverIndex = -1;
     m.hiscoreRow = -1;
     m.gameTip1Index = -1;
     m.previousSelected = -1;
@@ -95,7 +96,7 @@ void confirmYes(MenuNode& box) {
         if (left > 0) {
             backAction();
         } else {
-            m.hover = 0;
+            widgetRegistry.hoverIndex = 0;
             m.actProfile = 0;
             showMenu("newprofile");
         }
@@ -185,17 +186,11 @@ void buildMenus(MenuTable& table, MenuSystem& menus, std::string_view text) {
 }
 
 int addMenuControl(const MenuControl& control) {
-    MenuSystem& m = S();
-    if (m.controlCount >= kMenuControlCapacity) return -1;
-    m.controls[m.controlCount] = control;
-    return m.controlCount++;
+    return addControl(widgetRegistry, control);
 }
 
 int addItemHitBox(const ItemHitBox& box) {
-    MenuSystem& m = S();
-    if (m.hitBoxCount >= kItemHitBoxCapacity) return -1;
-    m.hitBoxes[m.hitBoxCount] = box;
-    return m.hitBoxCount++;
+    return addItemHitBox(widgetRegistry, box.left, box.top, box.right, box.bottom);
 }
 
 void runEntryAction(MenuNode& node) {
@@ -213,7 +208,7 @@ void runEntryAction(MenuNode& node) {
         if (menuHooks.backgroundMode) menuHooks.backgroundMode(1);
         if (menuHooks.enterZoneMap) menuHooks.enterZoneMap();
     } else if (nodeIs(&node, "profiles")) {
-        m.hover = m.actProfile;
+        widgetRegistry.hoverIndex = m.actProfile;
     } else if (nodeIs(&node, "rename")) {
         m.textEntry = true;
         m.cursor = 0;
@@ -251,9 +246,7 @@ void showNode(MenuNode* node) {
         return;
     }
     m.current = node;
-    m.hover = -1;
-    m.controlCount = 0;
-    m.hitBoxCount = 0;
+    clearWidgets(widgetRegistry);
     m.fadeIn = true;
     m.fadeElapsed = 0;
     m.fadeProgress = 1;
@@ -341,10 +334,10 @@ void activateSelected() {
         closeMenus();
         if (menuHooks.startHelp) menuHooks.startHelp();
     } else if (is("selectprofile")) {
-        if (menuHooks.selectProfile && m.hover >= 0) menuHooks.selectProfile(m.hover);
+        if (menuHooks.selectProfile && widgetRegistry.hoverIndex >= 0) menuHooks.selectProfile(widgetRegistry.hoverIndex);
         showMenu("main");
     } else if (is("rename")) {
-        m.actProfile = m.hover >= 0 ? m.hover : 0;
+        m.actProfile = widgetRegistry.hoverIndex >= 0 ? widgetRegistry.hoverIndex : 0;
         item->parent = node;
         showNode(item);
     } else if (is("okrename")) {
@@ -362,7 +355,7 @@ void activateSelected() {
             m.cursor = m.textLength;
         }
     } else if (is("remove")) {
-        m.actProfile = m.hover >= 0 ? m.hover : 0;
+        m.actProfile = widgetRegistry.hoverIndex >= 0 ? widgetRegistry.hoverIndex : 0;
         messageBox(menuText("removeplayer"), false);
     } else if (is("oknewprofile")) {
         bool done = menuHooks.createProfile && menuHooks.createProfile(m.text);
@@ -463,8 +456,8 @@ int hoverDetection() {
     MenuSystem& m = S();
     float x = m.mouseX, y = m.mouseY;
     m.mouseOverSelected = false;
-    for (int i = 0; i < m.hitBoxCount; ++i) {
-        const ItemHitBox& b = m.hitBoxes[i];
+    for (int i = 0; i < widgetRegistry.hitBoxCount; ++i) {
+        const ItemHitBox& b = widgetRegistry.hitBoxes[i];
         if (x < b.left || x > b.right || y > b.top || y < b.bottom) continue;
         if (i == m.selected) m.mouseOverSelected = true;
         if (m.clickPending) {
@@ -472,13 +465,13 @@ int hoverDetection() {
             return i;
         }
     }
-    for (int i = 0; i < m.controlCount; ++i) {
-        MenuControl& c = m.controls[i];
+    for (int i = 0; i < widgetRegistry.controlCount; ++i) {
+        MenuControl& c = widgetRegistry.controls[i];
         if (x < c.left || x > c.right || y > c.top || y < c.bottom) continue;
         if (c.kind == kControlLink) {
             c.flag = 1;
         } else if (c.kind != kControlProfileRow && !m.textEntry) {
-            m.hover = i;
+            widgetRegistry.hoverIndex = i;
             m.hoverTimer = 0;
         }
     }
@@ -516,8 +509,8 @@ void menuLeftDown() {
     }
     if (hoverDetection() >= 0) m.pendingKey = kMenuKeyEnter;
     float x = m.mouseX, y = m.mouseY;
-    for (int i = 0; i < m.controlCount; ++i) {
-        MenuControl& c = m.controls[i];
+    for (int i = 0; i < widgetRegistry.controlCount; ++i) {
+        MenuControl& c = widgetRegistry.controls[i];
         if (c.kind == kControlSlider) {
             if (x < c.left - 64 || x > c.right + 64 || y > c.top || y < c.bottom) continue;
             if (x < c.left - 25.6f) {
@@ -525,14 +518,14 @@ void menuLeftDown() {
             } else if (x > c.right + 25.6f) {
                 if (c.value + 1 < c.steps) ++c.value;
             }
-            m.hover = i;
+            widgetRegistry.hoverIndex = i;
             continue;
         }
         if (x < c.left || x > c.right || y > c.top || y < c.bottom) continue;
         switch (c.kind) {
             case kControlCheckBox:
                 c.flag = c.flag ? 0 : 1;
-                m.hover = i;
+                widgetRegistry.hoverIndex = i;
                 break;
             case kControlLeftArrow:
                 m.pendingKey = kMenuKeyLeft;
@@ -545,7 +538,7 @@ void menuLeftDown() {
                 showMenu("profiles");
                 return;
             case kControlProfileRow:
-                m.hover = i;
+                widgetRegistry.hoverIndex = i;
                 break;
             default:
                 break;
@@ -558,8 +551,8 @@ namespace {
 void dragSliders() {
     MenuSystem& m = S();
     float x = m.mouseX, y = m.mouseY;
-    for (int i = 0; i < m.controlCount; ++i) {
-        MenuControl& c = m.controls[i];
+    for (int i = 0; i < widgetRegistry.controlCount; ++i) {
+        MenuControl& c = widgetRegistry.controls[i];
         if (c.kind != kControlSlider || c.steps == 0) continue;
         if (x < c.left - 25.6f || x > c.right + 25.6f || y > c.top || y < c.bottom) continue;
         if (x <= c.left) {
@@ -575,8 +568,8 @@ void dragSliders() {
 
 void toggleHovered() {
     MenuSystem& m = S();
-    if (m.hover >= 0 && m.hover < m.controlCount) {
-        MenuControl& c = m.controls[m.hover];
+    if (widgetRegistry.hoverIndex >= 0 && widgetRegistry.hoverIndex < widgetRegistry.controlCount) {
+        MenuControl& c = widgetRegistry.controls[widgetRegistry.hoverIndex];
         c.flag = c.flag ? 0 : 1;
     }
 }
@@ -661,7 +654,7 @@ void handleKey(int key) {
         return;
     }
     if (nodeIs(node, "helpscreen") && (key == kMenuKeyLeft || key == kMenuKeyRight)) {
-        m.hover = key == kMenuKeyLeft ? 0 : 1;
+        widgetRegistry.hoverIndex = key == kMenuKeyLeft ? 0 : 1;
         return;
     }
     if (nodeIs(node, "credits")) key = kMenuKeyEscape;
@@ -767,21 +760,34 @@ void drawItemList(MenuNode& node, float x, float y, float size) {
     menuSetFont(1);
     for (int i = 0; i < n; ++i) {
         float line = y + size * n - size - 2 * size * i;
-        bool selected = i == m.selected;
-        if (selected) {
-            float w = menuTextWidth(node.children[i]->caption, size);
-            menuDrawGlow(x - w / 2 - 8, line + size, x + w / 2 + 8, line - size * 0.6f, m.highlightGlow);
+        const char* caption = node.children[i]->caption;
+        if (i == m.selected) {
+            menuDrawHighlighted(caption, x, line, size, m.highlightText, m.highlightGlow, true);
+        } else {
+            menuDrawText(caption, x, line, size, kWhite, true);
         }
-        menuDrawText(node.children[i]->caption, x, line, size, selected ? m.highlightText : kWhite, true);
         addItemHitBox({x - size - widest / 2, line + 1.2f * size, x + widest / 2, line - 0.8f * size});
     }
 }
 
+namespace {
+
+const char* currentItemCaption(int index) {
+    MenuNode* node = menuSystem.current;
+    if (node == nullptr || index < 0 || index >= node->childCount) return nullptr;
+    return node->children[index]->caption;
+}
+
+}  // namespace
+
 void drawMenus() {
     MenuSystem& m = S();
-    if (m.current != nullptr && !m.fadeIn) carryMenuControls(*m.current);
-    m.controlCount = 0;
-    m.hitBoxCount = 0;
+    beginWidgetFrame(widgetRegistry, m.frameDt);
+    widgetRegistry.fadingIn = m.fadeIn;
+    widgetRegistry.selectedItem = m.selected;
+    widgetRegistry.itemCaption = currentItemCaption;
+    textPen.highlightColour = m.highlightText;
+    textPen.glowColour = m.highlightGlow;
     MenuNode* node = m.current;
     if (node == nullptr) return;
     if (node->draw != nullptr) {

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "menus/widgets.h"
+
 constexpr int kMenuNodeCapacity = 256;
 constexpr int kMenuChildCapacity = 16;
-constexpr int kMenuControlCapacity = 128;
-constexpr int kItemHitBoxCapacity = 32;
 constexpr int kMenuNameCapacity = 64;  // 63 characters and the terminator
 constexpr int kTextEntryCapacity = 12;
 constexpr int kMessageCapacity = 1024;
@@ -55,34 +55,10 @@ struct MenuTable {
     int32_t count;
 };
 
-enum MenuControlKind : uint8_t {
-    kControlSlider = 0,
-    kControlCheckBox = 1,
-    kControlLeftArrow = 4,
-    kControlRightArrow = 5,
-    kControlLink = 7,
-    kControlProfileRow = 8,
-    kControlZoneSlot = 9,
-};
-
-// Rectangles are in menu space: y grows upward, so top > bottom.
-struct MenuControl {
-    float left, top, right, bottom;
-    uint8_t kind;
-    uint16_t steps;
-    uint16_t value;
-    uint8_t flag;  // check box: ticked; link: the mouse is over it this frame
-};
-
-struct ItemHitBox {
-    float left, top, right, bottom;
-};
-
 struct MenuSystem {
     MenuNode* current;
     int32_t selected;
-    int32_t hover;  // index of the control under the mouse, -1 for none
-    float hoverTimer;
+    float hoverTimer;  // the hovered control is widgetRegistry.hoverIndex
     bool mouseOverSelected;
     bool mouseHeld;
     bool clickPending;
@@ -103,11 +79,6 @@ struct MenuSystem {
     uint32_t highlightText;  // ARGB, pulsing
     uint32_t highlightGlow;
     char message[kMessageCapacity];
-    // Per-frame lists, refilled by the drawing.
-    MenuControl controls[kMenuControlCapacity];
-    int32_t controlCount;
-    ItemHitBox hitBoxes[kItemHitBoxCapacity];
-    int32_t hitBoxCount;
     // Screens' state.
     int32_t actProfile;   // the profile to act on (rename, remove)
     int32_t hiscoreRow;   // highlighted row, -1 none
@@ -220,7 +191,8 @@ int hoverDetection();
 void activateSelected();
 void backAction();
 void runEntryAction(MenuNode& node);
-int addMenuControl(const MenuControl& control);  // index, or -1 when the list is full
+// Registration in the widget registry; the index, or -1 when the list is full.
+int addMenuControl(const MenuControl& control);
 int addItemHitBox(const ItemHitBox& box);
 bool nodeIs(const MenuNode* node, const char* name);
 const char* menuText(const char* key);  // the string, or "" when missing
@@ -230,9 +202,6 @@ void menuPlaySound(const char* sample, int frequency = 44100);
 void finishStatisticsCount();
 // One frame of the statistics count (sounds, "wow" and the phase steps).
 void advanceStatistics(MenuSystem& m, const LevelStats& stats, float dt);
-// Before the per-frame lists are emptied, the settings bound to the node's sliders and
-// check boxes take the controls' values (not while the node fades in).
-void carryMenuControls(MenuNode& node);
 // Draw routines are attached by name once the tree is built.
 void attachDrawRoutines(MenuTable& table);
 void drawItemList(MenuNode& node, float x, float y, float size);

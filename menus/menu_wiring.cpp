@@ -8,6 +8,7 @@
 
 #include "app/app.h"
 #include "app/draw.h"
+#include "app/persistence.h"
 #include "app/screens.h"
 #include "app/settings.h"
 #include "core/flow.h"
@@ -15,99 +16,27 @@
 #include "core/rules.h"
 #include "menus/menu_draw.h"
 #include "menus/menu_system.h"
+#include "menus/widgets.h"
+#include "presentation/text.h"
 #include "platform/window.h"
-#include "resources/keyvalue.h"
 #include "resources/sound.h"
-
-MenuStrings menuStrings;
-MenuProfiles menuProfiles;
-
-// ---- The string table ------------------------------------------------------------------
-
-void addMenuString(MenuStrings& table, std::string_view key, std::string_view value) {
-    if (table.count >= kMenuStringCapacity) return;
-    size_t keyLength = std::min(key.size(), static_cast<size_t>(kMenuStringKeyLength - 1));
-    if (table.poolUsed + value.size() + 1 > sizeof table.pool) return;
-    MenuString& entry = table.entries[table.count++];
-    std::memcpy(entry.key, key.data(), keyLength);
-    entry.key[keyLength] = 0;
-    entry.value = table.pool + table.poolUsed;
-    std::memcpy(table.pool + table.poolUsed, value.data(), value.size());
-    table.pool[table.poolUsed + value.size()] = 0;
-    table.poolUsed += value.size() + 1;
-}
-
-int findMenuString(const MenuStrings& table, const char* key) {
-    for (int i = 0; i < table.count; ++i)
-        if (std::strcmp(table.entries[i].key, key) == 0) return i;
-    return -1;
-}
-
-// ---- Profiles kept in memory until the profile files take them over ----------------------
-
-int profileCountNow() {
-    return menuProfiles.count;
-}
-
-const char* profileNameAt(int index) {
-    if (index < 0 || index >= menuProfiles.count) return nullptr;
-    return menuProfiles.profiles[index].name;
-}
-
-bool createMenuProfile(MenuProfiles& list, const char* name) {
-    if (name == nullptr || name[0] == 0 || list.count >= kMenuProfileCapacity) return false;
-    for (int i = 0; i < list.count; ++i)
-        if (std::strcmp(list.profiles[i].name, name) == 0) return false;
-    list.profiles[list.count] = makeProfile(name);
-    std::memset(list.profiles[list.count].tipFlags, 0, sizeof list.profiles[list.count].tipFlags);
-    list.current = list.count++;
-    gameProfile = &list.profiles[list.current];
-    return true;
-}
-
-bool renameMenuProfile(MenuProfiles& list, int index, const char* name) {
-    if (index < 0 || index >= list.count || name == nullptr || name[0] == 0) return false;
-    std::strncpy(list.profiles[index].name, name, sizeof list.profiles[index].name - 1);
-    list.profiles[index].name[sizeof list.profiles[index].name - 1] = 0;
-    return true;
-}
-
-void removeMenuProfile(MenuProfiles& list, int index) {
-    if (index < 0 || index >= list.count) return;
-    std::memmove(&list.profiles[index], &list.profiles[index + 1],
-                 sizeof(Profile) * (list.count - index - 1));
-    --list.count;
-    if (list.current >= index && list.current > 0) --list.current;
-    if (list.count == 0) list.current = 0;
-    gameProfile = list.count > 0 ? &list.profiles[list.current] : &list.blank;
-}
 
 namespace {
 
-const char* lookupText(const char* key) {
-    int i = findMenuString(menuStrings, key);
-    return i >= 0 ? menuStrings.entries[i].value : nullptr;
+int profileCountNow() {
+    return profileTable.count;
 }
 
-const char* textAt(int index) {
-    return index >= 0 && index < menuStrings.count ? menuStrings.entries[index].value : nullptr;
+const char* profileNameAt(int index) {
+    if (index < 0 || index >= profileTable.count) return nullptr;
+    return profileTable.profiles[index].name;
 }
 
-int textIndex(const char* key) {
-    return findMenuString(menuStrings, key);
-}
-
-void loadStrings() {
-    menuStrings.count = 0;
-    menuStrings.poolUsed = 0;
-    for (const char* file : {"strings.txt", "tips.txt", "menutext.txt"}) {
-        loadStringTableFile(
-            file,
-            [](void*, std::string_view key, std::string_view value) {
-                addMenuString(menuStrings, key, value);
-            },
-            nullptr);
-    }
+bool hiscoreEntry(int mode, int index, const char** name, int* score) {
+    if (mode < 0 || mode > 1 || index < 0 || index >= kHiscoreRows) return false;
+    *name = hiscoreTable.rows[mode][index].name;
+    *score = hiscoreTable.rows[mode][index].score;
+    return true;
 }
 
 void mouse(float* x, float* y) {
@@ -131,8 +60,8 @@ void toMenuScreen() {
     if (screens.current != &menuScreen) requestScreen(&menuScreen);
 }
 
-int currentProfile() {
-    return menuProfiles.current;
+int currentProfileIndex() {
+    return profileTable.current;
 }
 
 int profileMode() {
@@ -140,7 +69,7 @@ int profileMode() {
 }
 
 void applyCursor(bool on) {
-    setCursorShape(on ? CursorShape::Hammer : CursorShape::Arrow);
+    setCustomCursor(on);
 }
 
 void applyFullScreen(bool on) {
@@ -159,12 +88,16 @@ void saveSettings() {
 }
 
 void firstMenu() {
-    showMenu(menuProfiles.count > 0 ? "main" : "newprofile");
+    showMenu(profileTable.count > 0 ? "main" : "newprofile");
 }
 
 void menuFrame() {
     updateMenus(frameDeltaMs);
     drawMenus();
+}
+
+void menuScreenTail() {
+    if (settings.customCursor) drawCustomCursor();
 }
 
 void menuScreenFrame() {
@@ -178,6 +111,7 @@ void menuScreenFrame() {
                             static_cast<int>(70 - 20 * t)));
     }
     menuFrame();
+    menuScreenTail();
 }
 
 // A press on a profile row picks that profile at once, through the "selectprofile" item.
@@ -186,12 +120,12 @@ bool pressProfileRow() {
     if (!nodeIs(m.current, "profiles") || m.fadeIn || m.fadeOut) return false;
     float x = 0, y = 0;
     cursorInMenuSpace(&x, &y);
-    for (int i = 0; i < m.controlCount; ++i) {
-        const MenuControl& c = m.controls[i];
+    for (int i = 0; i < widgetRegistry.controlCount; ++i) {
+        const MenuControl& c = widgetRegistry.controls[i];
         if (c.kind != kControlProfileRow || x < c.left || x > c.right || y > c.top || y < c.bottom) continue;
         for (int k = 0; k < m.current->childCount; ++k) {
             if (!nodeIs(m.current->children[k], "selectprofile")) continue;
-            m.hover = i;
+            widgetRegistry.hoverIndex = i;
             m.selected = k;
             m.pendingKey = kMenuKeyEnter;
             return true;
@@ -210,18 +144,13 @@ void drawPrompt(const char* key, float x, float y, float size, uint32_t colour) 
     menuDrawText(menuText(key), x, y, size, colour, true);
 }
 
-void loadMenuStep() {
-    loadMenus();
-    if (menuProfiles.count == 0 && settings.profileCount > 0) menuProfiles.current = 0;
-}
-
 }  // namespace
 
 void installMenuHooks() {
     MenuHooks h = {};
-    h.lookupText = lookupText;
-    h.textAt = textAt;
-    h.textIndex = textIndex;
+    h.lookupText = [](const char* key) { return lookupText(key); };
+    h.textAt = [](int index) { return textAt(index); };
+    h.textIndex = [](const char* key) { return indexOfText(key); };
     h.playSound = [](const char* sample, int frequency) { playSound(soundSystem, sample, frequency); };
     h.setMusic = [](int tune) { setMusic(tune); };
     h.mouse = mouse;
@@ -231,18 +160,14 @@ void installMenuHooks() {
     h.onPlayScreen = onPlayScreen;
     h.quit = [] { app.quit = 1; };
     h.profileCount = profileCountNow;
-    h.currentProfile = currentProfile;
+    h.currentProfile = currentProfileIndex;
     h.profileName = profileNameAt;
-    h.createProfile = [](const char* name) { return createMenuProfile(menuProfiles, name); };
-    h.renameProfile = [](int index, const char* name) {
-        return renameMenuProfile(menuProfiles, index, name);
-    };
-    h.removeProfile = [](int index) { removeMenuProfile(menuProfiles, index); };
-    h.selectProfile = [](int index) {
-        if (index < 0 || index >= menuProfiles.count) return;
-        menuProfiles.current = index;
-        gameProfile = &menuProfiles.profiles[index];
-    };
+    h.createProfile = [](const char* name) { return createProfile(name); };
+    h.renameProfile = [](int index, const char* name) { return renameProfile(index, name); };
+    h.removeProfile = [](int index) { deleteProfile(index); };
+    h.selectProfile = [](int index) { selectProfile(index); };
+    h.hiscoreEntry = hiscoreEntry;
+    h.profileScore = [] { return static_cast<int>(profileScore(*gameProfile)); };
     h.profileMode = profileMode;
     h.setProfileMode = [](int mode) { gameProfile->mode = static_cast<uint8_t>(mode); };
     h.levelTimeOut = [] { return !(gameState.elapsed < gameState.timeLimit); };
@@ -260,10 +185,14 @@ void installMenuHooks() {
     menuHooks = h;
 }
 
+void openMenuFromGame(const char* name) {
+    menuSystem.hiscoreOverGame = screens.current == &playScreen;
+    showMenu(name);
+}
+
 void registerMenus() {
     installMenuHooks();
-    registerLoadingStep(kLoadStringTables, "menu strings", loadStrings);
-    registerLoadingStep(kLoadMenuFile, "menu file", loadMenuStep);
+    registerLoadingStep(kLoadMenuFile, "menu file", loadMenus);
     menuScreenHooks.frame = menuScreenFrame;
     menuScreenHooks.keyDown = [](int32_t key) { menuKeyDown(key); };
     menuScreenHooks.leftDown = menuScreenLeftDown;

@@ -13,7 +13,6 @@
 #include "menus/main_menu.h"
 #include "menus/menu_draw.h"
 #include "menus/menu_system.h"
-#include "menus/menu_wiring.h"
 
 namespace {
 
@@ -297,25 +296,25 @@ TEST_F(MenuEngine, AClickOnAnItemChoosesIt) {
 
 TEST_F(MenuEngine, SlidersStepAtTheirEndsAndFollowADrag) {
     open("options");
-    int slider = addMenuControl({-80, 10, 80, -10, kControlSlider, 100, 50, 0});
+    int slider = addMenuControl({-80, 10, 80, -10, kControlSlider, 0, 100, 50});
     record.mouseX = -110;  // in the zone left of the bar: one step down
     record.mouseY = 0;
     menuLeftDown();
-    EXPECT_EQ(menuSystem.controls[slider].value, 49);
-    EXPECT_EQ(menuSystem.hover, slider);
+    EXPECT_EQ(menuSystewidgetRegistry.controls[slider].value, 49);
+    EXPECT_EQ(menuSystewidgetRegistry.hoverIndex, slider);
     record.mouseX = 0;  // the drag follows the mouse while the button is held
     updateMenus(16);
-    EXPECT_EQ(menuSystem.controls[slider].value, 50);
+    EXPECT_EQ(menuSystewidgetRegistry.controls[slider].value, 50);
     record.mouseX = 200;
     updateMenus(16);
-    EXPECT_EQ(menuSystem.controls[slider].value, 50);  // outside the widened bar: untouched
+    EXPECT_EQ(menuSystewidgetRegistry.controls[slider].value, 50);  // outside the widened bar: untouched
     record.mouseX = 90;
     updateMenus(16);
-    EXPECT_EQ(menuSystem.controls[slider].value, 99);
+    EXPECT_EQ(menuSystewidgetRegistry.controls[slider].value, 99);
     menuLeftUp();
     record.mouseX = -80;
     updateMenus(16);
-    EXPECT_EQ(menuSystem.controls[slider].value, 99);
+    EXPECT_EQ(menuSystewidgetRegistry.controls[slider].value, 99);
 }
 
 TEST_F(MenuEngine, NameEntryEditsWithinItsLimits) {

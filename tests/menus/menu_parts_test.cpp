@@ -7,7 +7,6 @@
 
 #include "menus/dialogs.h"
 #include "menus/main_menu.h"
-#include "menus/menu_wiring.h"
 
 TEST(MenuFormats, OnlyIntegerAndNameSlotsAreFilledAndOutputIsBounded) {
     char out[64];
@@ -39,40 +38,3 @@ TEST(MenuCredits, LinesAreSplitCutAndCounted) {
     EXPECT_EQ(credits.count, 0);
 }
 
-TEST(MenuStrings, KeepLoadOrderAndDropWhatDoesNotFit) {
-    static MenuStrings table;
-    table.count = 0;
-    table.poolUsed = 0;
-    addMenuString(table, "gametip1", "first");
-    addMenuString(table, "gametip2", "second");
-    addMenuString(table, "gametip1", "again");
-    EXPECT_EQ(findMenuString(table, "gametip1"), 0);
-    EXPECT_STREQ(table.entries[1].value, "second");
-    EXPECT_EQ(findMenuString(table, "nothing"), -1);
-    addMenuString(table, "huge", std::string(sizeof table.pool, 'x'));
-    EXPECT_EQ(findMenuString(table, "huge"), -1);
-    EXPECT_EQ(table.count, 3);
-}
-
-TEST(MenuProfileList, CreateRenameRemoveAndTheCurrentIndex) {
-    static MenuProfiles list;
-    list = {};
-    EXPECT_FALSE(createMenuProfile(list, ""));
-    EXPECT_TRUE(createMenuProfile(list, "ANN"));
-    EXPECT_FALSE(createMenuProfile(list, "ANN"));
-    for (const char* name : {"B", "C", "D", "E", "F", "G", "H"}) EXPECT_TRUE(createMenuProfile(list, name));
-    EXPECT_FALSE(createMenuProfile(list, "NINTH"));
-    EXPECT_EQ(list.count, 8);
-    EXPECT_EQ(list.current, 7);
-    EXPECT_EQ(list.profiles[0].lives[0], 3);
-    EXPECT_FALSE(renameMenuProfile(list, 1, ""));
-    EXPECT_TRUE(renameMenuProfile(list, 1, "ANN"));  // rename refuses only an empty name
-    removeMenuProfile(list, 0);
-    EXPECT_EQ(list.count, 7);
-    EXPECT_EQ(list.current, 6);
-    EXPECT_STREQ(list.profiles[0].name, "ANN");
-    removeMenuProfile(list, 42);  // out of range: nothing
-    EXPECT_EQ(list.count, 7);
-    while (list.count > 0) removeMenuProfile(list, 0);
-    EXPECT_EQ(list.current, 0);
-}
