@@ -104,7 +104,8 @@ void drawProfiles(MenuNode& node) {
         float w = menuTextWidth(name, 14);
         // Rows come first in the control list, so a row's control index is its profile.
         addMenuControl({-180 - w / 2, line + 18, -180 + w / 2, line - 18, kControlProfileRow, 0, 0, 0});
-        menuDrawText(name, -180, line, 14, i == widgetRegistry.hoverIndex ? argb(255, 255, 55) : kWhite, true);
+        menuDrawText(name, -180, line, 14, i == widgetRegistry.hoverIndex ? argb(255, 255, 55) : kWhite,
+                     true);
     }
     drawControlGlow(false);
     drawItemList(node, 230, 150 + off, 18);

@@ -54,7 +54,8 @@ float menuWrapHeight(const char* text, float width, float size) {
     return wrapText(width, text, size);
 }
 
-void menuDrawWrapped(const char* text, float x, float y, float width, float size, uint32_t colour, bool centred) {
+void menuDrawWrapped(const char* text, float x, float y, float width, float size, uint32_t colour,
+                     bool centred) {
     wrapText(width, text, size);
     menuDrawText(wrappedText(), x, y, size, colour, centred);
 }

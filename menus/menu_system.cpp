@@ -334,7 +334,8 @@ void activateSelected() {
         closeMenus();
         if (menuHooks.startHelp) menuHooks.startHelp();
     } else if (is("selectprofile")) {
-        if (menuHooks.selectProfile && widgetRegistry.hoverIndex >= 0) menuHooks.selectProfile(widgetRegistry.hoverIndex);
+        if (menuHooks.selectProfile && widgetRegistry.hoverIndex >= 0)
+            menuHooks.selectProfile(widgetRegistry.hoverIndex);
         showMenu("main");
     } else if (is("rename")) {
         m.actProfile = widgetRegistry.hoverIndex >= 0 ? widgetRegistry.hoverIndex : 0;
@@ -567,7 +568,6 @@ void dragSliders() {
 }
 
 void toggleHovered() {
-    MenuSystem& m = S();
     if (widgetRegistry.hoverIndex >= 0 && widgetRegistry.hoverIndex < widgetRegistry.controlCount) {
         MenuControl& c = widgetRegistry.controls[widgetRegistry.hoverIndex];
         c.flag = c.flag ? 0 : 1;

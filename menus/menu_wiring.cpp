@@ -17,8 +17,8 @@
 #include "menus/menu_draw.h"
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
-#include "presentation/text.h"
 #include "platform/window.h"
+#include "presentation/text.h"
 #include "resources/sound.h"
 
 namespace {

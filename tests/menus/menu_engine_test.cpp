@@ -300,21 +300,21 @@ TEST_F(MenuEngine, SlidersStepAtTheirEndsAndFollowADrag) {
     record.mouseX = -110;  // in the zone left of the bar: one step down
     record.mouseY = 0;
     menuLeftDown();
-    EXPECT_EQ(menuSystewidgetRegistry.controls[slider].value, 49);
-    EXPECT_EQ(menuSystewidgetRegistry.hoverIndex, slider);
+    EXPECT_EQ(widgetRegistry.controls[slider].value, 49);
+    EXPECT_EQ(widgetRegistry.hoverIndex, slider);
     record.mouseX = 0;  // the drag follows the mouse while the button is held
     updateMenus(16);
-    EXPECT_EQ(menuSystewidgetRegistry.controls[slider].value, 50);
+    EXPECT_EQ(widgetRegistry.controls[slider].value, 50);
     record.mouseX = 200;
     updateMenus(16);
-    EXPECT_EQ(menuSystewidgetRegistry.controls[slider].value, 50);  // outside the widened bar: untouched
+    EXPECT_EQ(widgetRegistry.controls[slider].value, 50);  // outside the widened bar: untouched
     record.mouseX = 90;
     updateMenus(16);
-    EXPECT_EQ(menuSystewidgetRegistry.controls[slider].value, 99);
+    EXPECT_EQ(widgetRegistry.controls[slider].value, 99);
     menuLeftUp();
     record.mouseX = -80;
     updateMenus(16);
-    EXPECT_EQ(menuSystewidgetRegistry.controls[slider].value, 99);
+    EXPECT_EQ(widgetRegistry.controls[slider].value, 99);
 }
 
 TEST_F(MenuEngine, NameEntryEditsWithinItsLimits) {

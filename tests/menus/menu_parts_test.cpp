@@ -37,4 +37,3 @@ TEST(MenuCredits, LinesAreSplitCutAndCounted) {
     readCreditsLines(credits, nullptr);
     EXPECT_EQ(credits.count, 0);
 }
-
