@@ -67,7 +67,7 @@ void drawNameEntry(MenuNode& node) {
     menuSetFont(0);
     menuDrawPanel(0, 20, 330, 64);
     float start = -menuTextWidth(m.text, 17) / 2;
-    menuDrawText(m.text, start, 20, 17, argb(60, 40, 20), false);
+    menuDrawText(m.text, start, 20, 17, kWhite, false);
     char before[kTextEntryCapacity + 1];
     int cursor = std::clamp(m.cursor, 0, m.textLength);
     std::memcpy(before, m.text, cursor);

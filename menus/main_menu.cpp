@@ -82,7 +82,7 @@ void drawMainMenu(MenuNode& node) {
             float th = menuWrapHeight(tip, 280, 11) + 24;
             float left = 170 - 300 - 20;
             menuDrawPanel(left + 150, top + th / 2 + 10, 300, th);
-            menuDrawWrapped(tip, left + 10, top + th - 4, 280, 11, argb(60, 40, 20), false);
+            menuDrawWrapped(tip, left + 10, top + th - 4, 280, 11, kWhite, false);
         }
     }
 }

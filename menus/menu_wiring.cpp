@@ -39,6 +39,26 @@ bool hiscoreEntry(int mode, int index, const char** name, int* score) {
     return true;
 }
 
+// The level just won and its records (already updated with this result when it set one).
+void levelStats(LevelStats* out) {
+    const GameState& g = gameState;
+    int mode = g.mode & 1;
+    int level = std::clamp(static_cast<int>(g.level), 0, kLevelsPerMode - 1);
+    const LevelRecord& record = recordTable.levels[mode][level];
+    out->score = g.displayedScore;
+    out->time = static_cast<int32_t>(g.elapsed / 1000.0f);
+    out->bestScore = record.bestScore;
+    out->bestTime = record.bestTimeMs >= 1000000 ? 0 : record.bestTimeMs / 1000;
+    out->bestScoreName = record.scoreHolder;
+    out->bestTimeName = record.timeHolder;
+}
+
+// The saved game was loaded when the question opened: its level and score so far.
+void savedGameInfo(int* levelNumber, int* score) {
+    *levelNumber = gameState.level + 1;
+    *score = gameProfile->score[gameState.mode & 1] + gameState.displayedScore;
+}
+
 void mouse(float* x, float* y) {
     cursorInMenuSpace(x, y);
 }
@@ -167,6 +187,8 @@ void installMenuHooks() {
     h.removeProfile = [](int index) { deleteProfile(index); };
     h.selectProfile = [](int index) { selectProfile(index); };
     h.hiscoreEntry = hiscoreEntry;
+    h.levelStats = levelStats;
+    h.savedGameInfo = savedGameInfo;
     h.profileScore = [] { return static_cast<int>(profileScore(*gameProfile)); };
     h.profileMode = profileMode;
     h.setProfileMode = [](int mode) { gameProfile->mode = static_cast<uint8_t>(mode); };

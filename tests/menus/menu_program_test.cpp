@@ -79,6 +79,7 @@ class RunningGame {
     fs::path data() const { return folder.path() / "game" / "Data"; }
 
     void start() {
+        window.clear();
         std::vector<std::string> env = {"QUELMAR_INSTANCE_LOCK=" + (folder.path() / "lock").string(),
                                         "QUELMAR_NO_MESSAGE_BOXES=1", "ASAN_OPTIONS=detect_leaks=0"};
         for (char** e = environ; *e != nullptr; ++e) env.push_back(*e);
@@ -169,7 +170,7 @@ bool windowFill(Rgb c) {
 
 }  // namespace
 
-TEST(MenuProgram, FirstStartAsksForANameShowsTheMainMenuAndExitAsksBeforeQuitting) {
+TEST(MenuProgram, FirstStartAsksForANameExitAsksAndTheNextStartGoesToTheMainMenu) {
     if (std::getenv("DISPLAY") == nullptr || !have("xdotool") || !have("xwd"))
         GTEST_SKIP() << "needs X, xdotool, xwd";
     RunningGame game;
@@ -184,6 +185,7 @@ TEST(MenuProgram, FirstStartAsksForANameShowsTheMainMenuAndExitAsksBeforeQuittin
         },
         120, "Return"))
         << readBytes(game.folder.path() / "errors.txt");
+    std::this_thread::sleep_for(600ms);  // keys during the box's fade-in are not taken
     game.key("A N N");
     game.key("Return");
     // The main menu: its window on the right; the name entry is gone.
@@ -197,4 +199,10 @@ TEST(MenuProgram, FirstStartAsksForANameShowsTheMainMenuAndExitAsksBeforeQuittin
     game.key("Return");  // "yes" is the first button
     EXPECT_EQ(game.exitStatus(30), 0) << readBytes(game.folder.path() / "errors.txt");
     EXPECT_EQ(fs::file_size(game.data() / "settings" / "settings.dat"), 44u);
+    // A second start finds the profile: the prompt leads straight to the main menu.
+    game.start();
+    ASSERT_FALSE(game.window.empty());
+    EXPECT_TRUE(game.waitFor(
+        "again", [](const Picture& p) { return windowFill(p.at(150, 30)) && !windowFill(p.at(0, 20)); }, 120,
+        "F1"));
 }
