@@ -738,6 +738,7 @@ void updateMenus(float dt) {
     m.hoverTimer += dt;
     if (m.fadeIn || m.fadeOut) {
         m.pendingKey = 0;
+        m.clickPending = false;  // a click during a fade chooses nothing afterwards
         return;
     }
     hoverDetection();

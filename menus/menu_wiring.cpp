@@ -11,6 +11,7 @@
 #include "app/persistence.h"
 #include "app/screens.h"
 #include "app/settings.h"
+#include "core/announce.h"
 #include "core/flow.h"
 #include "core/profile.h"
 #include "core/rules.h"
@@ -212,6 +213,12 @@ void openMenuFromGame(const char* name) {
     showMenu(name);
 }
 
+bool handleMenuAnnouncement(const Announcement& what) {
+    if (what.kind != Announce::Menu || what.name == nullptr) return false;
+    openMenuFromGame(what.name);
+    return true;
+}
+
 void registerMenus() {
     installMenuHooks();
     registerLoadingStep(kLoadMenuFile, "menu file", loadMenus);
@@ -222,7 +229,10 @@ void registerMenus() {
     menuScreenHooks.firstMenu = firstMenu;
     menuScreenHooks.drawText = drawPrompt;
     playHooks.overlayOpen = [] { return gameState.gameMenuOpen != 0; };
-    playHooks.overlayFrame = menuFrame;
+    playHooks.overlayFrame = [] {
+        begin2D();
+        menuFrame();
+    };
     playHooks.overlayKeyDown = [](int32_t key) { menuKeyDown(key); };
     playHooks.overlayLeftDown = menuLeftDown;
     playHooks.overlayLeftUp = menuLeftUp;

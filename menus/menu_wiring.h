@@ -8,3 +8,8 @@ void installMenuHooks();
 
 // A menu the game asks for (the core's menu announcement): shown over the play screen.
 void openMenuFromGame(const char* name);
+
+// For the game's announcement sink: serves a menu request and returns true; any other
+// announcement is left alone (false).
+struct Announcement;
+bool handleMenuAnnouncement(const Announcement& what);

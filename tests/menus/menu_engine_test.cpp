@@ -74,6 +74,10 @@ class MenuEngine : public ::testing::Test {
         h.skipLevelCostingLife = [] { rec->calls.push_back("skipLife"); };
         h.saveRunningGame = [] { return rec->saved; };
         h.saveSettings = [] { rec->calls.push_back("saveSettings"); };
+        h.removeProfile = [](int index) {
+            rec->calls.push_back("remove " + std::to_string(index));
+            --rec->profiles;
+        };
         h.createProfile = [](const char* name) {
             rec->calls.push_back(std::string("create ") + name);
             return name[0] != 0;
@@ -277,6 +281,39 @@ TEST_F(MenuEngine, LeavingOptionsSavesTheSettingsAndReturnsToItsItem) {
     frames(800);
     EXPECT_TRUE(record.has("saveSettings"));
     EXPECT_STREQ(current(), "main");
+}
+
+TEST_F(MenuEngine, RemovingTheLastProfileLeadsToTheNameEntry) {
+    record.profiles = 2;
+    open("profiles");
+    widgetRegistry.hoverIndex = 1;
+    choose("remove");
+    EXPECT_STREQ(menuSystem.message, "text of removeplayer");
+    choose("yes");
+    EXPECT_TRUE(record.has("remove 1"));
+    EXPECT_STREQ(current(), "profiles");  // one left: back to the list
+    EXPECT_EQ(menuSystem.actProfile, 0);
+    choose("remove");
+    choose("yes");
+    EXPECT_TRUE(record.has("remove 0"));
+    EXPECT_STREQ(current(), "newprofile");
+    EXPECT_TRUE(menuSystem.textEntry);
+}
+
+TEST_F(MenuEngine, HiscoreArrowsSwitchTablesAndCreditsLeaveOnAnyKey) {
+    open("hiscore");
+    EXPECT_FALSE(menuSystem.textEntry);
+    key(kMenuKeyRight);
+    EXPECT_EQ(menuSystem.hiscoreMode, 1);
+    key(kMenuKeyLeft);
+    EXPECT_EQ(menuSystem.hiscoreMode, 0);
+    open("main");
+    choose("credits");
+    EXPECT_STREQ(current(), "credits");
+    key('Q');
+    frames(400);
+    EXPECT_STREQ(current(), "main");
+    EXPECT_EQ(menuSystem.selected, 5);  // back on the credits item
 }
 
 TEST_F(MenuEngine, AClickOnAnItemChoosesIt) {
