@@ -7,6 +7,7 @@
 
 #include "app/draw.h"
 #include "app/mesh.h"
+#include "app/persistence.h"
 #include "app/screens.h"
 #include "app/settings.h"
 #include "app/textures.h"
@@ -75,6 +76,7 @@ StartUp startUp() {
     changeFolder(app.dataFolder);
     readSettings(settings);
     changeFolder(app.dataFolder);
+    registerPersistence();
 
     app.displayWidth = 800;
     app.displayHeight = 600;
@@ -116,10 +118,7 @@ void shutDown() {
     releaseDevice();
     shutdownSound();
     destroyMainWindow();
-    if (app.dataLoaded) {
-        int index = drawState.resolutionIndex < 0 ? 0 : drawState.resolutionIndex;
-        writeSettings(settings, app.displayWidth, app.displayHeight, index, drawState.colourDepth32 ? 1 : 0);
-    }
+    if (app.dataLoaded) writeAll();
     setCursorShape(CursorShape::Arrow);
     setFatalHandler(nullptr);
     platformShutdown();

@@ -1,5 +1,6 @@
 #include "app/screens.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -8,8 +9,10 @@
 #include "app/settings.h"
 #include "app/textures.h"
 #include "platform/window.h"
+#include "resources/sound.h"
 
 PlayHooks playHooks = {};
+MenuScreenHooks menuScreenHooks = {};
 PlayScreen playScreen;
 SplashScreen splashScreen;
 MenuScreen menuScreen;
@@ -207,7 +210,10 @@ void SplashScreen::draw() {
         }
         return;
     }
-    if (!loadingFinished) loadingFinished = true;
+    if (!loadingFinished) {
+        loadingFinished = true;
+        setMusicNow(0);
+    }
     promptTimer += frameDeltaMs;
     if (fadeOutTimer > 0) {
         fadeOutTimer += frameDeltaMs;
@@ -215,15 +221,24 @@ void SplashScreen::draw() {
             fadeOutTimer = 800;
             requestScreen(&menuScreen);
             releaseImages();
+            setMusic(0);
+            if (menuScreenHooks.firstMenu) menuScreenHooks.firstMenu();
             return;
         }
     }
     float fade = fadeOutTimer / 800.0f;
     tint = grey(1.0f - fade);
     drawLoadingScreen();
-    // The prompt: a pulsing mark above the bar until the "press a key" text can be drawn.
-    float pulse = 0.5f + 0.5f * std::sin(promptTimer * 0.02f);
     uint32_t alpha = static_cast<uint32_t>((1.0f - fade) * 255.0f);
+    if (menuScreenHooks.drawText) {
+        float size = 13.5f + 0.1f * std::sin(promptTimer * 0.01f);
+        uint32_t blue =
+            static_cast<uint32_t>(std::clamp(200.0f + 55.0f * std::sin(promptTimer * 0.02f), 0.0f, 255.0f));
+        menuScreenHooks.drawText("presskey", -0.5f, -261.0f, size, alpha << 24 | 0xFFFF00u | blue);
+        return;
+    }
+    // Without the text drawing: a pulsing mark above the bar.
+    float pulse = 0.5f + 0.5f * std::sin(promptTimer * 0.02f);
     bindTexture(nullptr);
     drawQuadCentred(-0.5f, -212.0f, 60.0f + 6.0f * pulse, 6.0f, kWholeTexture,
                     alpha << 24 | 0xFFFF00u | static_cast<uint32_t>(200 + 55 * pulse), 10);
@@ -233,6 +248,10 @@ void SplashScreen::draw() {
 
 void MenuScreen::draw() {
     begin2D();
+    if (menuScreenHooks.frame) {
+        menuScreenHooks.frame();
+        return;
+    }
     bindTexture(nullptr);
     // A dusk backdrop in bands, and the ring of quelmars turning slowly.
     for (int band = 0; band < 12; ++band) {
@@ -246,5 +265,17 @@ void MenuScreen::draw() {
 }
 
 void MenuScreen::onKeyDown(int32_t key) {
-    if (key == kKeyEscape) app.quit = 1;
+    if (menuScreenHooks.keyDown) {
+        menuScreenHooks.keyDown(key);
+    } else if (key == kKeyEscape) {
+        app.quit = 1;
+    }
+}
+
+void MenuScreen::onLeftDown() {
+    if (menuScreenHooks.leftDown) menuScreenHooks.leftDown();
+}
+
+void MenuScreen::onLeftUp() {
+    if (menuScreenHooks.leftUp) menuScreenHooks.leftUp();
 }

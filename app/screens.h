@@ -72,12 +72,26 @@ class SplashScreen : public Screen {
     TextureRecord* loadBar = nullptr;
 };
 
-// The menus over the scenery. Until the menu system exists it shows a calm backdrop;
-// Escape ends the game.
+// The menu screen hands its frame and input to the menus, which connect here; without
+// them it shows a calm backdrop and Escape ends the game. firstMenu is called when the
+// splash hands over (the main menu, or the name entry when there is no profile yet).
+struct MenuScreenHooks {
+    void (*frame)();
+    void (*keyDown)(int32_t key);
+    void (*leftDown)();
+    void (*leftUp)();
+    void (*firstMenu)();
+    // Draws a table text centred at (x, y); the splash's key prompt uses it.
+    void (*drawText)(const char* key, float x, float y, float size, uint32_t colour);
+};
+extern MenuScreenHooks menuScreenHooks;
+
 class MenuScreen : public Screen {
   public:
     void draw() override;
     void onKeyDown(int32_t key) override;
+    void onLeftDown() override;
+    void onLeftUp() override;
 };
 
 extern PlayScreen playScreen;

@@ -1,5 +1,6 @@
 #include "app/settings.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/system.h"
@@ -12,14 +13,15 @@ void decodeSettings(Settings& out, const uint8_t* bytes, size_t size) {
     // Start from the current values so a short file changes only what it holds.
     file = encodeSettings(out, 800, 600, 0, 0);
     std::memcpy(&file, bytes, size < sizeof file ? size : sizeof file);
-    out.musicVolume = file.musicVolume;
-    out.effectsVolume = file.effectsVolume;
+    // Volumes out of range would reach the mixer as they stand.
+    out.musicVolume = std::clamp(file.musicVolume, 0, 100);
+    out.effectsVolume = std::clamp(file.effectsVolume, 0, 100);
     out.showGameTips = file.showGameTips != 0;
     out.customCursor = file.customCursor != 0;
     out.reserved28 = file.reserved28;
     out.currentProfile = file.currentProfile;
     out.profileCount = file.profileCount;
-    out.fullScreen = file.fullScreen;
+    out.fullScreen = file.fullScreen != 0 ? 1 : 0;
 }
 
 SettingsFile encodeSettings(const Settings& in, int32_t width, int32_t height, int32_t resolutionIndex,

@@ -28,6 +28,8 @@ packages=(
   fonts-linuxlibertine   # font source for the story texts
   espeak-ng              # the generator's three spoken lines
   xvfb                   # headless X server for the end-to-end tests
+  xdotool                # the menu end-to-end tests type and click through the real window
+  x11-apps               # xwd: the menu end-to-end tests read back the window between steps
   xauth                  # needed by xvfb-run
   libgl1-mesa-dri        # software OpenGL (llvmpipe) under Xvfb
   libegl-mesa0           # EGL for the offscreen video driver

@@ -1,5 +1,8 @@
-// The game program: everything happens in runGame.
+// The game program: the text, HUD, scenery, widget and menu parts connect
+// themselves, then everything happens in runGame.
 #include "app/app.h"
+#include "menus/menu_wiring.h"
+#include "menus/widgets.h"
 #include "presentation/hud.h"
 #include "presentation/scenery.h"
 #include "presentation/text.h"
@@ -8,5 +11,7 @@ int main() {
     registerTextLoading();
     registerHudLoading();
     registerScenery();
+    registerWidgetLoading();
+    registerMenus();
     return runGame();
 }

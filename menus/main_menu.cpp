@@ -1,0 +1,260 @@
+// The main menu with its greeting, the profile list, the options window, the hiscore
+// tables and the credits; and the loading of the menu tree with its draw routines.
+#include "menus/main_menu.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "app/settings.h"
+#include "menus/dialogs.h"
+#include "menus/menu_draw.h"
+#include "menus/menu_system.h"
+#include "menus/widgets.h"
+#include "resources/files.h"
+
+CreditsText creditsText;
+
+namespace {
+
+MenuSystem& S() {
+    return menuSystem;
+}
+
+float squashFactor() {
+    float f = S().fadeProgress;
+    return 1 - f * f;
+}
+
+void drawMainMenu(MenuNode& node) {
+    MenuSystem& m = S();
+    int n = node.childCount;
+    float widest = 0;
+    for (int i = 0; i < n; ++i) widest = std::max(widest, menuTextWidth(node.children[i]->caption, 18));
+    float w = widest + 104, h = 2 * 18.0f * n + 126;
+    float cx = 250, cy = 100 + m.slideOffset;
+    menuDrawFrame(cx, cy, w, h, 0.5f);
+    menuDrawRect(cx - w / 2 + 18, cy + 2, cx + w / 2 - 18, cy - 2, argb(196, 150, 60));
+    menuSetFont(1);
+    // The first two items (the two modes) above the divider, the rest below.
+    for (int i = 0; i < n; ++i) {
+        bool upper = i < 2;
+        float size = upper ? 18.0f : 17.0f;
+        float line = upper ? cy + 0.24f * h - 36.0f * i - 9 : cy - 0.24f * h + 26 - 34.0f * (i - 2);
+        if (!upper) line = cy - 20 - 34.0f * (i - 2);
+        const char* caption = node.children[i]->caption;
+        if (i == m.selected) {
+            menuDrawHighlighted(caption, cx, line, size, m.highlightText, m.highlightGlow, true);
+        } else {
+            menuDrawText(caption, cx, line, size, kWhite, true);
+        }
+        addItemHitBox({cx - size - widest / 2, line + 1.2f * size, cx + widest / 2, line - 0.8f * size});
+    }
+    // The greeting slides down as the menu fades out.
+    float T = -195 - 100 * m.fadeProgress;
+    menuDrawPanel(-390 + 170, T - 30 - 32 + 32, 340, 64);
+    const char* name = "";
+    if (menuHooks.profileName && menuHooks.currentProfile) {
+        const char* p = menuHooks.profileName(menuHooks.currentProfile());
+        if (p != nullptr) name = p;
+    }
+    char greeting[160];
+    std::snprintf(greeting, sizeof greeting, "%s%s", menuText("hallo"), name);
+    menuSetFont(0);
+    menuDrawText(greeting, -220, T - 40, 15, argb(240, 233, 0), true);
+    const char* link = menuText("ifnotyou");
+    float lw = menuTextWidth(link, 15);
+    int index = addMenuControl({-220 - lw / 2, T - 70, -220 + lw / 2, T - 88, kControlLink, 0, 0, 0});
+    // The link's "mouse over" flag is set by the hover detection of this frame's
+    // update, against last frame's rectangle, which is the same place.
+    bool over =
+        m.mouseX >= -220 - lw / 2 && m.mouseX <= -220 + lw / 2 && m.mouseY <= T - 70 && m.mouseY >= T - 88;
+    (void)index;
+    menuDrawText(link, -220, T - 79, 12, over ? kWhite : argb(100, 250, 100), true);
+    // Item tips over the first four items.
+    if (m.mouseOverSelected && m.selected >= 0 && m.selected < 4 && m.selected < widgetRegistry.hitBoxCount &&
+        menuHooks.textIndex && menuHooks.textAt) {
+        int first = menuHooks.textIndex("adventuretip");
+        const char* tip = first >= 0 ? menuHooks.textAt(first + m.selected) : nullptr;
+        if (tip != nullptr && m.fadeProgress == 0) {
+            float top = widgetRegistry.hitBoxes[m.selected].top;
+            float th = menuWrapHeight(tip, 280, 11) + 24;
+            float left = 170 - 300 - 20;
+            menuDrawPanel(left + 150, top + th / 2 + 10, 300, th);
+            menuDrawWrapped(tip, left + 10, top + th - 4, 280, 11, kWhite, false);
+        }
+    }
+}
+
+void drawProfiles(MenuNode& node) {
+    MenuSystem& m = S();
+    int count = menuHooks.profileCount ? menuHooks.profileCount() : 0;
+    float off = m.slideOffset;
+    float height = 30.0f * count + 115;
+    menuDrawFrame(-365 + 185, 280 + off - height / 2, 370, height);
+    menuSetFont(1);
+    menuDrawText(menuText("curusers"), -180, 220 + off, 18, argb(0, 255, 255), true);
+    menuSetFont(0);
+    if (widgetRegistry.hoverIndex < 0 || widgetRegistry.hoverIndex >= count) widgetRegistry.hoverIndex = 0;
+    for (int i = 0; i < count; ++i) {
+        const char* name = menuHooks.profileName ? menuHooks.profileName(i) : nullptr;
+        if (name == nullptr) name = "";
+        float line = 220 + off - 40 - 30.0f * i;
+        float w = menuTextWidth(name, 14);
+        // Rows come first in the control list, so a row's control index is its profile.
+        addMenuControl({-180 - w / 2, line + 18, -180 + w / 2, line - 18, kControlProfileRow, 0, 0, 0});
+        menuDrawText(name, -180, line, 14, i == widgetRegistry.hoverIndex ? argb(255, 255, 55) : kWhite,
+                     true);
+    }
+    drawControlGlow(false);
+    drawItemList(node, 230, 150 + off, 18);
+}
+
+void drawOptions(MenuNode& node) {
+    MenuSystem& m = S();
+    menuSetSquash(squashFactor());
+    menuDrawFrame(0, 260 - 225, 380, 450);
+    float v = 55;
+    menuSetFont(1);
+    menuDrawText(node.caption, 0, 260 - v, 17, argb(255, 255, 155), true);
+    menuSetFont(0);
+    v += 45;
+    menuDrawText(menuText("sfxvolume"), 0, 260 - v, 13, kWhite, true);
+    v += 25;
+    int effects = settings.effectsVolume;
+    drawSlider(-80, 260 - v, 80, 260 - v, settings.effectsVolume, 100);
+    if (effects != settings.effectsVolume && !m.fadeIn) {
+        if (menuHooks.applyVolumes) menuHooks.applyVolumes(settings.musicVolume, settings.effectsVolume);
+        menuPlaySound("chpok1.ogg");
+    }
+    v += 38;
+    menuDrawText(menuText("musicvolume"), 0, 260 - v, 13, kWhite, true);
+    v += 25;
+    drawSlider(-80, 260 - v, 80, 260 - v, settings.musicVolume, 100);
+    v += 60;
+    drawCheckBox(-100, 260 - v, m.pendingFullScreen, menuText("fullscreen"), 12);
+    v += 50;
+    bool cursor = settings.customCursor;
+    drawCheckBox(-100, 260 - v, cursor, menuText("customcursor"), 12);
+    if (cursor != settings.customCursor) {
+        settings.customCursor = cursor;
+        if (menuHooks.customCursor) menuHooks.customCursor(cursor);
+    }
+    drawControlGlow(false);
+    v += 80;
+    menuSetFont(1);
+    drawMenuButton(node, 0, 0, 260 - v, 130, 64, 15);
+    menuSetSquash(1);
+    // The volumes reach the sound system every frame, so a slider is heard at once.
+    if (menuHooks.applyVolumes) menuHooks.applyVolumes(settings.musicVolume, settings.effectsVolume);
+}
+
+void drawHiscore(MenuNode& node) {
+    MenuSystem& m = S();
+    float squash = squashFactor();
+    menuSetSquash(squash);
+    menuDrawFrame(0, 0, 470, 450);
+    menuSetFont(1);
+    menuDrawText(node.caption, -70, 165, 21, argb(255, 255, 155), true);
+    menuDrawText(menuText(m.hiscoreMode == 0 ? "classicmode" : "endlessmode"), 110, 165, 17, kWhite, true);
+    menuSetFont(0);
+    int mode = menuHooks.profileMode ? menuHooks.profileMode() : 0;
+    for (int i = 0; i < 10; ++i) {
+        const char* name = "";
+        int score = 0;
+        if (menuHooks.hiscoreEntry == nullptr || !menuHooks.hiscoreEntry(m.hiscoreMode, i, &name, &score))
+            continue;
+        float line = 115 - 25.0f * i;
+        uint32_t colour = (i == m.hiscoreRow && m.hiscoreMode == mode) ? m.highlightText : kWhite;
+        char value[24];
+        std::snprintf(value, sizeof value, "%i", score);
+        menuDrawText(name != nullptr ? name : "", -164.5f, line, 12, colour, false);
+        menuDrawText(value, 94, line, 12, colour, false);
+    }
+    // The button carries the "ok" caption whatever the node's item is called.
+    menuSetFont(1);
+    if (node.childCount > 0) drawButton(0, -165, 170, 64, 19, menuText("ok"));
+    for (int side = 0; side < 2; ++side) {
+        float x = side == 0 ? -150.0f : 150.0f;
+        addMenuControl({x - 25, (-165 + 25) * squash, x + 25, (-165 - 25) * squash,
+                        static_cast<uint8_t>(side == 0 ? kControlLeftArrow : kControlRightArrow), 0, 0, 0});
+        drawMenuSprite(side == 0 ? kSpriteArrowLeft : kSpriteArrowRight, x, -165);
+    }
+    menuSetSquash(1);
+}
+
+void drawCredits(MenuNode&) {
+    MenuSystem& m = S();
+    const CreditsText& c = creditsText;
+    float y0 = m.creditsTimer * 0.03f - 200;
+    if (c.count * 40.0f - 50 > y0) m.creditsTimer += m.frameDt;
+    menuSetFont(0);
+    for (int i = 0; i < c.count; ++i) {
+        float y = y0 - 40.0f * i;
+        float ay = std::fabs(y);
+        float opacity = ay < 100 ? 1 : ay > 260 ? 0 : (260 - ay) / 160;
+        if (opacity <= 0) continue;
+        unsigned char third = static_cast<unsigned char>(c.lines[i][0] && c.lines[i][1] ? c.lines[i][2] : 0);
+        bool lower = (third >= 'a' && third <= 'z') || third >= 224;
+        uint32_t colour = lower ? argb(255, 255, 0, static_cast<int>(opacity * 255))
+                                : argb(255, 255, 255, static_cast<int>(opacity * 255));
+        menuDrawText(c.lines[i], 0, y, 16, colour, true);
+    }
+}
+
+}  // namespace
+
+void readCreditsLines(CreditsText& out, const char* text) {
+    out.count = 0;
+    if (text == nullptr) return;
+    const char* at = text;
+    while (*at != 0 && out.count < kCreditsLineCapacity) {
+        const char* end = at;
+        while (*end != 0 && *end != '\r' && *end != '\n') ++end;
+        size_t n = std::min(static_cast<size_t>(end - at), static_cast<size_t>(kCreditsLineLength - 1));
+        std::memcpy(out.lines[out.count], at, n);
+        out.lines[out.count][n] = 0;
+        ++out.count;
+        at = end;
+        if (*at == '\r') ++at;
+        if (*at == '\n') ++at;
+    }
+}
+
+void attachDrawRoutines(MenuTable& table) {
+    struct Attach {
+        const char* name;
+        MenuDrawRoutine draw;
+    };
+    static const Attach attach[] = {
+        {"main", drawMainMenu},
+        {"gameplaytip", drawGameTip},
+        {"loadgamequest", drawSavedGameQuestion},
+        {"newprofile", drawNameEntry},
+        {"rename", drawNameEntry},
+        {"profiles", drawProfiles},
+        {"levelcomplete", drawLevelStatistics},
+        {"messageboxok", drawMessageBox},
+        {"messageboxyn", drawMessageBox},
+        {"endgame", drawFinal},
+        {"startgame", drawWelcome},
+        {"defeat", drawDefeat},
+        {"gameover", drawDefeat},
+        {"options", drawOptions},
+        {"hiscore", drawHiscore},
+        {"credits", drawCredits},
+    };
+    for (const Attach& a : attach)
+        if (MenuNode* node = findMenuNode(table, a.name)) node->draw = a.draw;
+}
+
+void loadMenus() {
+    uint32_t size = 0;
+    uint8_t* data = loadFile("menu.txt", &size, true);
+    std::string_view text(reinterpret_cast<const char*>(data), size > 0 ? size - 1 : 0);
+    buildMenus(menuTable, menuSystem, text);
+    attachDrawRoutines(menuTable);
+    readCreditsLines(creditsText, menuText("credititems"));
+    releaseFile(data);
+}

@@ -1,0 +1,805 @@
+#include "menus/menu_system.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "menus/menu_draw.h"
+#include "presentation/text.h"
+
+MenuTable menuTable;
+MenuSystem menuSystem;
+MenuHooks menuHooks;
+
+namespace {
+
+void copyName(char* out, std::string_view text) {
+    size_t n = std::min(text.size(), static_cast<size_t>(kMenuNameCapacity - 1));
+    std::memcpy(out, text.data(), n);
+    out[n] = 0;
+}
+
+bool isLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// The first block header "name=" that starts a line: a header that only ends in the
+// name (as "messageboxok=" ends in "ok=") is not taken for it.
+size_t findBlock(std::string_view text, std::string_view name) {
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t at = text.find(name, from);
+        if (at == std::string_view::npos) return at;
+        size_t end = at + name.size();
+        bool lineStart = at == 0 || isLineEnd(text[at - 1]);
+        if (lineStart && end < text.size() && text[end] == '=') {
+            size_t body = end + 1;
+            while (body < text.size() && text[body] == '\r') ++body;
+            if (body < text.size() && text[body] == '\n') ++body;
+            return body;
+        }
+        from = at + 1;
+    }
+    return std::string_view::npos;
+}
+
+void resetSystem(MenuSystem& m) {
+    std::memset(&m, 0, sizeof m);
+    widgetRegistry.hoverIndex = -1;
+    m.hiscoreRow = -1;
+    m.gameTip1Index = -1;
+    m.previousSelected = -1;
+    m.highlightText = kWhite;
+}
+
+MenuSystem& S() {
+    return menuSystem;
+}
+
+void closeMenus() {
+    if (menuHooks.closeMenus) menuHooks.closeMenus();
+}
+
+int profileMode() {
+    return menuHooks.profileMode ? menuHooks.profileMode() : 0;
+}
+
+void showModeMap() {
+    showMenu(profileMode() == 0 ? "adventure" : "puzzle");
+}
+
+void toMenuScreenAndMain() {
+    if (menuHooks.toMenuScreen) menuHooks.toMenuScreen();
+    showMenu("main");
+}
+
+int childIndex(const MenuNode& parent, const MenuNode* child) {
+    for (int i = 0; i < parent.childCount; ++i)
+        if (parent.children[i] == child) return i;
+    return -1;
+}
+
+// "yes" on a message box: decided by the node the box was opened from.
+void confirmYes(MenuNode& box) {
+    MenuNode* from = box.parent;
+    MenuSystem& m = S();
+    const char* text = m.message;
+    auto is = [&](const char* key) { return std::strcmp(text, menuText(key)) == 0; };
+    if (nodeIs(from, "main") && is("quit")) {
+        if (menuHooks.quit) menuHooks.quit();
+        return;
+    }
+    if (nodeIs(from, "profiles") && is("removeplayer")) {
+        if (menuHooks.removeProfile) menuHooks.removeProfile(m.actProfile);
+        if (m.actProfile > 0) --m.actProfile;
+        int left = menuHooks.profileCount ? menuHooks.profileCount() : 0;
+        if (left > 0) {
+            backAction();
+        } else {
+            widgetRegistry.hoverIndex = 0;
+            m.actProfile = 0;
+            showMenu("newprofile");
+        }
+        return;
+    }
+    if ((nodeIs(from, "adventure") || nodeIs(from, "puzzle")) && is("zeroscore")) {
+        if (menuHooks.zeroScoreAndStart) menuHooks.zeroScoreAndStart();
+        return;
+    }
+    if (nodeIs(from, "gameplay") || nodeIs(from, "gameplay1")) {
+        if (is("restartquest") && menuHooks.restartLevelCostingLife) menuHooks.restartLevelCostingLife();
+        if (is("skipquest") && menuHooks.skipLevelCostingLife) menuHooks.skipLevelCostingLife();
+        closeMenus();
+        return;
+    }
+    if (nodeIs(from, "defeat") || nodeIs(from, "gameover")) {
+        if (is("skipquest") && menuHooks.skipLevelCostingLife) menuHooks.skipLevelCostingLife();
+        if (is("restartquest") && menuHooks.restartLevelCostingLife) menuHooks.restartLevelCostingLife();
+        closeMenus();
+        return;
+    }
+    closeMenus();  // a box from anywhere else: close it
+}
+
+}  // namespace
+
+bool nodeIs(const MenuNode* node, const char* name) {
+    return node != nullptr && std::strcmp(node->name, name) == 0;
+}
+
+const char* menuText(const char* key) {
+    const char* text = menuHooks.lookupText ? menuHooks.lookupText(key) : nullptr;
+    return text != nullptr ? text : "";
+}
+
+void menuPlaySound(const char* sample, int frequency) {
+    if (menuHooks.playSound) menuHooks.playSound(sample, frequency);
+}
+
+MenuNode* findMenuNode(MenuTable& table, std::string_view name) {
+    for (int i = 0; i < table.count; ++i)
+        if (name == table.nodes[i].name) return &table.nodes[i];
+    return nullptr;
+}
+
+MenuNode* createMenuNode(MenuTable& table, std::string_view text, std::string_view name, MenuNode* parent) {
+    if (name.size() >= kMenuNameCapacity) name = name.substr(0, kMenuNameCapacity - 1);
+    if (MenuNode* found = findMenuNode(table, name)) return found;
+    if (table.count >= kMenuNodeCapacity) return nullptr;
+    MenuNode& node = table.nodes[table.count++];
+    std::memset(&node, 0, sizeof node);
+    copyName(node.name, name);
+    copyName(node.caption, menuText(node.name));
+    node.parent = parent;
+    size_t at = findBlock(text, name);
+    if (at == std::string_view::npos) return &node;
+    while (at < text.size() && text[at] != '\r' && text[at] != '\n' && text[at] != 0) {
+        size_t end = at;
+        while (end < text.size() && !isLineEnd(text[end]) && text[end] != 0) ++end;
+        std::string_view item = text.substr(at, end - at);
+        at = end;
+        while (at < text.size() && text[at] == '\r') ++at;
+        if (at < text.size() && text[at] == '\n') ++at;
+        if (node.childCount >= kMenuChildCapacity) continue;  // a block holds at most 16 items
+        MenuNode* child = createMenuNode(table, text, item, &node);
+        if (child != nullptr) node.children[node.childCount++] = child;
+    }
+    return &node;
+}
+
+void buildMenus(MenuTable& table, MenuSystem& menus, std::string_view text) {
+    resetSystem(menus);
+    table.count = 0;
+    MenuNode* main = createMenuNode(table, text, "main", nullptr);
+    if (main != nullptr && main->childCount > 0) {
+        std::memmove(main->children, main->children + 1, sizeof(MenuNode*) * (main->childCount - 1));
+        --main->childCount;
+    }
+    for (const char* name :
+         {"gameplaytip", "loadgamequest", "newprofile", "rename", "profiles", "levelcomplete", "messageboxok",
+          "messageboxyn", "endgame", "startgame", "defeat", "gameover", "gameplay", "gameplay1"}) {
+        createMenuNode(table, text, name, nullptr);
+    }
+    if (MenuNode* profiles = findMenuNode(table, "profiles")) profiles->parent = main;
+    menus.gameTip1Index = menuHooks.textIndex ? menuHooks.textIndex("gametip1") : -1;
+    menus.selected = 0;
+}
+
+int addMenuControl(const MenuControl& control) {
+    return addControl(widgetRegistry, control);
+}
+
+int addItemHitBox(const ItemHitBox& box) {
+    return addItemHitBox(widgetRegistry, box.left, box.top, box.right, box.bottom);
+}
+
+void runEntryAction(MenuNode& node) {
+    MenuSystem& m = S();
+    if (nodeIs(&node, "main")) {
+        if (menuHooks.setMusic) menuHooks.setMusic(0);
+        if (menuHooks.animatedBackground) menuHooks.animatedBackground(0);
+        if (menuHooks.sceneTint) menuHooks.sceneTint(0);
+        if (menuHooks.backgroundMode) menuHooks.backgroundMode(0);
+    } else if (nodeIs(&node, "info")) {
+        if (menuHooks.sceneTint) menuHooks.sceneTint(0);
+    } else if (nodeIs(&node, "options")) {
+        m.pendingFullScreen = menuHooks.fullScreen ? menuHooks.fullScreen() : false;
+    } else if (nodeIs(&node, "adventure") || nodeIs(&node, "puzzle")) {
+        if (menuHooks.backgroundMode) menuHooks.backgroundMode(1);
+        if (menuHooks.enterZoneMap) menuHooks.enterZoneMap();
+    } else if (nodeIs(&node, "profiles")) {
+        widgetRegistry.hoverIndex = m.actProfile;
+    } else if (nodeIs(&node, "rename")) {
+        m.textEntry = true;
+        m.cursor = 0;
+        const char* name = menuHooks.profileName ? menuHooks.profileName(m.actProfile) : nullptr;
+        std::memset(m.text, 0, sizeof m.text);
+        if (name != nullptr) std::strncpy(m.text, name, kTextEntryCapacity);
+        m.textLength = static_cast<int32_t>(std::strlen(m.text));
+    } else if (nodeIs(&node, "newprofile")) {
+        if (menuHooks.animatedBackground) menuHooks.animatedBackground(0);
+        if (menuHooks.sceneTint) menuHooks.sceneTint(0);
+        if (menuHooks.backgroundMode) menuHooks.backgroundMode(0);
+        m.textEntry = true;
+        std::memset(m.text, 0, sizeof m.text);
+        m.textLength = 0;
+        m.cursor = 0;
+    } else if (nodeIs(&node, "credits")) {
+        if (menuHooks.sceneTint) menuHooks.sceneTint(1);
+        if (menuHooks.setMusic) menuHooks.setMusic(2);
+        m.creditsTimer = 0;
+        if (menuHooks.backgroundMode) menuHooks.backgroundMode(4);
+    } else if (nodeIs(&node, "hiscore")) {
+        m.hiscoreMode = profileMode();
+        m.textEntry = false;
+    } else if (nodeIs(&node, "loadgamequest")) {
+        if (menuHooks.loadSavedGame) menuHooks.loadSavedGame();
+    }
+}
+
+void showNode(MenuNode* node) {
+    MenuSystem& m = S();
+    if (m.fadeIn || m.fadeOut) return;
+    if (node == nullptr) {
+        m.fadeOut = true;
+        m.fadeElapsed = 0;
+        return;
+    }
+    m.current = node;
+    clearWidgets(widgetRegistry);
+    m.fadeIn = true;
+    m.fadeElapsed = 0;
+    m.fadeProgress = 1;
+    m.slideOffset = 300;
+    runEntryAction(*node);
+    m.selected = 0;
+}
+
+void showMenu(const char* name) {
+    showNode(findMenuNode(menuTable, name));
+}
+
+void messageBox(const char* text, bool okOnly) {
+    MenuSystem& m = S();
+    std::strncpy(m.message, text, kMessageCapacity - 1);
+    m.message[kMessageCapacity - 1] = 0;
+    MenuNode* box = findMenuNode(menuTable, okOnly ? "messageboxok" : "messageboxyn");
+    if (box == nullptr) return;
+    box->parent = m.current;
+    showNode(box);
+}
+
+void backAction() {
+    MenuSystem& m = S();
+    MenuNode* node = m.current;
+    if (node == nullptr) return;
+    if (nodeIs(node, "gameplay") || nodeIs(node, "gameplay1") || nodeIs(node, "replaywin") ||
+        nodeIs(node, "replayloss")) {
+        closeMenus();
+        return;
+    }
+    if (nodeIs(node, "credits")) {
+        if (menuHooks.setMusic) menuHooks.setMusic(0);
+        MenuNode* parent = node->parent;
+        showNode(parent);
+        if (parent != nullptr) m.selected = std::max(0, childIndex(*parent, node));
+        return;
+    }
+    if (nodeIs(node, "main")) {
+        m.showMainOnInput = true;
+        return;
+    }
+    if (nodeIs(node, "adventure") || nodeIs(node, "puzzle")) {
+        showMenu("main");
+        return;
+    }
+    if (nodeIs(node, "hiscore")) {
+        m.hiscoreRow = -1;
+        if (menuHooks.clearHiscoreRow) menuHooks.clearHiscoreRow();
+        showNode(node->parent);
+        return;
+    }
+    if (nodeIs(node, "options")) {
+        if (menuHooks.saveSettings) menuHooks.saveSettings();
+        showNode(node->parent);
+        return;
+    }
+    MenuNode* parent = node->parent;
+    if (parent == nullptr) return;  // nothing to go back to: stays faded out until a node is shown
+    showNode(parent);
+    m.selected = std::max(0, childIndex(*parent, node));
+}
+
+void activateSelected() {
+    MenuSystem& m = S();
+    MenuNode* node = m.current;
+    if (node == nullptr || m.selected < 0 || m.selected >= node->childCount) return;
+    MenuNode* item = node->children[m.selected];
+    auto is = [&](const char* name) { return std::strcmp(item->name, name) == 0; };
+    int lives = menuHooks.livesLeft ? menuHooks.livesLeft() : 0;
+    if (is("resume game")) {
+        closeMenus();
+    } else if (is("skip level")) {
+        messageBox(menuText("skipquest"), false);
+    } else if (is("restart level")) {
+        if (menuHooks.levelTimeOut && menuHooks.levelTimeOut()) {
+            if (menuHooks.restartLevelNow) menuHooks.restartLevelNow();
+            closeMenus();
+        } else if (lives > 0) {
+            messageBox(menuText("restartquest"), false);
+        } else {
+            messageBox(menuText("nomorelives"), true);
+        }
+    } else if (is("helpgameplay")) {
+        closeMenus();
+        if (menuHooks.startHelp) menuHooks.startHelp();
+    } else if (is("selectprofile")) {
+        if (menuHooks.selectProfile && widgetRegistry.hoverIndex >= 0)
+            menuHooks.selectProfile(widgetRegistry.hoverIndex);
+        showMenu("main");
+    } else if (is("rename")) {
+        m.actProfile = widgetRegistry.hoverIndex >= 0 ? widgetRegistry.hoverIndex : 0;
+        item->parent = node;
+        showNode(item);
+    } else if (is("okrename")) {
+        bool done = menuHooks.renameProfile && menuHooks.renameProfile(m.actProfile, m.text);
+        if (done) {
+            m.textEntry = false;
+            showMenu("profiles");
+        } else {
+            MenuNode* again = node;
+            char kept[kTextEntryCapacity + 1];
+            std::memcpy(kept, m.text, sizeof kept);
+            showNode(again);
+            std::memcpy(m.text, kept, sizeof kept);  // a refused name stays in the box
+            m.textLength = static_cast<int32_t>(std::strlen(m.text));
+            m.cursor = m.textLength;
+        }
+    } else if (is("remove")) {
+        m.actProfile = widgetRegistry.hoverIndex >= 0 ? widgetRegistry.hoverIndex : 0;
+        messageBox(menuText("removeplayer"), false);
+    } else if (is("oknewprofile")) {
+        bool done = menuHooks.createProfile && menuHooks.createProfile(m.text);
+        if (done) {
+            m.textEntry = false;
+            showMenu("main");
+        } else {
+            char kept[kTextEntryCapacity + 1];
+            std::memcpy(kept, m.text, sizeof kept);
+            showNode(node);
+            std::memcpy(m.text, kept, sizeof kept);
+            m.textLength = static_cast<int32_t>(std::strlen(m.text));
+            m.cursor = m.textLength;
+        }
+    } else if (is("okcontinuegame")) {
+        ++m.gameTipCounter;
+        closeMenus();
+    } else if (is("main")) {
+        if (nodeIs(node, "defeat") || nodeIs(node, "gameover")) {
+            toMenuScreenAndMain();
+        } else if (menuHooks.saveRunningGame && menuHooks.saveRunningGame()) {
+            messageBox(menuText("savemsg"), true);
+        } else {
+            toMenuScreenAndMain();
+        }
+    } else if (is("oknextlevel")) {
+        closeMenus();
+    } else if (is("ok")) {
+        MenuNode* from = node->parent;
+        if (nodeIs(node, "endgame")) {
+            if (menuHooks.finishGame) menuHooks.finishGame();
+            showMenu("hiscore");
+        } else if (nodeIs(node, "startgame")) {
+            showModeMap();
+        } else if (nodeIs(node, "hiscore")) {
+            // The table's own button: back to the main menu, on the menu screen.
+            m.hiscoreRow = -1;
+            if (menuHooks.clearHiscoreRow) menuHooks.clearHiscoreRow();
+            toMenuScreenAndMain();
+        } else if (nodeIs(node, "messageboxok") && (nodeIs(from, "defeat") || nodeIs(from, "gameover") ||
+                                                    std::strcmp(m.message, menuText("nomorelives")) == 0)) {
+            backAction();
+        } else {
+            toMenuScreenAndMain();
+        }
+    } else if (is("back") || is("cancel")) {
+        if (nodeIs(node, "hiscore")) {
+            m.hiscoreRow = -1;
+            toMenuScreenAndMain();
+        } else if (nodeIs(node, "adventure") || nodeIs(node, "puzzle")) {
+            if (!(menuHooks.zoneLocked && menuHooks.zoneLocked())) backAction();
+        } else {
+            backAction();
+        }
+    } else if (is("no")) {
+        if (nodeIs(node, "loadgamequest")) {
+            if (menuHooks.discardSavedGame) menuHooks.discardSavedGame();
+            showModeMap();
+        } else {
+            backAction();
+        }
+    } else if (is("yes")) {
+        if (nodeIs(node, "loadgamequest")) {
+            if (menuHooks.toPlayScreen) menuHooks.toPlayScreen();
+            closeMenus();
+        } else {
+            confirmYes(*node);
+        }
+    } else if (is("adventure") || is("puzzle")) {
+        int mode = is("adventure") ? 0 : 1;
+        if (menuHooks.setProfileMode) menuHooks.setProfileMode(mode);
+        if (menuHooks.startMode) {
+            menuHooks.startMode(mode);
+        } else {
+            item->parent = node;
+            showNode(item);
+        }
+    } else if (is("exit")) {
+        messageBox(menuText("quit"), false);
+    } else if (is("start")) {
+        if (menuHooks.startSelectedLevel) menuHooks.startSelectedLevel();
+    } else if (is("apply")) {
+        if (nodeIs(node, "options") && menuHooks.applyFullScreen)
+            menuHooks.applyFullScreen(m.pendingFullScreen);
+        backAction();
+    } else if (is("default")) {
+        showNode(node);
+    } else if (is("instructions")) {
+        if (menuHooks.startInstructions) menuHooks.startInstructions();
+        if (menuHooks.toPlayScreen) menuHooks.toPlayScreen();
+    } else {
+        if (!is("credits")) item->parent = node;
+        showNode(item);
+    }
+}
+
+int hoverDetection() {
+    MenuSystem& m = S();
+    float x = m.mouseX, y = m.mouseY;
+    m.mouseOverSelected = false;
+    for (int i = 0; i < widgetRegistry.hitBoxCount; ++i) {
+        const ItemHitBox& b = widgetRegistry.hitBoxes[i];
+        if (x < b.left || x > b.right || y > b.top || y < b.bottom) continue;
+        if (i == m.selected) m.mouseOverSelected = true;
+        if (m.clickPending) {
+            m.selected = i;
+            return i;
+        }
+    }
+    for (int i = 0; i < widgetRegistry.controlCount; ++i) {
+        MenuControl& c = widgetRegistry.controls[i];
+        if (x < c.left || x > c.right || y > c.top || y < c.bottom) continue;
+        if (c.kind == kControlLink) {
+            c.flag = 1;
+        } else if (c.kind != kControlProfileRow && !m.textEntry) {
+            widgetRegistry.hoverIndex = i;
+            m.hoverTimer = 0;
+        }
+    }
+    return -1;
+}
+
+void menuKeyDown(int key) {
+    MenuSystem& m = S();
+    if (m.fadeIn || m.fadeOut) return;
+    m.pendingKey = key;
+}
+
+void menuLeftUp() {
+    S().mouseHeld = false;
+}
+
+void menuPointerClick() {
+    S().clickPending = true;
+}
+
+void menuLeftDown() {
+    MenuSystem& m = S();
+    if (m.showMainOnInput) {
+        m.showMainOnInput = false;
+        showMenu("main");
+        return;
+    }
+    m.mouseHeld = true;
+    m.clickPending = true;
+    if (m.fadeIn || m.fadeOut) return;
+    if (menuHooks.mouse) menuHooks.mouse(&m.mouseX, &m.mouseY);
+    if (nodeIs(m.current, "credits")) {
+        m.pendingKey = kMenuKeyEnter;
+        return;
+    }
+    if (hoverDetection() >= 0) m.pendingKey = kMenuKeyEnter;
+    float x = m.mouseX, y = m.mouseY;
+    for (int i = 0; i < widgetRegistry.controlCount; ++i) {
+        MenuControl& c = widgetRegistry.controls[i];
+        if (c.kind == kControlSlider) {
+            if (x < c.left - 64 || x > c.right + 64 || y > c.top || y < c.bottom) continue;
+            if (x < c.left - 25.6f) {
+                if (c.value > 0) --c.value;
+            } else if (x > c.right + 25.6f) {
+                if (c.value + 1 < c.steps) ++c.value;
+            }
+            widgetRegistry.hoverIndex = i;
+            continue;
+        }
+        if (x < c.left || x > c.right || y > c.top || y < c.bottom) continue;
+        switch (c.kind) {
+            case kControlCheckBox:
+                c.flag = c.flag ? 0 : 1;
+                widgetRegistry.hoverIndex = i;
+                break;
+            case kControlLeftArrow:
+                m.pendingKey = kMenuKeyLeft;
+                break;
+            case kControlRightArrow:
+                m.pendingKey = kMenuKeyRight;
+                break;
+            case kControlLink:
+                m.actProfile = menuHooks.currentProfile ? menuHooks.currentProfile() : 0;
+                showMenu("profiles");
+                return;
+            case kControlProfileRow:
+                widgetRegistry.hoverIndex = i;
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+namespace {
+
+void dragSliders() {
+    MenuSystem& m = S();
+    float x = m.mouseX, y = m.mouseY;
+    for (int i = 0; i < widgetRegistry.controlCount; ++i) {
+        MenuControl& c = widgetRegistry.controls[i];
+        if (c.kind != kControlSlider || c.steps == 0) continue;
+        if (x < c.left - 25.6f || x > c.right + 25.6f || y > c.top || y < c.bottom) continue;
+        if (x <= c.left) {
+            c.value = 0;
+        } else if (x >= c.right) {
+            c.value = static_cast<uint16_t>(c.steps - 1);
+        } else {
+            int v = static_cast<int>((x - c.left) / (c.right - c.left) * c.steps);
+            c.value = static_cast<uint16_t>(std::clamp(v, 0, c.steps - 1));
+        }
+    }
+}
+
+void toggleHovered() {
+    if (widgetRegistry.hoverIndex >= 0 && widgetRegistry.hoverIndex < widgetRegistry.controlCount) {
+        MenuControl& c = widgetRegistry.controls[widgetRegistry.hoverIndex];
+        c.flag = c.flag ? 0 : 1;
+    }
+}
+
+bool textEntryFits(const char* text);
+
+// The editing keys of the name boxes. Returns true when the key was used up.
+bool editText(int key) {
+    MenuSystem& m = S();
+    switch (key) {
+        case kMenuKeyBackspace:
+            if (m.cursor > 0) {
+                std::memmove(m.text + m.cursor - 1, m.text + m.cursor, m.textLength - m.cursor + 1);
+                --m.cursor;
+                --m.textLength;
+            }
+            return true;
+        case kMenuKeyDelete:
+            if (m.cursor < m.textLength) {
+                std::memmove(m.text + m.cursor, m.text + m.cursor + 1, m.textLength - m.cursor);
+                --m.textLength;
+            }
+            return true;
+        case kMenuKeyHome:
+            m.cursor = 0;
+            return true;
+        case kMenuKeyEnd:
+            m.cursor = m.textLength;
+            return true;
+        case kMenuKeyLeft:
+            if (m.cursor > 0) --m.cursor;
+            return true;
+        case kMenuKeyRight:
+            if (m.cursor < m.textLength) ++m.cursor;
+            return true;
+        default:
+            break;
+    }
+    bool letter = key >= 'A' && key <= 'Z', digit = key >= '0' && key <= '9';
+    if (!letter && !digit && key != ' ') return false;
+    if (m.textLength >= kTextEntryCapacity) return true;
+    char trial[kTextEntryCapacity + 2];
+    std::memcpy(trial, m.text, m.cursor);
+    trial[m.cursor] = static_cast<char>(key);
+    std::memcpy(trial + m.cursor + 1, m.text + m.cursor, m.textLength - m.cursor + 1);
+    if (!textEntryFits(trial)) return true;
+    std::memcpy(m.text, trial, m.textLength + 2);
+    ++m.cursor;
+    ++m.textLength;
+    return true;
+}
+
+bool textEntryFits(const char* text) {
+    return menuTextWidth(text, 16) < 140;
+}
+
+void handleKey(int key) {
+    MenuSystem& m = S();
+    MenuNode* node = m.current;
+    if (m.textEntry && editText(key)) return;
+    if (m.showMainOnInput) {
+        m.showMainOnInput = false;
+        showMenu("main");
+        return;
+    }
+    if (node == nullptr) return;
+    if (nodeIs(node, "profiles") && key == kMenuKeyEnter && m.selected >= 0 &&
+        m.selected < node->childCount && nodeIs(node->children[m.selected], "newprofile") &&
+        menuHooks.profileCount && menuHooks.profileCount() >= 8) {
+        menuPlaySound("gaf.ogg");
+        return;
+    }
+    if (nodeIs(node, "levelcomplete")) {
+        if (key == kMenuKeyEscape) key = kMenuKeyEnter;
+        if (key == kMenuKeyEnter && m.statsPhase < 2) {
+            finishStatisticsCount();
+            return;
+        }
+    }
+    if (nodeIs(node, "hiscore") && (key == kMenuKeyLeft || key == kMenuKeyRight)) {
+        m.hiscoreMode = m.hiscoreMode == 0 ? 1 : 0;
+        return;
+    }
+    if (nodeIs(node, "helpscreen") && (key == kMenuKeyLeft || key == kMenuKeyRight)) {
+        widgetRegistry.hoverIndex = key == kMenuKeyLeft ? 0 : 1;
+        return;
+    }
+    if (nodeIs(node, "credits")) key = kMenuKeyEscape;
+    if (nodeIs(node, "gameplaytip") && key == kMenuKeyEscape) key = kMenuKeyEnter;
+    if (key == kMenuKeyEscape && (nodeIs(node, "loadgamequest") || nodeIs(node, "defeat") ||
+                                  nodeIs(node, "adventure") || nodeIs(node, "puzzle"))) {
+        return;
+    }
+    int n = node->childCount;
+    switch (key) {
+        case kMenuKeyEnter:
+            if (m.selected < 0 || m.selected >= n) {
+                toggleHovered();
+            } else {
+                menuPlaySound("menu.ogg");
+                m.activateOnFadeEnd = true;
+                showNode(nullptr);
+            }
+            break;
+        case kMenuKeyEscape:
+            if (nodeIs(node, "newprofile") || nodeIs(node, "messageboxok")) break;
+            m.backOnFadeEnd = true;
+            showNode(nullptr);
+            if (!nodeIs(node, "credits")) m.selected = 0;
+            break;
+        case kMenuKeySpace:
+            toggleHovered();
+            break;
+        case kMenuKeyLeft:
+        case kMenuKeyUp:
+            if (n > 0) m.selected = m.selected <= 0 ? n - 1 : m.selected - 1;
+            break;
+        case kMenuKeyRight:
+        case kMenuKeyDown:
+            if (n > 0) m.selected = m.selected + 1 >= n || m.selected < 0 ? 0 : m.selected + 1;
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+void updateMenus(float dt) {
+    MenuSystem& m = S();
+    if (menuHooks.mouse) menuHooks.mouse(&m.mouseX, &m.mouseY);
+    m.frameDt = dt;
+    if (m.fadeOut) {
+        m.fadeProgress = std::min(1.0f, m.fadeElapsed / kMenuFadeMs);
+        m.slideOffset = m.fadeProgress * m.fadeProgress * 600;
+        m.fadeElapsed += dt;
+        if (m.fadeElapsed > kMenuFadeMs) {
+            m.fadeProgress = 1;
+            m.fadeOut = false;
+            if (m.activateOnFadeEnd) {
+                m.activateOnFadeEnd = false;
+                activateSelected();
+            }
+            if (m.backOnFadeEnd) {
+                m.backOnFadeEnd = false;
+                backAction();
+            }
+        }
+    } else if (m.fadeIn) {
+        m.fadeProgress = std::max(0.0f, 1 - m.fadeElapsed / kMenuFadeMs);
+        m.slideOffset = m.fadeProgress * m.fadeProgress * 300;
+        m.fadeElapsed += dt;
+        if (m.fadeElapsed > kMenuFadeMs) {
+            m.fadeProgress = 0;
+            m.slideOffset = 0;
+            m.fadeIn = false;
+        }
+    }
+    if (m.selected != m.previousSelected && m.selected >= 0 && m.fadeProgress == 0)
+        menuPlaySound("menu2.ogg");
+    m.previousSelected = m.selected;
+    m.pulseTimer += dt;
+    float s = std::sin(m.pulseTimer * 0.005f) * 0.5f + 0.5f;
+    m.highlightText = argb(255, static_cast<int>(150 + 50 * s), 0);
+    m.highlightGlow = argb(255, 200, 100, static_cast<int>(50 + 20 * s));
+    m.hoverTimer += dt;
+    if (m.fadeIn || m.fadeOut) {
+        m.pendingKey = 0;
+        m.clickPending = false;  // a click during a fade chooses nothing afterwards
+        return;
+    }
+    hoverDetection();
+    m.clickPending = false;
+    if (m.mouseHeld) dragSliders();
+    if (m.pendingKey != 0) {
+        int key = m.pendingKey;
+        m.pendingKey = 0;
+        handleKey(key);
+    }
+}
+
+void drawItemList(MenuNode& node, float x, float y, float size) {
+    MenuSystem& m = S();
+    int n = node.childCount;
+    if (n == 0) return;
+    float widest = 0;
+    for (int i = 0; i < n; ++i) widest = std::max(widest, menuTextWidth(node.children[i]->caption, size));
+    menuDrawFrame(x, y, widest + 64, 2 * size * n + 64);
+    menuSetFont(1);
+    for (int i = 0; i < n; ++i) {
+        float line = y + size * n - size - 2 * size * i;
+        const char* caption = node.children[i]->caption;
+        if (i == m.selected) {
+            menuDrawHighlighted(caption, x, line, size, m.highlightText, m.highlightGlow, true);
+        } else {
+            menuDrawText(caption, x, line, size, kWhite, true);
+        }
+        addItemHitBox({x - size - widest / 2, line + 1.2f * size, x + widest / 2, line - 0.8f * size});
+    }
+}
+
+namespace {
+
+const char* currentItemCaption(int index) {
+    MenuNode* node = menuSystem.current;
+    if (node == nullptr || index < 0 || index >= node->childCount) return nullptr;
+    return node->children[index]->caption;
+}
+
+}  // namespace
+
+void drawMenus() {
+    MenuSystem& m = S();
+    beginWidgetFrame(widgetRegistry, m.frameDt);
+    widgetRegistry.fadingIn = m.fadeIn;
+    widgetRegistry.selectedItem = m.selected;
+    widgetRegistry.itemCaption = currentItemCaption;
+    textPen.highlightColour = m.highlightText;
+    textPen.glowColour = m.highlightGlow;
+    MenuNode* node = m.current;
+    if (node == nullptr) return;
+    if (node->draw != nullptr) {
+        node->draw(*node);
+        return;
+    }
+    if (nodeIs(node, "gameplay") || nodeIs(node, "gameplay1")) {
+        drawItemList(*node, 90, m.fadeProgress * m.fadeProgress * 500, 18);
+    } else if (nodeIs(node, "replayloss")) {
+        drawItemList(*node, 0, m.fadeProgress * m.fadeProgress * 500, 18);
+    } else if (node->childCount > 0) {
+        drawItemList(*node, 230, m.slideOffset + 150, 18);
+    }
+}

@@ -1,0 +1,207 @@
+#pragma once
+// The menu engine: one tree of named nodes read from "menu.txt", and one engine that
+// shows a node at a time, fades between nodes, moves the selection by keyboard and
+// mouse and runs the action that belongs to a chosen item's name. The same engine
+// runs over the menu screen and over the running game.
+#include <cstdint>
+#include <string_view>
+
+#include "menus/widgets.h"
+
+constexpr int kMenuNodeCapacity = 256;
+constexpr int kMenuChildCapacity = 16;
+constexpr int kMenuNameCapacity = 64;  // 63 characters and the terminator
+constexpr int kTextEntryCapacity = 12;
+constexpr int kMessageCapacity = 1024;
+
+constexpr int kMenuKeyBackspace = 8;
+constexpr int kMenuKeyEnter = 13;
+constexpr int kMenuKeyEscape = 27;
+constexpr int kMenuKeySpace = 32;
+constexpr int kMenuKeyEnd = 35;
+constexpr int kMenuKeyHome = 36;
+constexpr int kMenuKeyLeft = 37;
+constexpr int kMenuKeyUp = 38;
+constexpr int kMenuKeyRight = 39;
+constexpr int kMenuKeyDown = 40;
+constexpr int kMenuKeyDelete = 46;
+
+constexpr float kMenuFadeMs = 300.0f;
+
+// What the level statistics show; times in whole seconds.
+struct LevelStats {
+    int32_t score;
+    int32_t time;
+    int32_t bestScore;
+    int32_t bestTime;
+    const char* bestScoreName;
+    const char* bestTimeName;
+};
+
+struct MenuNode;
+using MenuDrawRoutine = void (*)(MenuNode& node);
+
+struct MenuNode {
+    char name[kMenuNameCapacity];
+    char caption[kMenuNameCapacity];
+    MenuNode* parent;
+    MenuNode* children[kMenuChildCapacity];
+    int32_t childCount;
+    MenuDrawRoutine draw;
+};
+
+struct MenuTable {
+    MenuNode nodes[kMenuNodeCapacity];
+    int32_t count;
+};
+
+struct MenuSystem {
+    MenuNode* current;
+    int32_t selected;
+    float hoverTimer;  // the hovered control is widgetRegistry.hoverIndex
+    bool mouseOverSelected;
+    bool mouseHeld;
+    bool clickPending;
+    int32_t pendingKey;
+    bool fadeIn, fadeOut;
+    float fadeElapsed;
+    float fadeProgress;  // 0 shown .. 1 gone
+    float slideOffset;
+    bool activateOnFadeEnd, backOnFadeEnd;
+    bool showMainOnInput;
+    // Text entry of the name boxes.
+    bool textEntry;
+    char text[kTextEntryCapacity + 1];
+    int32_t cursor;
+    int32_t textLength;
+    int32_t previousSelected;
+    float pulseTimer;
+    uint32_t highlightText;  // ARGB, pulsing
+    uint32_t highlightGlow;
+    char message[kMessageCapacity];
+    // Screens' state.
+    int32_t actProfile;   // the profile to act on (rename, remove)
+    int32_t hiscoreRow;   // highlighted row, -1 none
+    int32_t hiscoreMode;  // table shown
+    bool pendingFullScreen;
+    bool hiscoreOverGame;  // the table was opened over the running game
+    float creditsTimer;
+    int32_t gameTipCounter;
+    int32_t gameTip1Index;  // string position of the first game tip, -1 if missing
+    // Level statistics.
+    int32_t statsPhase;
+    float statsElapsed;
+    float statsTick;
+    float dialogPulse;
+    float mouseX, mouseY;  // menu space, read each update
+    float frameDt;         // the last update's time step, for the drawing routines' timers
+};
+
+extern MenuTable menuTable;
+extern MenuSystem menuSystem;
+
+// Everything the engine asks of the rest of the game. Unset entries do nothing (or
+// answer "no"/0), so tests install only what they observe.
+struct MenuHooks {
+    const char* (*lookupText)(const char* key);  // null when missing
+    const char* (*textAt)(int index);            // by position in the string table
+    int (*textIndex)(const char* key);           // -1 when missing
+    void (*playSound)(const char* sample, int frequency);
+    void (*setMusic)(int tune);
+    void (*mouse)(float* x, float* y);  // menu space
+    // Screens and the overlay.
+    void (*closeMenus)();  // clears the overlay flag: input and time go back to the game
+    void (*toMenuScreen)();
+    void (*toPlayScreen)();
+    bool (*onPlayScreen)();
+    void (*quit)();
+    // Scenery.
+    void (*sceneTint)(int tint);  // 0 full colour, 1 dimmed
+    void (*animatedBackground)(int number);
+    void (*backgroundMode)(int mode);
+    // Profiles.
+    int (*profileCount)();
+    int (*currentProfile)();
+    const char* (*profileName)(int index);
+    bool (*createProfile)(const char* name);
+    bool (*renameProfile)(int index, const char* name);
+    void (*removeProfile)(int index);
+    void (*selectProfile)(int index);
+    int (*profileMode)();
+    void (*setProfileMode)(int mode);
+    // Game.
+    bool (*levelTimeOut)();
+    int (*livesLeft)();
+    void (*restartLevelNow)();          // restart without a box (time ran out)
+    void (*restartLevelCostingLife)();  // adds the level's score, takes a life, restarts
+    void (*skipLevelCostingLife)();     // takes a life, next level
+    bool (*saveRunningGame)();
+    void (*loadSavedGame)();
+    void (*discardSavedGame)();
+    void (*startHelp)();          // help mode on, tutorial over the level
+    void (*startInstructions)();  // help and instructions, tutorial on the play screen
+    void (*startMode)(int mode);
+    void (*startSelectedLevel)();
+    void (*zeroScoreAndStart)();
+    void (*finishGame)();
+    bool (*zoneLocked)();  // on the zone map: zone 10 selected or the collection animating
+    void (*enterZoneMap)();
+    // Settings.
+    void (*saveSettings)();
+    void (*applyFullScreen)(bool fullScreen);
+    bool (*fullScreen)();
+    void (*customCursor)(bool on);
+    void (*applyVolumes)(int music, int effects);
+    void (*clearHiscoreRow)();
+    // Dialog contents.
+    void (*levelStats)(struct LevelStats* out);
+    void (*savedGameInfo)(int* levelNumber, int* score);  // the saved position, for the question
+    void (*startEffect)(const char* effect, float x, float y);
+    // Hiscores: entry i (0..9) of the table of `mode`; false when there is none.
+    bool (*hiscoreEntry)(int mode, int index, const char** name, int* score);
+    int (*profileScore)();  // the current profile's banked score in its mode
+};
+extern MenuHooks menuHooks;
+
+// Builds the tree from the menu file's text (the engine's loading step, and tests).
+// The text need not end in a zero byte. Resets the engine and the table first.
+void buildMenus(MenuTable& table, MenuSystem& menus, std::string_view fileText);
+// Creates or finds node `name` (and, recursively, its block's items) with `parent`.
+MenuNode* createMenuNode(MenuTable& table, std::string_view fileText, std::string_view name,
+                         MenuNode* parent);
+MenuNode* findMenuNode(MenuTable& table, std::string_view name);
+// Loads "menu.txt" and builds the tree with the draw routines attached.
+void loadMenus();
+
+void showMenu(const char* name);
+void showNode(MenuNode* node);
+void messageBox(const char* text, bool okOnly);
+
+// Input hooks while the menus take input.
+void menuKeyDown(int key);
+void menuLeftDown();
+void menuLeftUp();
+void menuPointerClick();
+
+void updateMenus(float dt);
+void drawMenus();
+
+// Parts of the engine the screens and dialogs use.
+int hoverDetection();
+void activateSelected();
+void backAction();
+void runEntryAction(MenuNode& node);
+// Registration in the widget registry; the index, or -1 when the list is full.
+int addMenuControl(const MenuControl& control);
+int addItemHitBox(const ItemHitBox& box);
+bool nodeIs(const MenuNode* node, const char* name);
+const char* menuText(const char* key);  // the string, or "" when missing
+void menuPlaySound(const char* sample, int frequency = 44100);
+// The list of a node's items centred on (x, y) at letter size `size`, registering hit boxes.
+// The level statistics: the first Enter ends the count at once.
+void finishStatisticsCount();
+// One frame of the statistics count (sounds, "wow" and the phase steps).
+void advanceStatistics(MenuSystem& m, const LevelStats& stats, float dt);
+// Draw routines are attached by name once the tree is built.
+void attachDrawRoutines(MenuTable& table);
+void drawItemList(MenuNode& node, float x, float y, float size);

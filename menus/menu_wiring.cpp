@@ -1,0 +1,240 @@
+// Connects the menus to the rest of the program: the menu screen's frame and input, the
+// play screen's overlay, the loading step that builds the tree, and the hooks through
+// which the menus reach the texts, sounds, screens, profiles, settings and the game.
+#include "menus/menu_wiring.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/app.h"
+#include "app/draw.h"
+#include "app/persistence.h"
+#include "app/screens.h"
+#include "app/settings.h"
+#include "core/announce.h"
+#include "core/flow.h"
+#include "core/profile.h"
+#include "core/rules.h"
+#include "menus/menu_draw.h"
+#include "menus/menu_system.h"
+#include "menus/widgets.h"
+#include "platform/window.h"
+#include "presentation/text.h"
+#include "resources/sound.h"
+
+namespace {
+
+int profileCountNow() {
+    return profileTable.count;
+}
+
+const char* profileNameAt(int index) {
+    if (index < 0 || index >= profileTable.count) return nullptr;
+    return profileTable.profiles[index].name;
+}
+
+bool hiscoreEntry(int mode, int index, const char** name, int* score) {
+    if (mode < 0 || mode > 1 || index < 0 || index >= kHiscoreRows) return false;
+    *name = hiscoreTable.rows[mode][index].name;
+    *score = hiscoreTable.rows[mode][index].score;
+    return true;
+}
+
+// The level just won and its records (already updated with this result when it set one).
+void levelStats(LevelStats* out) {
+    const GameState& g = gameState;
+    int mode = g.mode & 1;
+    int level = std::clamp(static_cast<int>(g.level), 0, kLevelsPerMode - 1);
+    const LevelRecord& record = recordTable.levels[mode][level];
+    out->score = g.displayedScore;
+    out->time = static_cast<int32_t>(g.elapsed / 1000.0f);
+    out->bestScore = record.bestScore;
+    out->bestTime = record.bestTimeMs >= 1000000 ? 0 : record.bestTimeMs / 1000;
+    out->bestScoreName = record.scoreHolder;
+    out->bestTimeName = record.timeHolder;
+}
+
+// The saved game was loaded when the question opened: its level and score so far.
+void savedGameInfo(int* levelNumber, int* score) {
+    *levelNumber = gameState.level + 1;
+    *score = gameProfile->score[gameState.mode & 1] + gameState.displayedScore;
+}
+
+void mouse(float* x, float* y) {
+    cursorInMenuSpace(x, y);
+}
+
+bool onPlayScreen() {
+    return screens.current == &playScreen;
+}
+
+void closeMenus() {
+    if (nodeIs(menuSystem.current, "levelcomplete")) {
+        closeLevelCompleteMenu(gameState);
+    } else {
+        closeGameMenu(gameState);
+    }
+}
+
+void toMenuScreen() {
+    gameState.gameMenuOpen = 0;
+    if (screens.current != &menuScreen) requestScreen(&menuScreen);
+}
+
+int currentProfileIndex() {
+    return profileTable.current;
+}
+
+int profileMode() {
+    return gameProfile->mode;
+}
+
+void applyCursor(bool on) {
+    setCustomCursor(on);
+}
+
+void applyFullScreen(bool on) {
+    if (on == (app.fullScreen != 0)) return;
+    app.fullScreen = on ? 1 : 0;
+    settings.fullScreen = app.fullScreen;
+    drawState.fullScreen = on;
+    setMainWindowFullScreen(on);
+    if (!on) setMainWindowSize(800, 600);
+    setPerspectiveFromClient();
+}
+
+void saveSettings() {
+    int index = drawState.resolutionIndex < 0 ? 0 : drawState.resolutionIndex;
+    writeSettings(settings, app.displayWidth, app.displayHeight, index, drawState.colourDepth32 ? 1 : 0);
+}
+
+void firstMenu() {
+    showMenu(profileTable.count > 0 ? "main" : "newprofile");
+}
+
+void menuFrame() {
+    updateMenus(frameDeltaMs);
+    drawMenus();
+}
+
+void menuScreenTail() {
+    if (settings.customCursor) drawCustomCursor();
+}
+
+void menuScreenFrame() {
+    begin2D();
+    clearColour(0xFF1C2A3A);
+    bindTexture(nullptr);
+    for (int band = 0; band < 12; ++band) {
+        float t = static_cast<float>(band) / 11.0f;
+        drawQuadPixels(0, band * 50.0f, 800, band * 50.0f + 50.0f, kWholeTexture,
+                       argb(static_cast<int>(28 + 40 * t), static_cast<int>(36 + 30 * t),
+                            static_cast<int>(70 - 20 * t)));
+    }
+    menuFrame();
+    menuScreenTail();
+}
+
+// A press on a profile row picks that profile at once, through the "selectprofile" item.
+bool pressProfileRow() {
+    MenuSystem& m = menuSystem;
+    if (!nodeIs(m.current, "profiles") || m.fadeIn || m.fadeOut) return false;
+    float x = 0, y = 0;
+    cursorInMenuSpace(&x, &y);
+    for (int i = 0; i < widgetRegistry.controlCount; ++i) {
+        const MenuControl& c = widgetRegistry.controls[i];
+        if (c.kind != kControlProfileRow || x < c.left || x > c.right || y > c.top || y < c.bottom) continue;
+        for (int k = 0; k < m.current->childCount; ++k) {
+            if (!nodeIs(m.current->children[k], "selectprofile")) continue;
+            widgetRegistry.hoverIndex = i;
+            m.selected = k;
+            m.pendingKey = kMenuKeyEnter;
+            return true;
+        }
+    }
+    return false;
+}
+
+void menuScreenLeftDown() {
+    if (pressProfileRow()) return;
+    menuLeftDown();
+}
+
+void drawPrompt(const char* key, float x, float y, float size, uint32_t colour) {
+    menuSetFont(0);
+    menuDrawText(menuText(key), x, y, size, colour, true);
+}
+
+}  // namespace
+
+void installMenuHooks() {
+    MenuHooks h = {};
+    h.lookupText = [](const char* key) { return lookupText(key); };
+    h.textAt = [](int index) { return textAt(index); };
+    h.textIndex = [](const char* key) { return indexOfText(key); };
+    h.playSound = [](const char* sample, int frequency) { playSound(soundSystem, sample, frequency); };
+    h.setMusic = [](int tune) { setMusic(tune); };
+    h.mouse = mouse;
+    h.closeMenus = closeMenus;
+    h.toMenuScreen = toMenuScreen;
+    h.toPlayScreen = [] { requestScreen(&playScreen); };
+    h.onPlayScreen = onPlayScreen;
+    h.quit = [] { app.quit = 1; };
+    h.profileCount = profileCountNow;
+    h.currentProfile = currentProfileIndex;
+    h.profileName = profileNameAt;
+    h.createProfile = [](const char* name) { return createProfile(name); };
+    h.renameProfile = [](int index, const char* name) { return renameProfile(index, name); };
+    h.removeProfile = [](int index) { deleteProfile(index); };
+    h.selectProfile = [](int index) { selectProfile(index); };
+    h.hiscoreEntry = hiscoreEntry;
+    h.levelStats = levelStats;
+    h.savedGameInfo = savedGameInfo;
+    h.profileScore = [] { return static_cast<int>(profileScore(*gameProfile)); };
+    h.profileMode = profileMode;
+    h.setProfileMode = [](int mode) { gameProfile->mode = static_cast<uint8_t>(mode); };
+    h.levelTimeOut = [] { return !(gameState.elapsed < gameState.timeLimit); };
+    h.livesLeft = [] { return static_cast<int>(gameProfile->lives[gameProfile->mode & 1]); };
+    h.restartLevelNow = [] { restartLevel(gameState); };
+    h.restartLevelCostingLife = [] { restartLevel(gameState); };
+    h.skipLevelCostingLife = [] { skipLevel(gameState); };
+    h.saveRunningGame = [] { return canSaveGame(gameState) && saveGame(gameState); };
+    h.loadSavedGame = [] { loadGame(gameState); };
+    h.saveSettings = saveSettings;
+    h.applyFullScreen = applyFullScreen;
+    h.fullScreen = [] { return app.fullScreen != 0; };
+    h.customCursor = applyCursor;
+    h.applyVolumes = [](int music, int effects) { applyVolumes(music, effects); };
+    menuHooks = h;
+}
+
+void openMenuFromGame(const char* name) {
+    menuSystem.hiscoreOverGame = screens.current == &playScreen;
+    showMenu(name);
+}
+
+bool handleMenuAnnouncement(const Announcement& what) {
+    if (what.kind != Announce::Menu || what.name == nullptr) return false;
+    openMenuFromGame(what.name);
+    return true;
+}
+
+void registerMenus() {
+    installMenuHooks();
+    registerLoadingStep(kLoadMenuFile, "menu file", loadMenus);
+    menuScreenHooks.frame = menuScreenFrame;
+    menuScreenHooks.keyDown = [](int32_t key) { menuKeyDown(key); };
+    menuScreenHooks.leftDown = menuScreenLeftDown;
+    menuScreenHooks.leftUp = menuLeftUp;
+    menuScreenHooks.firstMenu = firstMenu;
+    menuScreenHooks.drawText = drawPrompt;
+    playHooks.overlayOpen = [] { return gameState.gameMenuOpen != 0; };
+    playHooks.overlayFrame = [] {
+        begin2D();
+        menuFrame();
+    };
+    playHooks.overlayKeyDown = [](int32_t key) { menuKeyDown(key); };
+    playHooks.overlayLeftDown = menuLeftDown;
+    playHooks.overlayLeftUp = menuLeftUp;
+    playHooks.overlayMouseMove = [] {};
+}
