@@ -2,14 +2,12 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string_view>
 
 #include "app/app.h"
 #include "app/draw.h"
 #include "app/settings.h"
 #include "platform/system.h"
 #include "resources/files.h"
-#include "resources/keyvalue.h"
 
 ProfileTable profileTable;
 RecordTable recordTable;
@@ -19,34 +17,22 @@ namespace {
 
 Profile noProfile = makeProfile("");
 
-// The ten default holder names: the string-table entry "defname1" and the nine after
-// it, in table order. The entry names stand in when the table lacks them.
+DefaultNameSource defaultNameSource = nullptr;
+
 struct DefaultNames {
     char text[kDefaultNameCount][32];
     const char* pointers[kDefaultNameCount];
-    int found;  // names taken so far; -1 until "defname1" is seen
 };
 
-void collectDefaultName(void* context, std::string_view key, std::string_view value) {
-    auto& names = *static_cast<DefaultNames*>(context);
-    if (names.found < 0 && key == "defname1") names.found = 0;
-    if (names.found < 0 || names.found >= kDefaultNameCount) return;
-    const size_t length = value.size() < 19 ? value.size() : 19;
-    std::memcpy(names.text[names.found], value.data(), length);
-    names.text[names.found][length] = 0;
-    ++names.found;
-}
-
 void findDefaultNames(DefaultNames& names) {
-    for (int i = 0; i < kDefaultNameCount; ++i) {
-        std::snprintf(names.text[i], sizeof names.text[i], "defname%d", i + 1);
-        names.pointers[i] = names.text[i];
+    for (int j = 0; j < kDefaultNameCount; ++j) {
+        const char* name = defaultNameSource != nullptr ? defaultNameSource(j) : nullptr;
+        if (name != nullptr)
+            std::snprintf(names.text[j], sizeof names.text[j], "%.19s", name);
+        else
+            std::snprintf(names.text[j], sizeof names.text[j], "defname%d", j + 1);
+        names.pointers[j] = names.text[j];
     }
-    names.found = -1;
-    uint32_t size = 0;
-    if (const uint8_t* text = loadFile("menutext.txt", &size, false))
-        tokenizeStringTable(std::string_view(reinterpret_cast<const char*>(text), size), collectDefaultName,
-                            &names);
 }
 
 // Saved games carry the profile's name; they follow it through renames and go with it.
@@ -59,6 +45,10 @@ void enterDataFolder() {
 }
 
 }  // namespace
+
+void setDefaultNameSource(DefaultNameSource source) {
+    defaultNameSource = source;
+}
 
 void syncCurrentProfile() {
     Profile* current = currentProfile(profileTable);

@@ -14,6 +14,12 @@ extern HiscoreTable hiscoreTable;
 // (called once at start-up, after readSettings).
 void registerPersistence();
 
+// The j-th of the ten default holder names (the string-table entry "defname1" and the
+// nine after it), set by the text side; without it, or for a null answer, the entry
+// names themselves stand in.
+using DefaultNameSource = const char* (*)(int j);
+void setDefaultNameSource(DefaultNameSource source);
+
 // Reads "profiles.dat", "records.dat" and "hiscore.dat" from the current folder (the
 // loading step runs with the settings folder current). Missing files give no
 // profiles and the default records and hiscores.

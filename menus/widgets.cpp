@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/draw.h"
+#include "app/persistence.h"
 #include "app/textures.h"
 #include "platform/window.h"
 #include "presentation/text.h"
@@ -107,6 +108,11 @@ void loadMenuImages() {
 
 void registerWidgetLoading() {
     registerLoadingStep(kLoadMenuTextures, "menu images", loadMenuImages);
+    // The default hiscore and record holders come from the string table.
+    setDefaultNameSource([](int j) -> const char* {
+        const int first = findTextIndex(stringTable, "defname1");
+        return first < 0 ? nullptr : textAt(first + j);
+    });
 }
 
 // ---- Registration ------------------------------------------------------------------------

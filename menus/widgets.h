@@ -55,8 +55,10 @@ struct MenuImages {
     TextureRecord* glow;     // "podsvet.jpg"
 };
 extern MenuImages menuImages;
-void loadMenuImages();         // missing images are fatal
-void registerWidgetLoading();  // the deferred-loading step that calls loadMenuImages
+void loadMenuImages();  // missing images are fatal
+// The deferred-loading step that calls loadMenuImages; also points the player files'
+// default names at the string table.
+void registerWidgetLoading();
 
 // ---- Registration ------------------------------------------------------------------------
 

@@ -103,20 +103,6 @@ TEST(ProfileProgress, AdvanceAtTheEndOfAStageOpensTheNext) {
     EXPECT_EQ(p.levelInStage[0], 0);
 }
 
-TEST(ProfileProgress, LivesScoreAndResetFollowTheModeInPlay) {
-    Profile p = makeProfile("P");
-    p.mode = 1;
-    addLife(p);
-    addProfileScore(p, 250);
-    EXPECT_EQ(profileLives(p), 4);
-    EXPECT_EQ(p.lives[0], 3);
-    for (int i = 0; i < 6; ++i) loseLife(p);
-    EXPECT_EQ(profileLives(p), 0);
-    resetProgress(p);
-    EXPECT_EQ(profileLives(p), 3);
-    EXPECT_EQ(profileScore(p), 0);
-}
-
 TEST(Records, BestScoreAndTimeKeepTheirHolders) {
     RecordTable records;
     defaultRecords(records, kNames);

@@ -1,21 +1,9 @@
-// Sprite cells, edge tiling and the binding between controls and settings.
+// Edge tiling and the binding between controls and settings.
 #include <gtest/gtest.h>
 
 #include "menus/widgets.h"
 
 namespace {
-
-TEST(MenuAtlas, SpritesCoverTheirCellsInsetAgainstBleeding) {
-    float s0, t0, s1, t1;
-    spriteTextureRect(kSpriteOrnamentLeft, &s0, &t0, &s1, &t1);  // column 2, row 3, 1 x 2 cells
-    EXPECT_FLOAT_EQ(s0, 0.503f);
-    EXPECT_FLOAT_EQ(t0, 0.378f);
-    EXPECT_FLOAT_EQ(s1, 0.747f);
-    EXPECT_FLOAT_EQ(t1, 0.622f);
-    EXPECT_EQ(spriteCells(kSpriteOrnamentTop).width, 2);
-    EXPECT_EQ(spriteCells(kSpriteCursorGlow).column, 2);
-    EXPECT_EQ(spriteCells(99).column, 0);  // out of range: the first sprite
-}
 
 TEST(MenuAtlas, EdgesAreTiledIntoWholeEqualPieces) {
     EXPECT_EQ(edgeTileCount(300, 1.0f), 5);  // 4.69 rounds to 5 tiles of 60 units
