@@ -267,6 +267,7 @@ void loadFieldTextures() {
 void clearFieldView(FieldView& view) {
     view = {};
     view.lastPiece = kBreakPieceCapacity - 1;
+    for (MarkerArc& arc : view.arcs) arc.timer = -1.0f;  // the first arcs are made in the next frame
 }
 
 void startFieldShake(FieldView& view) {
