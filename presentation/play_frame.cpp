@@ -14,6 +14,9 @@
 #include "core/profile.h"
 #include "platform/window.h"
 #include "presentation/field_view.h"
+#include "presentation/floating_text.h"
+#include "presentation/hud.h"
+#include "presentation/particles.h"
 #include "resources/sound.h"
 
 #include <vector>
@@ -32,7 +35,7 @@ PlayAnnounceHandler announceHandlers[kAnnounceKinds] = {};
 InputScript inputScript = {};
 int nextScripted = 0;
 uint32_t playFrames = 0;  // game frames run since start-up
-int requestedLevel = -1;      // QUELMAR_START_LEVEL, as a level index
+int requestedLevel = -1;  // QUELMAR_START_LEVEL, as a level index
 
 enum ScriptKind : uint8_t { kMove, kDown, kUp, kDouble, kRight, kRightUp, kKey, kHint, kDud };
 constexpr const char* kScriptKinds[] = {"move",    "down", "up",   "double", "right",
@@ -80,6 +83,25 @@ void particles(int layer) {
 
 void spawnFieldParticle(const char* name, float x, float y) {
     if (playLayers.spawnParticle != nullptr) playLayers.spawnParticle(name, x, y);
+}
+
+// One particle of an effect's template, at a menu-space point.
+void spawnNamedParticle(const char* name, float x, float y) {
+    const int index = findEffect(particleSystem, name);
+    if (index >= 0) spawnParticle(particleSystem, Vector3{x, y, 0}, index);
+}
+
+void updateLayers(float dt) {
+    updateHud(hudState, gameState, dt);
+    updateEffects(particleSystem, dt);
+}
+
+void drawParticleLayer(int layer) {
+    drawEffectQueue(particleSystem, layer);
+}
+
+void drawWholeHud() {
+    drawHud(hudState, gameState);
 }
 
 void send(PlatformEventType type, int x, int y) {
@@ -254,8 +276,12 @@ void playAnnounce(void* context, const Announcement& what) {
         case Announce::Pointer:
             setCursorShape(what.value == 1 ? CursorShape::Hammer : CursorShape::Arrow);
             break;
+        case Announce::Effect:
+            if (what.name != nullptr) startEffect(particleSystem, what.name, what.x, what.y);
+            break;
         case Announce::ClearPresentation:
             clearFieldView(fieldView);
+            stopAllEffects(particleSystem);
             break;
         case Announce::ModeScreen:
             // The menus take this over with the mode screen; until then, back to the menus.
@@ -284,6 +310,7 @@ void composePlayScreen(GameState& g, float dt) {
         call(playLayers.sidePanel);
         call(playLayers.timeBar);
         call(playLayers.tutorialPanel);
+        call(playLayers.hud);
         particles(0);
     } else {
         call(playLayers.background);
@@ -297,6 +324,7 @@ void composePlayScreen(GameState& g, float dt) {
         drawQueuedBolts(fieldView);
         particles(0);
         call(playLayers.flyers);
+        call(playLayers.hud);
     }
     fieldView.boltCount = 0;  // bolts queued on a frame that did not draw them are dropped
     enable(kStateAlphaTest);
@@ -360,6 +388,13 @@ void registerPlayScreen() {
     coreHooks.announce = playAnnounce;
     coreHooks.context = nullptr;
     fieldParticleSpawner = spawnFieldParticle;
+    playLayers.update = updateLayers;
+    playLayers.particles = drawParticleLayer;
+    playLayers.spawnParticle = spawnNamedParticle;
+    playLayers.hud = drawWholeHud;
+    playLayers.flyingLetters = drawFlyingLetters;
+    playLayers.floatingTexts = drawFloatingTexts;
+    hudHooks.spawnParticle = spawnNamedParticle;
     clearFieldView(fieldView);
     registerLoadingStep(kLoadGameCore, "field and levels", loadPlayData);
     if (const char* level = std::getenv("QUELMAR_START_LEVEL")) {

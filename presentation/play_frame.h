@@ -22,6 +22,7 @@ struct PlayLayers {
     void (*noMovesMessage)();      // "nomoremoves"
     void (*particles)(int layer);  // the particle draw queue of a layer
     void (*flyers)();              // flyers of the HUD
+    void (*hud)();                 // the whole HUD in one call, over the field and its particles
     void (*tutorialPanel)();       // the tutorial's instruction panel
     void (*scorePopups)();         // rising score texts
     void (*flyingLetters)();
