@@ -99,35 +99,49 @@ bool pointerCell(const FieldFrame& frame, int* row, int* column) {
     return inBounds(*row, *column);
 }
 
+int tileOf(const Cell& cell, int i, int j) {
+    const int tile = std::min(cell.cover, 2);
+    return tile == 0 && (i + j) % 2 == 1 ? 3 : tile;  // the bare cells make a checkerboard
+}
+
+// Tiles are drawn one picture at a time (they do not overlap), so the whole grid takes a
+// handful of batches instead of one per cell.
 void drawTiles(GameState& g, const FieldFrame& frame) {
     const uint32_t c = frame.colour;
     int hoverRow = -1, hoverColumn = -1;
     const bool hovering = !frame.blocked && pointerCell(frame, &hoverRow, &hoverColumn);
-    // The covers blink until the level-end sequence starts.
-    const bool blinking = !g.levelOver && !g.bonusCountUp && !g.clearedWaiting;
-    for (int i = 0; i < kRows; ++i)
-        for (int j = 0; j < kColumns; ++j) {
-            Cell& cell = g.cells[i][j];
-            if (cell.cover < 0) continue;
-            const float x = cell.centre.x + cell.cellOffset.x, y = cell.centre.y + cell.cellOffset.y;
-            int tile = std::min(cell.cover, 2);
-            if (tile == 0 && (i + j) % 2 == 1) tile = 3;
-            const bool pointerOn = hovering && i == hoverRow && j == hoverColumn;
-            float half = kTileHalf + cell.tileGrow;
-            if (pointerOn && cell.chained == 0 && cell.figure >= 0) half -= kHoverShrink;
-            square(fieldTextures.tiles[tile], kWholeTexture, x, y, 0, half, c);
-            if (cell.cover > 0 && blinking) {
-                cell.blinkTimer -= frame.dt;
-                if (cell.blinkTimer < 0.0f) {
-                    cell.blinkTimer = 3000.0f * std::sqrt(static_cast<float>(std::max(g.tilesLeft, 0)));
-                } else if (cell.blinkTimer < 1000.0f) {
-                    const float a = 255.0f * std::sin((1000.0f - cell.blinkTimer) * kPi * 0.001f);
-                    float blinkHalf = kTileHalf + cell.tileGrow - (pointerOn ? kHoverShrink : 0.0f);
-                    square(fieldTextures.tiles[3 + std::min(cell.cover, 2)], kWholeTexture, x, y, 0,
-                           blinkHalf, withAlpha(c, limitAlpha(a, c)));
-                }
+    for (int tile = 0; tile < 4; ++tile)
+        for (int i = 0; i < kRows; ++i)
+            for (int j = 0; j < kColumns; ++j) {
+                const Cell& cell = g.cells[i][j];
+                if (cell.cover < 0 || tileOf(cell, i, j) != tile) continue;
+                const bool pointerOn = hovering && i == hoverRow && j == hoverColumn;
+                float half = kTileHalf + cell.tileGrow;
+                if (pointerOn && cell.chained == 0 && cell.figure >= 0) half -= kHoverShrink;
+                square(fieldTextures.tiles[tile], kWholeTexture, cell.centre.x + cell.cellOffset.x,
+                       cell.centre.y + cell.cellOffset.y, 0, half, c);
             }
-        }
+    // The covers blink until the level-end sequence starts.
+    if (!g.levelOver && !g.bonusCountUp && !g.clearedWaiting) {
+        for (auto& row : g.cells)
+            for (Cell& cell : row) {
+                if (cell.cover <= 0) continue;
+                cell.blinkTimer -= frame.dt;
+                if (cell.blinkTimer < 0.0f)
+                    cell.blinkTimer = 3000.0f * std::sqrt(static_cast<float>(std::max(g.tilesLeft, 0)));
+            }
+        for (int cover = 1; cover <= 2; ++cover)
+            for (int i = 0; i < kRows; ++i)
+                for (int j = 0; j < kColumns; ++j) {
+                    const Cell& cell = g.cells[i][j];
+                    if (std::min(cell.cover, 2) != cover || cell.blinkTimer >= 1000.0f) continue;
+                    const float a = 255.0f * std::sin((1000.0f - cell.blinkTimer) * kPi * 0.001f);
+                    const bool pointerOn = hovering && i == hoverRow && j == hoverColumn;
+                    const float half = kTileHalf + cell.tileGrow - (pointerOn ? kHoverShrink : 0.0f);
+                    square(fieldTextures.tiles[3 + cover], kWholeTexture, cell.centre.x + cell.cellOffset.x,
+                           cell.centre.y + cell.cellOffset.y, 0, half, withAlpha(c, limitAlpha(a, c)));
+                }
+    }
     // Tip marks on the cells a tip points at.
     if (g.tip.showing && g.tip.pointing && g.hint.showing) {
         square(fieldTextures.tipMark, kWholeTexture, g.hint.pick.x, g.hint.pick.y, 0, kTileHalf, c);
@@ -215,34 +229,98 @@ void drawHintArrows(const GameState& g, const FieldFrame& frame) {
     setBlend(0);
 }
 
-void drawBreakPieces(FieldView& view, float dt) {
-    const float offsets[4][2] = {{-12.95f, 12.95f}, {12.95f, 12.95f}, {12.95f, -12.95f}, {-12.95f, -12.95f}};
-    const TextureRect quarters[4] = {
-        {0, 0, 0.5f, 0.5f}, {0.5f, 0, 1, 0.5f}, {0.5f, 0.5f, 1, 1}, {0, 0.5f, 0.5f, 1}};
-    for (BreakPiece& piece : view.pieces) {
-        if (!piece.active) continue;
-        const float a = piece.age;
-        const float alpha = a <= 200.0f ? 255.0f : std::max(0.0f, 255.0f - (a - 200.0f) / 500.0f * 255.0f);
-        Vec2 d = {piece.direction.x * a / 10.0f, piece.direction.y * a / 10.0f};
-        const float fall = a * a / 5000.0f;
-        const TextureRecord* texture = fieldTextures.tiles[piece.kind == 2 ? 2 : 1];
-        piece.sparkleClock += dt;
-        const bool sparkle = piece.sparkleClock > 200.0f && a < 600.0f;
-        for (int k = 0; k < 4; ++k) {
-            const float x = piece.position.x + offsets[k][0] + d.x;
-            const float y = piece.position.y + offsets[k][1] + d.y - fall;
-            square(texture, quarters[k], x, y, 0, kTileHalf / 2,
-                   withAlpha(0xFFFFFF, static_cast<uint32_t>(alpha)));
-            if (sparkle) spawnParticle("blik3", x, y);
-            d = {d.y, -d.x};  // a quarter turn clockwise for the next quarter
+Vec2 piecePoint(const Cell& cell) {
+    return {cell.centre.x + cell.cellOffset.x + cell.offset.x,
+            cell.centre.y + cell.cellOffset.y + cell.offset.y};
+}
+
+// The figures and what belongs to them, in passes so that each picture is one batch:
+// turn animation, pick-up backings, chute glows, the sheets, then the power-up markers.
+void drawFigures(GameState& g, const FieldFrame& frame) {
+    const uint32_t c = frame.colour;
+    int hoverRow = -1, hoverColumn = -1;
+    const bool hovering = hoveredCell(g, frame, &hoverRow, &hoverColumn);
+    for (int i = 0; i < kRows; ++i)
+        for (int j = 0; j < kColumns; ++j) {
+            Cell& cell = g.cells[i][j];
+            if (cell.cover >= 0 && cell.figure >= 0)
+                advanceSpin(cell, hovering && i == hoverRow && j == hoverColumn, frame.dt);
         }
-        if (sparkle) piece.sparkleClock -= 200.0f;
-        piece.age += dt;
-        if (piece.age > kBreakPieceLifeMs) {
-            piece.active = 0;
-            piece.age = 0.0f;
+    const uint32_t backing = withAlpha(0xFFFFFF, limitAlpha(200, c));
+    for (const auto& row : g.cells)
+        for (const Cell& cell : row)
+            if (cell.cover >= 0 && isPickup(cell.figure)) {
+                const Vec2 p = piecePoint(cell);
+                square(fieldTextures.backing, kWholeTexture, p.x, p.y, 0, kTileHalf, backing);
+            }
+    // A chute glow on each neighbour the figure under the pointer could swap with to make
+    // a line (flags: right, left, down, up).
+    int pr = -1, pc = -1;
+    if (frame.pointerMode == 0 && !frame.blocked && pointerCell(frame, &pr, &pc)) {
+        const uint8_t* flags = g.cells[pr][pc].swapHint;
+        const int toward[4][2] = {{0, 1}, {0, -1}, {1, 0}, {-1, 0}};
+        const uint32_t glow =
+            withAlpha(0xFFFFFF, limitAlpha(127.0f + 90.0f * std::sin(2.0f * kPi * frame.clock / 1000.0f), c));
+        for (int k = 0; k < 4; ++k) {
+            const int r = pr + toward[k][0], q = pc + toward[k][1];
+            if (!flags[k] || !isValid(g, r, q)) continue;
+            const Cell& cell = g.cells[r][q];
+            if (cell.figure < 0 || isPickup(cell.figure)) continue;
+            const Vec2 p = piecePoint(cell);
+            square(fieldTextures.chute, kWholeTexture, p.x, p.y, 0, 41.44f, glow);
         }
     }
+    for (const TextureRecord* sheet : fieldTextures.sheets) {
+        if (sheet == nullptr) continue;
+        for (const auto& row : g.cells)
+            for (const Cell& cell : row)
+                if (cell.cover >= 0 && cell.figure >= 0 && sheetFor(g, cell.figure) == sheet) {
+                    const Vec2 p = piecePoint(cell);
+                    square(sheet, sheetFrame(cell.frame), p.x, p.y, 0, kFigureHalf, c);
+                }
+    }
+    if (frame.blocked) return;
+    for (int kind = kBomb; kind <= kStarBomb; ++kind)
+        for (const auto& row : g.cells)
+            for (const Cell& cell : row)
+                if (cell.cover >= 0 && cell.figure >= 0 && cell.powerup == kind)
+                    drawMarker(cell, piecePoint(cell), frame);
+}
+
+// One broken cover: four quarters flying apart a quarter turn from each other while
+// they fall and fade.
+void drawBreakPiece(BreakPiece& piece, float dt) {
+    static const float offsets[4][2] = {
+        {-12.95f, 12.95f}, {12.95f, 12.95f}, {12.95f, -12.95f}, {-12.95f, -12.95f}};
+    static const TextureRect quarters[4] = {
+        {0, 0, 0.5f, 0.5f}, {0.5f, 0, 1, 0.5f}, {0.5f, 0.5f, 1, 1}, {0, 0.5f, 0.5f, 1}};
+    const float a = piece.age;
+    const float alpha = a <= 200.0f ? 255.0f : std::max(0.0f, 255.0f - (a - 200.0f) / 500.0f * 255.0f);
+    Vec2 d = {piece.direction.x * a / 10.0f, piece.direction.y * a / 10.0f};
+    const float fall = a * a / 5000.0f;
+    const TextureRecord* texture = fieldTextures.tiles[piece.kind == 2 ? 2 : 1];
+    piece.sparkleClock += dt;
+    const bool sparkle = piece.sparkleClock > 200.0f && a < 600.0f;
+    for (int k = 0; k < 4; ++k) {
+        const float x = piece.position.x + offsets[k][0] + d.x;
+        const float y = piece.position.y + offsets[k][1] + d.y - fall;
+        square(texture, quarters[k], x, y, 0, kTileHalf / 2,
+               withAlpha(0xFFFFFF, static_cast<uint32_t>(alpha)));
+        if (sparkle) spawnParticle("blik3", x, y);
+        d = {d.y, -d.x};  // a quarter turn clockwise for the next quarter
+    }
+    if (sparkle) piece.sparkleClock -= 200.0f;
+    piece.age += dt;
+    if (piece.age > kBreakPieceLifeMs) {
+        piece.active = 0;
+        piece.age = 0.0f;
+    }
+}
+
+void drawBreakPieces(FieldView& view, float dt) {
+    for (int kind = 1; kind <= 2; ++kind)  // one batch per cover picture
+        for (BreakPiece& piece : view.pieces)
+            if (piece.active && piece.kind == kind) drawBreakPiece(piece, dt);
 }
 
 }  // namespace
@@ -355,47 +433,11 @@ float hintAngle(Vec2 a, Vec2 b) {
     return angle;
 }
 
-void drawFigure(GameState& g, int row, int column, bool hovered, const FieldFrame& frame) {
-    Cell& cell = g.cells[row][column];
-    const uint32_t c = frame.colour;
-    const Vec2 p = {cell.centre.x + cell.cellOffset.x + cell.offset.x,
-                    cell.centre.y + cell.cellOffset.y + cell.offset.y};
-    advanceSpin(cell, hovered, frame.dt);
-    if (isPickup(cell.figure)) {
-        square(fieldTextures.backing, kWholeTexture, p.x, p.y, 0, kTileHalf,
-               withAlpha(0xFFFFFF, limitAlpha(200, c)));
-    } else if (frame.pointerMode == 0 && !frame.blocked) {
-        // A chute glow on the neighbour the figure under the pointer could swap with to
-        // make a line.
-        int pr = -1, pc = -1;
-        if (pointerCell(frame, &pr, &pc)) {
-            const uint8_t* flags = g.cells[pr][pc].swapHint;  // right, left, down, up
-            const bool chute =
-                (pr == row && pc == column - 1 && flags[0]) || (pr == row && pc == column + 1 && flags[1]) ||
-                (pc == column && pr == row - 1 && flags[2]) || (pc == column && pr == row + 1 && flags[3]);
-            if (chute)
-                square(
-                    fieldTextures.chute, kWholeTexture, p.x, p.y, 0, 41.44f,
-                    withAlpha(0xFFFFFF,
-                              limitAlpha(127.0f + 90.0f * std::sin(2.0f * kPi * frame.clock / 1000.0f), c)));
-        }
-    }
-    square(sheetFor(g, cell.figure), sheetFrame(cell.frame), p.x, p.y, 0, kFigureHalf, c);
-    if (!frame.blocked && cell.powerup != kNoPowerup) drawMarker(cell, p, frame);
-}
-
 void drawField(GameState& g, const FieldFrame& frame) {
     const Matrix4 view = fieldViewMatrix(fieldView);
     setView(&view);
     drawTiles(g, frame);
-    int hoverRow = -1, hoverColumn = -1;
-    const bool hovering = hoveredCell(g, frame, &hoverRow, &hoverColumn);
-    for (int i = 0; i < kRows; ++i)
-        for (int j = 0; j < kColumns; ++j) {
-            const Cell& cell = g.cells[i][j];
-            if (cell.cover < 0) continue;
-            if (cell.figure >= 0) drawFigure(g, i, j, hovering && i == hoverRow && j == hoverColumn, frame);
-        }
+    drawFigures(g, frame);
     // Chains over the figures, drawn crisp.
     disable(kStateFiltering);
     for (int i = 0; i < kRows; ++i)
@@ -412,27 +454,39 @@ void drawField(GameState& g, const FieldFrame& frame) {
     setView(nullptr);
 }
 
+namespace {
+
+const TextureRecord* flyingSheet(const GameState& g, const FlyingPiece& f) {
+    if (f.type == kFlyFigure)
+        return f.kind >= 1 && f.kind <= kFigureTableSize ? sheetFor(g, f.kind - 1) : nullptr;
+    const bool hammer = f.type == kFlyHammerBottom || f.type == kFlyHammerRemoved;
+    return fieldTextures.sheets[hammer ? kHammerSheet : kClockSheet];
+}
+
+}  // namespace
+
 void drawFlyingPieces(GameState& g, const FieldFrame& frame, bool spawnTrails) {
     for (int n = 0; n < kFlyingPieceCapacity; ++n) {
         const FlyingPiece& f = g.flying[n];
-        if (f.kind == 0) continue;
-        const int figure = f.kind == 101 ? kHammerPickup : f.kind == 102 ? kClockPickup : f.kind - 1;
-        int frameIndex = 0;
-        if (f.type == kFlyFigure) {
-            if (spawnTrails) {
-                frameIndex = static_cast<int>(frame.clock / kSheetFrameMs) + 5 * n;
-                spawnParticle("tail2", f.point.x, f.point.y);
-            }
-        } else if (spawnTrails && f.age > 300.0f &&
-                   std::floor(f.age / 40.0f) != std::floor((f.age - frame.dt) / 40.0f)) {
+        if (f.kind == 0 || !spawnTrails) continue;
+        if (f.type == kFlyFigure)
+            spawnParticle("tail2", f.point.x, f.point.y);
+        else if (f.age > 300.0f && std::floor(f.age / 40.0f) != std::floor((f.age - frame.dt) / 40.0f))
             spawnParticle("molotok", f.point.x, f.point.y);
+    }
+    for (const TextureRecord* sheet : fieldTextures.sheets) {  // one batch per sheet
+        if (sheet == nullptr) continue;
+        for (int n = 0; n < kFlyingPieceCapacity; ++n) {
+            const FlyingPiece& f = g.flying[n];
+            if (f.kind == 0 || flyingSheet(g, f) != sheet) continue;
+            // A removed figure keeps turning (frame 0 while the game stands still); pick-ups
+            // fly unturned.
+            const int turn = f.type == kFlyFigure && spawnTrails
+                                 ? static_cast<int>(frame.clock / kSheetFrameMs) + 5 * n
+                                 : 0;
+            square(sheet, sheetFrame(turn), f.point.x, f.point.y, f.type == kFlyFigure ? f.angle[0] : 0.0f,
+                   kFigureHalf, frame.colour);
         }
-        const TextureRecord* sheet = f.type == kFlyFigure ? sheetFor(g, figure)
-                                     : (f.type == kFlyHammerBottom || f.type == kFlyHammerRemoved)
-                                         ? fieldTextures.sheets[kHammerSheet]
-                                         : fieldTextures.sheets[kClockSheet];
-        square(sheet, sheetFrame(frameIndex), f.point.x, f.point.y, f.type == kFlyFigure ? f.angle[0] : 0.0f,
-               kFigureHalf, frame.colour);
     }
 }
 

@@ -110,10 +110,11 @@ uint32_t limitAlpha(float a, uint32_t fieldColour);
 float hintAngle(Vec2 a, Vec2 b);
 
 // ---- drawing ----
-// The whole field in the field view: tiles, figures, hint arrows, break pieces. Advances
-// the animation that lives in the cells (spin, blink) and the arc timers.
+// The whole field in the field view: tiles, figures with their highlights and markers,
+// chains, hint arrows, break pieces. Advances the animation that lives in the cells
+// (spin, blink) and the arc timers. Each picture is drawn in one pass over the field so
+// that the grid takes a few dozen batches rather than several per cell.
 void drawField(GameState& g, const FieldFrame& frame);
-void drawFigure(GameState& g, int row, int column, bool hovered, const FieldFrame& frame);
 // The removed figures and pick-ups in flight, drawn after the field.
 void drawFlyingPieces(GameState& g, const FieldFrame& frame, bool spawnTrails);
 // The bolts queued this frame, additively, then the queue empties.
