@@ -1,6 +1,7 @@
 // Connects the menus to the rest of the program: the menu screen's frame and input, the
 // play screen's overlay, the loading step that builds the tree, and the hooks through
 // which the menus reach the texts, sounds, screens, profiles, settings and the game.
+#include "presentation/scenery.h"
 #include "menus/menu_wiring.h"
 
 #include <algorithm>
@@ -123,14 +124,8 @@ void menuScreenTail() {
 
 void menuScreenFrame() {
     begin2D();
-    clearColour(0xFF1C2A3A);
-    bindTexture(nullptr);
-    for (int band = 0; band < 12; ++band) {
-        float t = static_cast<float>(band) / 11.0f;
-        drawQuadPixels(0, band * 50.0f, 800, band * 50.0f + 50.0f, kWholeTexture,
-                       argb(static_cast<int>(28 + 40 * t), static_cast<int>(36 + 30 * t),
-                            static_cast<int>(70 - 20 * t)));
-    }
+    sceneryMenuFrame();  // the living back behind the menus, by background mode
+    begin2D();
     menuFrame();
     menuScreenTail();
 }

@@ -1,17 +1,84 @@
-// The game program: the text, HUD, scenery, widget and menu parts connect
-// themselves, then everything happens in runGame.
+// The game program. Each part registers its loading steps and screen hooks; this
+// file then connects the parts that do not know each other: the game core's
+// announcements reach the HUD, the scenery, the menus and the files, and the play
+// and menu screens draw the living backs. Then everything happens in runGame.
 #include "app/app.h"
+#include "app/persistence.h"
+#include "core/field.h"
+#include "core/profile.h"
+#include "core/profiles.h"
+#include "core/tips.h"
+#include "menus/menu_system.h"
 #include "menus/menu_wiring.h"
 #include "menus/widgets.h"
 #include "presentation/hud.h"
+#include "presentation/particles.h"
+#include "presentation/play_frame.h"
 #include "presentation/scenery.h"
 #include "presentation/text.h"
+
+namespace {
+
+void (*playLayerUpdate)(float dt) = nullptr;  // the play frame's own layer update
+
+void updatePlayLayers(float dt) {
+    if (playLayerUpdate) playLayerUpdate(dt);
+    sceneryPlayUpdate(dt);
+}
+
+void toHud(const Announcement& what) { hudAnnouncement(what); }
+
+void clearPresentation(const Announcement& what) {
+    hudAnnouncement(what);
+    sceneryAnnounce(what);
+}
+
+void toMenus(const Announcement& what) { handleMenuAnnouncement(what); }
+
+void saveAll(const Announcement&) { writeAll(); }
+
+// The profile has already moved on when this arrives: the level comes from the game.
+void levelRecords(const Announcement& what) { recordWonLevel(gameState.level, what.value, what.x); }
+
+void enterHiscore(const Announcement& what) {
+    if (gameProfile) insertHiscore(hiscoreTable, gameState.mode, gameProfile->name, what.value);
+}
+
+void connectParts() {
+    for (Announce kind : {Announce::ScorePopup, Announce::FloatingText, Announce::FlyingLetters, Announce::Sparkle,
+                          Announce::HeartPulse, Announce::FuseParameters, Announce::DropSparkles,
+                          Announce::NoMovesShake})
+        setPlayAnnounceHandler(kind, toHud);
+    setPlayAnnounceHandler(Announce::ClearPresentation, clearPresentation);
+    setPlayAnnounceHandler(Announce::AnimatedBackground, sceneryAnnounce);
+    setPlayAnnounceHandler(Announce::SceneTint, sceneryAnnounce);
+    setPlayAnnounceHandler(Announce::Menu, toMenus);
+    setPlayAnnounceHandler(Announce::SaveAll, saveAll);
+    setPlayAnnounceHandler(Announce::LevelRecords, levelRecords);
+    setPlayAnnounceHandler(Announce::EnterHiscore, enterHiscore);
+
+    playLayerUpdate = playLayers.update;
+    playLayers.update = updatePlayLayers;
+    playLayers.background = sceneryPlayBackground;
+    playLayers.transition = sceneryPlayTransition;
+
+    menuHooks.sceneTint = sceneryMenuTint;
+    menuHooks.animatedBackground = sceneryMenuBack;
+    menuHooks.backgroundMode = setBackgroundMode;
+
+    installTipHooks(coreHooks);
+}
+
+}  // namespace
 
 int main() {
     registerTextLoading();
     registerHudLoading();
+    registerParticleLoading();
     registerScenery();
     registerWidgetLoading();
     registerMenus();
+    registerPlayScreen();
+    connectParts();
     return runGame();
 }

@@ -16,6 +16,7 @@ D = dict(externeffect=[], parfrequency=1, effecttime=0, numparticle=12, blendtyp
 # Cells of the particle atlas: soft glow, smoke puff, fiery cloud, debris, sparkle,
 # golden spark and lightning squiggle.
 GLOW, SMOKE, FIRE, SHARD, SPARKLE, SPARK, BOLT = 0, 7, 45, 20, 17, 61, 19
+BROAD = 62  # broad soft glow: wider than the round glow, for flashes that fill a cell
 
 
 def num(v):
@@ -25,6 +26,10 @@ def tup(v):
 # The sparkle, spark and lightning cells are thin rays around a small core: they read
 # at about twice the side of a soft glow of the same brightness.
 RAY_CELL_SCALE = 1.8
+# Additive particles ("blendtype=0") add their colour and ignore alpha, so a death colour
+# with alpha 0 alone would not fade them: they would vanish at full strength. Their
+# death colour keeps its hue at this fraction of its strength, so they fade out.
+ADDITIVE_DEATH_STRENGTH = 0.15
 
 
 def write(name, note, **kw):
@@ -32,6 +37,9 @@ def write(name, note, **kw):
     if e["numparticle"] in (SPARKLE, SPARK, BOLT):
         for key in ("radius0", "radius0dev", "radius1", "radius1dev"):
             e[key] = round(e[key] * RAY_CELL_SCALE, 1)
+    if e["blendtype"] == 0:
+        r, g, b, a = e["color1"]
+        e["color1"] = tuple(round(c * ADDITIVE_DEATH_STRENGTH, 3) for c in (r, g, b)) + (a,)
     lines = ["; " + note]
     for k, n in enumerate(e["externeffect"], 1):
         lines.append("externeffect%d=%s" % (k, n))
@@ -73,8 +81,8 @@ write("bonusscore", "soft glow left behind by sparks flying into the barrel",
       numparticle=GLOW, color0=(1,1,0.8,0.7), color1=(1,0.7,0.2,0), radius0=18, radius0dev=4, radius1=4, partime=500,
       partimedev=100)
 write("blik3", "white glint on the pieces of a broken cover",
-      parfrequency=3, numparticle=SPARKLE, color0=(1,1,1,0.9), color1=(0.8,0.9,1,0), radius0=14, radius0dev=4,
-      radius1=0, partime=300, partimedev=80, positiondev=(6,6,0), drot=180, drotdev=90)
+      parfrequency=4, numparticle=SPARKLE, color0=(1,1,1,0.9), color1=(0.8,0.9,1,0), radius0=18, radius0dev=4,
+      radius1=0, partime=380, partimedev=80, positiondev=(6,6,0), drot=180, drotdev=90)
 
 # Events on the field.
 write("delete", "a removed charm bursts into a ring of sparkles that sink away",
@@ -105,14 +113,14 @@ write("prototip", "a line bomb sets off: a white flash of sparks and a smoke rin
       radius1=4, partime=450, partimedev=100, drotdev=360, polarpar=(0,260,0,0), polarpardev=(0,60,180,0),
       externeffect=["bomb1_2"])
 write("krestbomb", "a line bomb's wave passing over a cell",
-      parfrequency=2, numparticle=GLOW, color0=(1,0.75,0.35,0.85), color1=(1,0.3,0.1,0), radius0=52, radius0dev=8,
-      radius1=8, partime=300, partimedev=60, positiondev=(10,10,0))
+      parfrequency=3, numparticle=BROAD, color0=(1,0.85,0.5,1), color1=(1,0.3,0.1,0), radius0=64, radius0dev=8,
+      radius1=24, partime=320, partimedev=60, positiondev=(10,10,0))
 write("lightning", "blue-white sparks jump off a charm struck by lightning",
-      parfrequency=10, numparticle=BOLT, color0=(0.8,0.9,1,1), color1=(0.3,0.4,1,0), radius0=24, radius0dev=6,
-      radius1=2, partime=350, partimedev=100, polarpar=(0,140,0,0), polarpardev=(0,70,180,0))
+      parfrequency=14, numparticle=BOLT, color0=(0.85,0.95,1,1), color1=(0.3,0.4,1,0), radius0=28, radius0dev=6,
+      radius1=6, partime=350, partimedev=100, polarpar=(0,140,0,0), polarpardev=(0,70,180,0))
 write("nomoves", "a soft blue puff where a charm is swapped for a new one in the shuffle",
-      parfrequency=4, numparticle=GLOW, color0=(0.6,0.8,1,0.7), color1=(0.3,0.4,1,0), radius0=40, radius0dev=6,
-      radius1=10, partime=400, partimedev=80, polarpar=(0,40,0,0), polarpardev=(0,20,180,0))
+      parfrequency=6, numparticle=BROAD, color0=(0.6,0.8,1,1), color1=(0.3,0.4,1,0), radius0=54, radius0dev=6,
+      radius1=16, partime=400, partimedev=80, polarpar=(0,40,0,0), polarpardev=(0,20,180,0))
 
 # Score, level end and time-up.
 write("score", "a few gold sparks on the score while it counts up",
