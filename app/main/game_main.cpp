@@ -16,6 +16,7 @@
 #include "presentation/play_frame.h"
 #include "presentation/scenery.h"
 #include "presentation/text.h"
+#include "presentation/tip_balloon.h"
 
 namespace {
 
@@ -24,6 +25,23 @@ void (*playLayerUpdate)(float dt) = nullptr;  // the play frame's own layer upda
 void updatePlayLayers(float dt) {
     if (playLayerUpdate) playLayerUpdate(dt);
     sceneryPlayUpdate(dt);
+}
+
+void (*drawPlayFloatingTexts)() = nullptr;
+
+// The game's tips speak through the balloon, over everything else of the field.
+void drawFloatingTextsAndTip() {
+    if (drawPlayFloatingTexts) drawPlayFloatingTexts();
+    if (const char* key = visibleTipKey(gameState)) {
+        const char* text = lookupText(key);
+        const TipBox& tip = gameState.tip;
+        constexpr float kTowardCentre = -1000.0f;
+        if (tip.modal)
+            showTipBalloonWithButton(tip.position.x, tip.position.y, text, 300, tip.pointing, kTowardCentre, true);
+        else
+            showTipBalloon(tip.position.x, tip.position.y, text, 300, tip.pointing, kTowardCentre, true);
+    }
+    drawTipBalloon(frameDeltaMs);
 }
 
 void toHud(const Announcement& what) { hudAnnouncement(what); }
@@ -59,6 +77,8 @@ void connectParts() {
 
     playLayerUpdate = playLayers.update;
     playLayers.update = updatePlayLayers;
+    drawPlayFloatingTexts = playLayers.floatingTexts;
+    playLayers.floatingTexts = drawFloatingTextsAndTip;
     playLayers.background = sceneryPlayBackground;
     playLayers.transition = sceneryPlayTransition;
 
