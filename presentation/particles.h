@@ -173,8 +173,9 @@ void spawnParticle(Vector3 position, int index, int layer = 0, float scale = 1, 
 // particle copy that reaches the 800 x 600 screen, and advances the clock. No drawing.
 void updateEffects(ParticleSystem& system, float dtMs);
 
-// Draws the queued requests of layer in queue order (each blend run is one batch) and
-// empties the queue; requests of other layers are dropped. Needs the device.
+// Draws the queued requests of layer, the alpha-blended ones first and the additive ones
+// over them, each in queue order (one batch each), and empties the queue; requests of
+// other layers are dropped. Needs the device.
 void drawEffectQueue(ParticleSystem& system, int layer);
 
 // Once per frame by the showing screen: updateEffects by frameDeltaMs, then drawEffectQueue.
