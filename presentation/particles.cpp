@@ -37,8 +37,9 @@ float deviated(float value, float deviation) {
     return value + randomSigned(deviation);
 }
 
+// 0..1; a value that is not a number (a damaged file) counts as 0.
 float clampUnit(float v) {
-    return std::clamp(v, 0.0f, 1.0f);
+    return v > 0 ? (v < 1 ? v : 1) : 0;
 }
 
 bool emitterRunning(const ParticleSystem& system, const Emitter& emitter) {
