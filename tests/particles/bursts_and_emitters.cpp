@@ -173,13 +173,4 @@ TEST_F(Bursts, StopAllEndsEveryEmitterAndParticle) {
     EXPECT_EQ(liveParticleCount(*system), 0);
 }
 
-TEST_F(Bursts, UnknownNamesAndIndicesDoNothing) {
-    addEffect("pop.par", {"parfrequency=3", kSteady[0]});
-    startEffect(*system, "Pop", 0, 0);
-    startEffectAt(*system, -1, {0, 0, 0});
-    startEffectAt(*system, 7, {0, 0, 0});
-    spawnParticle(*system, {0, 0, 0}, 7);
-    EXPECT_EQ(liveParticleCount(*system), 0);
-}
-
 }  // namespace
