@@ -60,6 +60,8 @@ struct CoreHooks {
     void (*tutorialUpdate)(GameState& g, float dt);
     // A click while the tutorial runs (its OK button).
     void (*tutorialClick)(GameState& g, float x, float y);
+    // A key while the tutorial runs; it closes the tutorial (null: switched off here).
+    void (*tutorialKey)(GameState& g);
     // The field is settled before a match pass: the tip module may offer board tips.
     void (*boardTips)(GameState& g);
     // Whether a tip may show now (the profile's flags and the tip's own conditions).

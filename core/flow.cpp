@@ -249,6 +249,7 @@ void onRightUp(GameState& g) {
 
 void onKey(GameState& g, int key) {
     if (g.tutorialOn) {
+        if (coreHooks.tutorialKey) coreHooks.tutorialKey(g);
         g.tutorialOn = 0;
         return;
     }
