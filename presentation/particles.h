@@ -148,7 +148,9 @@ int findEffect(const char* name);
 // Starts an effect by name at (x, y) in menu space. An unknown name does nothing.
 void startEffect(ParticleSystem& system, const char* name, float x, float y, int layer = 0, float scale = 1,
                  int cellOverride = -1);
-void startEffect(const char* name, float x, float y, int layer = 0, float scale = 1, int cellOverride = -1);
+// The layer has no default here: the game core's startEffect (name, x, y) announces an
+// effect, and a call with three arguments must keep meaning that one.
+void startEffect(const char* name, float x, float y, int layer, float scale = 1, int cellOverride = -1);
 
 // Starts template index at position; a negative index does nothing. Its extern effects
 // start as chained starts; a burst spawns its particles now, otherwise an emitter starts.
