@@ -37,8 +37,9 @@ float deviated(float value, float deviation) {
     return value + randomSigned(deviation);
 }
 
+// 0..1; a value that is not a number (a damaged file) counts as 0.
 float clampUnit(float v) {
-    return std::clamp(v, 0.0f, 1.0f);
+    return v > 0 ? (v < 1 ? v : 1) : 0;
 }
 
 bool emitterRunning(const ParticleSystem& system, const Emitter& emitter) {
@@ -413,19 +414,22 @@ void drawEffectQueue(ParticleSystem& system, int layer) {
     disable(kStateLighting);
     disable(kStateAlphaTest);
     enable(kStateAlphaBlend);
-    setBlend(0);
     bindTexture(system.atlas.texture);
-    int currentBlend = kEffectAlphaBlend;
-    for (int i = 0; i < system.requestCount; ++i) {
-        const DrawRequest& request = system.requests[i];
-        if (request.layer != layer) continue;
-        if (request.blendType != currentBlend &&
-            (request.blendType == kEffectAdditive || request.blendType == kEffectAlphaBlend)) {
-            currentBlend = request.blendType;
-            setEffectBlend(currentBlend);
+    // Two passes, blended particles first and additive light over them, each in queue
+    // order: the whole layer takes two draw calls, where queue order alone would switch
+    // blending at every smoke puff among sparks. A request with an unknown blend type
+    // draws with the blend of the request before it.
+    for (int pass : {kEffectAlphaBlend, kEffectAdditive}) {
+        setEffectBlend(pass);
+        int blend = kEffectAlphaBlend;
+        for (int i = 0; i < system.requestCount; ++i) {
+            const DrawRequest& request = system.requests[i];
+            if (request.blendType == kEffectAdditive || request.blendType == kEffectAlphaBlend)
+                blend = request.blendType;
+            if (request.layer != layer || blend != pass) continue;
+            drawCell(system.atlas, request.position.x, request.position.y, kEffectDrawZ, request.rotation,
+                     request.side, request.colour, request.cell);
         }
-        drawCell(system.atlas, request.position.x, request.position.y, kEffectDrawZ, request.rotation,
-                 request.side, request.colour, request.cell);
     }
     system.requestCount = 0;
     // Whatever draws next expects ordinary transparency.

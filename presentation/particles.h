@@ -148,7 +148,9 @@ int findEffect(const char* name);
 // Starts an effect by name at (x, y) in menu space. An unknown name does nothing.
 void startEffect(ParticleSystem& system, const char* name, float x, float y, int layer = 0, float scale = 1,
                  int cellOverride = -1);
-void startEffect(const char* name, float x, float y, int layer = 0, float scale = 1, int cellOverride = -1);
+// The layer has no default here: the game core's startEffect (name, x, y) announces an
+// effect, and a call with three arguments must keep meaning that one.
+void startEffect(const char* name, float x, float y, int layer, float scale = 1, int cellOverride = -1);
 
 // Starts template index at position; a negative index does nothing. Its extern effects
 // start as chained starts; a burst spawns its particles now, otherwise an emitter starts.
@@ -173,8 +175,9 @@ void spawnParticle(Vector3 position, int index, int layer = 0, float scale = 1, 
 // particle copy that reaches the 800 x 600 screen, and advances the clock. No drawing.
 void updateEffects(ParticleSystem& system, float dtMs);
 
-// Draws the queued requests of layer in queue order (each blend run is one batch) and
-// empties the queue; requests of other layers are dropped. Needs the device.
+// Draws the queued requests of layer, the alpha-blended ones first and the additive ones
+// over them, each in queue order (one batch each), and empties the queue; requests of
+// other layers are dropped. Needs the device.
 void drawEffectQueue(ParticleSystem& system, int layer);
 
 // Once per frame by the showing screen: updateEffects by frameDeltaMs, then drawEffectQueue.
