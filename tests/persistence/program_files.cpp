@@ -36,6 +36,8 @@ int runGameCopy(const fs::path& folder, Ready ready) {
         fs::create_directories(game);
         fs::copy_file(QUELMAR_BINARY_DIR "/bin/quelmar-game", game / "quelmar-game");
         fs::copy(QUELMAR_DATA_DIR, game / "Data", fs::copy_options::recursive);
+        // A game run by hand from the build folder leaves its player files there.
+        fs::remove_all(game / "Data" / "settings");
     }
     std::vector<std::string> environment = {"QUELMAR_INSTANCE_LOCK=" + (folder / "lock").string(),
                                             "QUELMAR_NO_MESSAGE_BOXES=1", "SDL_AUDIODRIVER=dummy",
