@@ -16,9 +16,12 @@ function(quelmar_library name)
 endfunction()
 
 # quelmar_test(NAME folder): one GoogleTest executable from every .cpp in the
-# folder, each test registered with CTest.
+# folder, each test registered with CTest. SERIAL: its tests never run beside other
+# tests. Tests that start the game need it: all windows share one X display, and a
+# window opened by another test takes the focus, which pauses the game (as on a
+# desktop) and leaves the test waiting.
 function(quelmar_test name)
-  cmake_parse_arguments(ARG "" "" "DEPS;ENV;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL" "" "DEPS;ENV;LABELS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
     return()
@@ -31,8 +34,15 @@ function(quelmar_test name)
     QUELMAR_DATA_DIR="${QUELMAR_DATA_DIR}")
   # A list of several VAR=value entries must reach the tests as one property value.
   string(REPLACE ";" "\\;" env "${ARG_ENV}")
+  set(properties RUN_SERIAL ${ARG_SERIAL})
+  if(ARG_ENV)
+    list(APPEND properties ENVIRONMENT "${env}")
+  endif()
+  if(ARG_LABELS)
+    list(APPEND properties LABELS "${ARG_LABELS}")
+  endif()
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "${env}" LABELS "${ARG_LABELS}")
+    PROPERTIES ${properties})
 endfunction()

@@ -1,8 +1,8 @@
 // Connects the menus to the rest of the program: the menu screen's frame and input, the
 // play screen's overlay, the loading step that builds the tree, and the hooks through
 // which the menus reach the texts, sounds, screens, profiles, settings and the game.
-#include "presentation/scenery.h"
 #include "menus/menu_wiring.h"
+#include "presentation/scenery.h"
 
 #include <algorithm>
 #include <cstring>

@@ -252,8 +252,9 @@ void flushQuads() {
     }
     GLsizeiptr bytes = static_cast<GLsizeiptr>(vertices) * sizeof(GpuVertex);
     GLintptr offset = static_cast<GLintptr>(d.streamVertex) * sizeof(GpuVertex);
-    void* target = glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,
-                                    GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+    void* target =
+        glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,
+                         GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
     if (target != nullptr) {
         std::memcpy(target, d.batch, static_cast<size_t>(bytes));
         glUnmapBuffer(GL_ARRAY_BUFFER);

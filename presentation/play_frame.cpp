@@ -236,9 +236,15 @@ void loadPlayData() {
     preloadLevels();
 }
 
-// The development start: straight into a level once everything is loaded.
+// The development start: straight into a level once everything is loaded. The
+// once-per-profile tips and the tutorial are taken as seen, so the level itself shows
+// at once and scripted input reaches the field.
 void startRequestedLevel() {
     if (requestedLevel < 0) return;
+    if (gameProfile) {
+        std::fill(std::begin(gameProfile->tipFlags), std::end(gameProfile->tipFlags), uint8_t{1});
+        gameProfile->gameTip4Count = 255;
+    }
     loadLevel(gameState, requestedLevel);
     if (const char* hammers = std::getenv("QUELMAR_START_HAMMERS"))
         gameState.stock.hammers = std::clamp(std::atoi(hammers), 0, 9);

@@ -37,35 +37,44 @@ void drawFloatingTextsAndTip() {
         const TipBox& tip = gameState.tip;
         constexpr float kTowardCentre = -1000.0f;
         if (tip.modal)
-            showTipBalloonWithButton(tip.position.x, tip.position.y, text, 300, tip.pointing, kTowardCentre, true);
+            showTipBalloonWithButton(tip.position.x, tip.position.y, text, 300, tip.pointing, kTowardCentre,
+                                     true);
         else
             showTipBalloon(tip.position.x, tip.position.y, text, 300, tip.pointing, kTowardCentre, true);
     }
     drawTipBalloon(frameDeltaMs);
 }
 
-void toHud(const Announcement& what) { hudAnnouncement(what); }
+void toHud(const Announcement& what) {
+    hudAnnouncement(what);
+}
 
 void clearPresentation(const Announcement& what) {
     hudAnnouncement(what);
     sceneryAnnounce(what);
 }
 
-void toMenus(const Announcement& what) { handleMenuAnnouncement(what); }
+void toMenus(const Announcement& what) {
+    handleMenuAnnouncement(what);
+}
 
-void saveAll(const Announcement&) { writeAll(); }
+void saveAll(const Announcement&) {
+    writeAll();
+}
 
 // The profile has already moved on when this arrives: the level comes from the game.
-void levelRecords(const Announcement& what) { recordWonLevel(gameState.level, what.value, what.x); }
+void levelRecords(const Announcement& what) {
+    recordWonLevel(gameState.level, what.value, what.x);
+}
 
 void enterHiscore(const Announcement& what) {
     if (gameProfile) insertHiscore(hiscoreTable, gameState.mode, gameProfile->name, what.value);
 }
 
 void connectParts() {
-    for (Announce kind : {Announce::ScorePopup, Announce::FloatingText, Announce::FlyingLetters, Announce::Sparkle,
-                          Announce::HeartPulse, Announce::FuseParameters, Announce::DropSparkles,
-                          Announce::NoMovesShake})
+    for (Announce kind :
+         {Announce::ScorePopup, Announce::FloatingText, Announce::FlyingLetters, Announce::Sparkle,
+          Announce::HeartPulse, Announce::FuseParameters, Announce::DropSparkles, Announce::NoMovesShake})
         setPlayAnnounceHandler(kind, toHud);
     setPlayAnnounceHandler(Announce::ClearPresentation, clearPresentation);
     setPlayAnnounceHandler(Announce::AnimatedBackground, sceneryAnnounce);

@@ -90,7 +90,8 @@ int waitFor(pid_t pid, int seconds) {
     }
     // A program that hangs: show where it stands, then end it so it cannot outlive the
     // test and hold the test runner's output open.
-    const std::string where = "gdb -batch -p " + std::to_string(pid) + " -ex 'thread apply all bt' 1>&2 2>/dev/null";
+    const std::string where =
+        "gdb -batch -p " + std::to_string(pid) + " -ex 'thread apply all bt' 1>&2 2>/dev/null";
     if (std::system(where.c_str()) != 0) std::fprintf(stderr, "(no stack of process %d)\n", pid);
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);

@@ -214,7 +214,7 @@ TEST(PlayProgram, PlaysASwapAnUndoneSwapAndAHammerStrikeThroughTheRealInput) {
     EXPECT_EQ(beforeHammer.values["hammers"], 1);
     EXPECT_EQ(struck.values["hammers"], 0);
     EXPECT_EQ(struck.values["hammersUsed"], 1);
-    const CellState& hit = struck.cells[10][0];
-    EXPECT_TRUE(hit.figure < 0 || !hit.atRest || hit.figure != beforeHammer.cells[10][0].figure);
+    // The refill may drop a figure of the same kind into the cell, so the picture, not
+    // the kind, shows the strike.
     EXPECT_GT(difference(beforeHammer.patch(10, 0), struck.patch(10, 0)), 20.0f);
 }

@@ -154,17 +154,17 @@ bool renderFont(const std::string& out, const FontStyle& style) {
 
 bool makeFonts(const std::string& out) {
     const FontStyle body{"font",
-                        "/usr/share/fonts/opentype/linux-libertine/LinBiolinum_RB.otf",
-                        "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
-                        46,
-                        47,
-                        2};
+                         "/usr/share/fonts/opentype/linux-libertine/LinBiolinum_RB.otf",
+                         "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
+                         46,
+                         47,
+                         2};
     const FontStyle titles{"font3",
-                          "/usr/share/fonts/truetype/averia-gwf/AveriaSerifGWF-Bold.ttf",
-                          "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf",
-                          44,
-                          47,
-                          2};
+                           "/usr/share/fonts/truetype/averia-gwf/AveriaSerifGWF-Bold.ttf",
+                           "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf",
+                           44,
+                           47,
+                           2};
     return renderFont(out, body) && renderFont(out, titles);
 }
 
