@@ -14,7 +14,8 @@ int modeOf(const Profile& p) {
 
 void copyName(char* field, size_t fieldSize, const char* name) {
     std::memset(field, 0, fieldSize);
-    std::strncpy(field, name, std::min<size_t>(fieldSize - 1, kProfileNameLimit));
+    const size_t length = strnlen(name, std::min<size_t>(fieldSize - 1, kProfileNameLimit));
+    std::memcpy(field, name, length);
 }
 
 bool acceptableName(const char* name) {
