@@ -235,7 +235,6 @@ void levelComplete(GameState& g) {
     playSound("Level_Complete.ogg");
     const int mode = modeIndex(g);
     advanceProgress(*gameProfile, mode);
-    if (g.level == kLevelCount - 1) gameProfile->lastStageDone = 1;
     announce({Announce::LevelRecords, nullptr, g.elapsed, 0, 0, 0, g.displayedScore, 0, 0});
     announceSimple(Announce::SaveAll);
     g.levelOver = 1;

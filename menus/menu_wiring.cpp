@@ -19,6 +19,8 @@
 #include "menus/menu_draw.h"
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
+#include "menus/zone_map.h"
+#include "menus/zone_map_view.h"
 #include "platform/window.h"
 #include "presentation/text.h"
 #include "resources/sound.h"
@@ -125,6 +127,7 @@ void menuScreenTail() {
 void menuScreenFrame() {
     begin2D();
     sceneryMenuFrame();  // the living back behind the menus, by background mode
+    if (scenery.backgroundMode == kBackgroundMap) drawZoneMapScene(frameDeltaMs);
     begin2D();
     menuFrame();
     menuScreenTail();
@@ -151,7 +154,7 @@ bool pressProfileRow() {
 }
 
 void menuScreenLeftDown() {
-    if (pressProfileRow()) return;
+    if (pressProfileRow() || pressZoneSlotAtCursor()) return;
     menuLeftDown();
 }
 
@@ -200,6 +203,14 @@ void installMenuHooks() {
     h.fullScreen = [] { return app.fullScreen != 0; };
     h.customCursor = applyCursor;
     h.applyVolumes = [](int music, int effects) { applyVolumes(music, effects); };
+    // The zone map.
+    h.startMode = [](int mode) { enterMode(zoneMap, *gameProfile, mode); };
+    h.enterZoneMap = [] { enterZoneMap(zoneMap, *gameProfile); };
+    h.startSelectedLevel = [] { chooseStart(zoneMap, *gameProfile); };
+    h.zeroScoreAndStart = [] { zeroScoreAndStart(zoneMap, *gameProfile); };
+    h.finishGame = [] { finishGame(zoneMap, *gameProfile); };
+    h.zoneLocked = [] { return zoneLocked(zoneMap); };
+    h.discardSavedGame = [] { gameProfile->savedGame[gameProfile->mode ? 1 : 0] = 0; };
     menuHooks = h;
 }
 

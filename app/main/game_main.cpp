@@ -4,13 +4,17 @@
 // and menu screens draw the living backs. Then everything happens in runGame.
 #include "app/app.h"
 #include "app/persistence.h"
+#include "app/screens.h"
 #include "core/field.h"
+#include "core/level.h"
 #include "core/profile.h"
 #include "core/profiles.h"
 #include "core/tips.h"
 #include "menus/menu_system.h"
 #include "menus/menu_wiring.h"
 #include "menus/widgets.h"
+#include "menus/zone_map.h"
+#include "menus/zone_map_view.h"
 #include "presentation/hud.h"
 #include "presentation/particles.h"
 #include "presentation/play_frame.h"
@@ -71,6 +75,34 @@ void enterHiscore(const Announcement& what) {
     if (gameProfile) insertHiscore(hiscoreTable, gameState.mode, gameProfile->name, what.value);
 }
 
+// Leaving a won level (the transition's click, or the last level) for the zone map;
+// two clicks in one frame return once.
+void backToMap(const Announcement&) {
+    static float handledAt = -1;
+    if (animationClock == handledAt) return;
+    handledAt = animationClock;
+    returnToMap(zoneMap, *gameProfile, gameState.level - 1);
+}
+
+void connectZoneMap() {
+    zoneMapHooks.startLevel = [](int mode, int level) {
+        gameState.mode = static_cast<uint8_t>(mode);
+        setCurrentLevel(*gameProfile, mode, level);
+        loadLevel(gameState, level);
+        gameState.gameMenuOpen = 0;
+        requestScreen(&playScreen);
+    };
+    zoneMapHooks.toMenuScreen = [] {
+        gameState.gameMenuOpen = 0;
+        if (screens.current != &menuScreen) requestScreen(&menuScreen);
+    };
+    zoneMapHooks.enterHiscore = [](int mode, const char* name, int score) {
+        return insertHiscore(hiscoreTable, mode, name, score);
+    };
+    zoneMapHooks.saveFiles = [] { writeAll(); };
+    setPlayAnnounceHandler(Announce::ModeScreen, backToMap);
+}
+
 void connectParts() {
     for (Announce kind :
          {Announce::ScorePopup, Announce::FloatingText, Announce::FlyingLetters, Announce::Sparkle,
@@ -96,6 +128,7 @@ void connectParts() {
     menuHooks.backgroundMode = setBackgroundMode;
 
     installTipHooks(coreHooks);
+    connectZoneMap();
 }
 
 }  // namespace
@@ -107,6 +140,7 @@ int main() {
     registerScenery();
     registerWidgetLoading();
     registerMenus();
+    registerZoneMapLoading();
     registerPlayScreen();
     connectParts();
     return runGame();
