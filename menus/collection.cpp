@@ -86,7 +86,9 @@ CollectionEvents advanceCollection(CollectionState& c, float dt, bool zoneComple
                 c.timerB = 0;
             }
         } else if (c.phaseB) {
+            const bool wasHolding = c.timerB >= kPresentMs;
             c.timerB = std::min(c.timerB + dt, kPresentMs);  // then it holds
+            events.holdStarted = !wasHolding && c.timerB >= kPresentMs;
         } else if (c.phaseC) {
             c.timerC += dt;
             if (c.timerC >= kShrinkMs) {

@@ -55,6 +55,7 @@ bool rightPictureChanged(int level);
 struct CollectionEvents {
     bool piecesOpened;     // first frame of the piece animation: effects and sound
     bool quelmarComplete;  // the piece animation ended on a finished zone: collection starts
+    bool holdStarted;      // phase B reached its end: the quelmar waits for "continue1"
     bool collectionDone;   // phase D ended: the quelmar is in its place
 };
 

@@ -5,6 +5,7 @@
 #include "core/profile.h"
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
+#include "resources/trace.h"
 
 const ZoneCentre kZoneCentres[kZoneCount] = {{-310, -210}, {-310, -70}, {-310, 70}, {-310, 210}, {-170, 210},
                                              {-30, 210},   {110, 210},  {110, 70},  {110, -70},  {110, -210}};
@@ -119,6 +120,7 @@ void chooseStart(ZoneMap& map, Profile& p) {
     CollectionState& c = map.collection;
     if (collectionHolding(c)) {
         continueCollection(c);
+        trace("quelmar continues");
         keepMapShown();
         return;
     }
@@ -189,6 +191,7 @@ void returnToMap(ZoneMap& map, Profile& p, int wonLevel) {
         c.pieceTimer = 0;
     }
     map.frontier = furthestLevelOf(p, mode);
+    trace("map zone %d level %d finished %d", map.zone, map.level + 1, finished);
     showMenu(mapNodeName(mode));
     if (menuHooks.setMusic) menuHooks.setMusic(0);
 }
@@ -216,11 +219,19 @@ void updateZoneMap(ZoneMap& map, const Profile& p, float dt) {
                 zoneMapHooks.startEffect("mask", kMedallionX + kPieceOffsets[k].x,
                                          kMedallionY + kPieceOffsets[k].y);
         menuPlaySound("openpiece.ogg");
+        trace("pieces open %d of 10, before %d", c.openNow, c.openBefore);
         if (rightPictureChanged(map.level) && zoneMapHooks.startEffect)
             zoneMapHooks.startEffect("effect01", 290, 0);
     }
-    if (events.quelmarComplete) menuPlaySound("openquelmar.ogg");
-    if (events.collectionDone && map.zone >= kAllZonesDone) showMenu("endgame");
+    if (events.quelmarComplete) {
+        menuPlaySound("openquelmar.ogg");
+        trace("quelmar rises %d", finished - 1);
+    }
+    if (events.holdStarted) trace("quelmar presented %d", finished - 1);
+    if (events.collectionDone) {
+        trace("quelmar placed %d", finished - 1);
+        if (map.zone >= kAllZonesDone) showMenu("endgame");
+    }
 }
 
 MedallionView medallionView(const ZoneMap& map, const Profile& p) {

@@ -1,0 +1,279 @@
+// The zone map's rules through the menu engine: entering a mode, the hover and click
+// rules, "start" with the zero-score question and during the animations, the back
+// item, and the way back from a won level up to the end of the game.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/profile.h"
+#include "menus/menu_system.h"
+#include "menus/widgets.h"
+#include "menus/zone_map.h"
+
+namespace {
+
+std::string shippedMenuFile() {
+    std::ifstream in(QUELMAR_SOURCE_DIR "/assets/pack/menu.txt", std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct Seen {
+    std::vector<std::string> calls;
+    std::vector<std::string> sounds;
+    std::vector<std::string> effects;
+    int startedMode = -1, startedLevel = -1;
+    int hiscoreScore = -1;
+    bool has(const std::string& call) const {
+        for (const std::string& c : calls)
+            if (c == call) return true;
+        return false;
+    }
+};
+Seen* seen = nullptr;
+
+class ZoneMapRules : public ::testing::Test {
+  protected:
+    Seen record;
+    std::string file = shippedMenuFile();
+    Profile p = makeProfile("TESTER");
+
+    void SetUp() override {
+        seen = &record;
+        MenuHooks h = {};
+        h.lookupText = [](const char* key) -> const char* { return key; };  // texts are their keys
+        h.playSound = [](const char* s, int) { seen->sounds.push_back(s); };
+        h.backgroundMode = [](int mode) { seen->calls.push_back("background " + std::to_string(mode)); };
+        h.closeMenus = [] { seen->calls.push_back("close"); };
+        h.profileMode = [] { return 0; };
+        h.enterZoneMap = [] {};
+        menuHooks = h;
+        ZoneMapHooks z = {};
+        z.startLevel = [](int mode, int level) {
+            seen->startedMode = mode;
+            seen->startedLevel = level;
+        };
+        z.toMenuScreen = [] { seen->calls.push_back("menuScreen"); };
+        z.enterHiscore = [](int, const char*, int score) {
+            seen->hiscoreScore = score;
+            return 3;
+        };
+        z.saveFiles = [] { seen->calls.push_back("save"); };
+        z.startEffect = [](const char* e, float, float) { seen->effects.push_back(e); };
+        zoneMapHooks = z;
+        buildMenus(menuTable, menuSystem, file);
+        zoneMap = ZoneMap{};
+        p.startedBefore = 1;
+        frames(400);
+        showMenu("main");
+        frames(400);
+    }
+    void TearDown() override {
+        menuHooks = MenuHooks{};
+        zoneMapHooks = ZoneMapHooks{};
+        seen = nullptr;
+    }
+
+    // Frames of the menu screen with the map behind: the engine, then the map's rules.
+    void frames(float ms) {
+        for (float t = 0; t < ms; t += 20) {
+            updateMenus(20);
+            updateZoneMap(zoneMap, p, 20);
+        }
+    }
+    const char* current() const { return menuSystem.current ? menuSystem.current->name : ""; }
+
+    // Progress: `finished` zones done, the position at levelInZone of zone `zone`.
+    void progress(int zone, int levelInZone, int finished, int furthestLevelInZone = 0) {
+        p.stage[0] = zone;
+        p.levelInStage[0] = levelInZone;
+        p.furthestStage[0] = finished;
+        p.furthestLevelInStage[0] = furthestLevelInZone;
+    }
+    void openMap() {
+        enterMode(zoneMap, p, 0);
+        frames(400);
+        enterZoneMap(zoneMap, p);  // the entry action (the engine's hook is a stub here)
+    }
+    // "start" chosen: the engine's fade-out, then the item's action.
+    void chooseStartItem() {
+        menuSystem.selected = 0;
+        menuKeyDown(kMenuKeyEnter);
+        updateMenus(16);
+        for (int i = 0; i < 30 && menuSystem.fadeOut; ++i) updateMenus(20);
+        chooseStart(zoneMap, p);
+    }
+    // A level won: the game moves the profile on as it does, then returns to the map.
+    void winLevel() {
+        const int won = currentLevel(p, 0);
+        advanceProgress(p, 0);
+        returnToMap(zoneMap, p, won);
+    }
+};
+
+}  // namespace
+
+TEST_F(ZoneMapRules, EnteringAModeAsksAboutASavedGameOrWelcomesTheFirstTime) {
+    p.savedGame[0] = 1;
+    enterMode(zoneMap, p, 0);
+    frames(400);
+    EXPECT_STREQ(current(), "loadgamequest");
+
+    p.savedGame[0] = 0;
+    p.startedBefore = 0;
+    showMenu("main");
+    frames(400);
+    enterMode(zoneMap, p, 0);
+    frames(400);
+    EXPECT_STREQ(current(), "startgame");
+    EXPECT_EQ(p.startedBefore, 1);
+    EXPECT_TRUE(record.has("background 1")) << "the welcome box stands over the map";
+
+    showMenu("main");
+    frames(400);
+    enterMode(zoneMap, p, 1);
+    frames(400);
+    EXPECT_STREQ(current(), "puzzle");
+    EXPECT_EQ(p.mode, 1);
+    EXPECT_STREQ(menuSystem.current->parent->name, "main");
+}
+
+TEST_F(ZoneMapRules, ZonesBeyondTheFinishedOnesCannotBeChosen) {
+    progress(3, 2, 3);
+    openMap();
+    EXPECT_FALSE(pressZoneSlot(zoneMap, p, 4));
+    EXPECT_FALSE(pressZoneSlot(zoneMap, p, 9));
+    EXPECT_EQ(zoneMap.zone, 3);
+    // The hover falls back to the selected zone: beyond reach at once, elsewhere once
+    // nothing has been under the mouse for 300 ms.
+    widgetRegistry.hoverIndex = 7;
+    frames(20);
+    EXPECT_EQ(widgetRegistry.hoverIndex, 3);
+    widgetRegistry.hoverIndex = 1;
+    menuSystem.hoverTimer = 0;
+    frames(200);
+    EXPECT_EQ(widgetRegistry.hoverIndex, 1);
+    frames(200);
+    EXPECT_EQ(widgetRegistry.hoverIndex, 3);
+}
+
+TEST_F(ZoneMapRules, AFinishedZoneStartsAtItsFirstLevelAndTheSavedZoneResumes) {
+    progress(3, 2, 3);
+    openMap();
+    ASSERT_TRUE(pressZoneSlot(zoneMap, p, 1));
+    EXPECT_EQ(zoneMap.level, firstLevelOfZone(1));
+    EXPECT_EQ(menuSystem.pendingKey, kMenuKeyEnter) << "a click on a zone chooses start at once";
+    EXPECT_EQ(menuSystem.selected, 0);
+    menuSystem.pendingKey = 0;
+    ASSERT_TRUE(pressZoneSlot(zoneMap, p, 3));
+    EXPECT_EQ(zoneMap.level, firstLevelOfZone(3) + 2);
+
+    // The saved position starts at once; another level would lose the score, so it asks.
+    p.score[0] = 5000;
+    chooseStart(zoneMap, p);
+    EXPECT_EQ(record.startedLevel, firstLevelOfZone(3) + 2);
+    record.startedLevel = -1;
+    ASSERT_TRUE(pressZoneSlot(zoneMap, p, 0));
+    chooseStart(zoneMap, p);
+    frames(400);
+    EXPECT_EQ(record.startedLevel, -1);
+    EXPECT_STREQ(current(), "messageboxyn");
+    EXPECT_STREQ(menuSystem.message, "zeroscore");
+    zeroScoreAndStart(zoneMap, p);
+    EXPECT_EQ(record.startedLevel, 0);
+    EXPECT_EQ(p.score[0], 0);
+    EXPECT_EQ(p.lives[0], 3);
+}
+
+TEST_F(ZoneMapRules, AWonLevelOfTheZoneBeingPlayedOpensPiecesAReplayOpensNone) {
+    progress(4, 3, 4, 3);
+    openMap();
+    winLevel();
+    frames(400);
+    EXPECT_STREQ(current(), "adventure");
+    EXPECT_TRUE(record.has("menuScreen"));
+    EXPECT_TRUE(zoneMap.collection.pieceActive);
+    // The fourth of 8 levels: piece 4 opens with one "mask" effect and a sound; the next
+    // level is 27, where the right-hand picture changes.
+    EXPECT_EQ(zoneMap.collection.openNow, 5);
+    EXPECT_EQ(record.effects, (std::vector<std::string>{"mask", "effect01"}));
+    EXPECT_EQ(record.sounds.back(), "openpiece.ogg");
+
+    // Back in zone 2 (finished long ago): nothing opens.
+    frames(3000);
+    progress(2, 1, 4, 4);
+    winLevel();
+    frames(100);
+    EXPECT_FALSE(collectionAnimating(zoneMap.collection));
+}
+
+TEST_F(ZoneMapRules, StartDuringTheAnimationsKeepsTheMapAndContinuesTheHold) {
+    progress(4, 7, 4, 7);
+    openMap();
+    winLevel();  // the last of zone 4's 8 levels
+    frames(400);
+    EXPECT_EQ(zoneMap.zone, 5);
+    EXPECT_EQ(quelmarInFlight(zoneMap, p), 4);
+    EXPECT_EQ(medallionView(zoneMap, p).artefact, 4) << "the finished quelmar opens in the medallion";
+    EXPECT_EQ(stagePanelView(zoneMap, p).zone, 4);
+    EXPECT_TRUE(zoneLocked(zoneMap));
+
+    chooseStartItem();
+    EXPECT_EQ(record.startedLevel, -1);
+    EXPECT_EQ(menuSystem.fadeProgress, 0) << "the buttons stay shown";
+    EXPECT_STREQ(current(), "adventure");
+
+    for (int i = 0; i < 400 && !collectionHolding(zoneMap.collection); ++i) frames(20);
+    ASSERT_TRUE(collectionHolding(zoneMap.collection));
+    EXPECT_EQ(record.sounds.back(), "openquelmar.ogg");
+    frames(3000);
+    EXPECT_TRUE(collectionHolding(zoneMap.collection)) << "the quelmar waits for the player";
+    chooseStartItem();
+    EXPECT_TRUE(zoneMap.collection.phaseC);
+    EXPECT_EQ(record.startedLevel, -1) << "continue1 only moves the animation on";
+    for (int i = 0; i < 200 && zoneMap.collection.active; ++i) frames(20);
+    EXPECT_FALSE(zoneMap.collection.active);
+    EXPECT_STREQ(current(), "adventure");
+    EXPECT_FALSE(zoneLocked(zoneMap));
+    EXPECT_EQ(stagePanelView(zoneMap, p).zone, -1) << "the new zone's story is locked";
+
+    chooseStartItem();
+    EXPECT_EQ(record.startedLevel, firstLevelOfZone(5));
+}
+
+TEST_F(ZoneMapRules, TheLastQuelmarEndsTheGameOnceThenStraightToTheHiscores) {
+    progress(9, 9, 9, 9);
+    p.score[0] = 777000;
+    openMap();
+    winLevel();
+    frames(400);
+    EXPECT_EQ(zoneMap.zone, kAllZonesDone);
+    EXPECT_EQ(p.lastStageDone, 1);
+    EXPECT_EQ(stagePanelView(zoneMap, p).zone, 9);
+    for (int i = 0; i < 400 && !collectionHolding(zoneMap.collection); ++i) frames(20);
+    chooseStartItem();
+    for (int i = 0; i < 300 && !nodeIs(menuSystem.current, "endgame"); ++i) frames(20);
+    EXPECT_STREQ(current(), "endgame");
+
+    finishGame(zoneMap, p);
+    EXPECT_EQ(record.hiscoreScore, 777000);
+    EXPECT_EQ(menuSystem.hiscoreRow, 3);
+    EXPECT_EQ(p.stage[0], 0);
+    EXPECT_EQ(p.score[0], 0);
+    EXPECT_EQ(p.lives[0], 3);
+    EXPECT_EQ(p.furthestStage[0], 10) << "the finished zones stay open for replays";
+
+    // A second run to the end skips the animations: the hiscores at once.
+    progress(9, 9, 10);
+    p.score[0] = 1000;
+    winLevel();
+    frames(400);
+    EXPECT_STREQ(current(), "hiscore");
+    EXPECT_EQ(record.hiscoreScore, 1000);
+    EXPECT_FALSE(collectionAnimating(zoneMap.collection));
+}
