@@ -45,17 +45,21 @@ struct ArtefactStyle {
     int beads;
 };
 
+// One quelmar per zone, in zone order, each with the motif its stage text names:
+// 0 the Jade Dragon Seal, 1 the Ember Heart, 2 the Mirror of Still Water, 3 the Storm
+// Tree, 4 the Phoenix Crown, 5 the Pearl of Tides, 6 the Crane of Ages, 7 the Star
+// Compass, 8 the Golden Lotus, 9 the Sun Disc.
 const ArtefactStyle kArtefacts[10] = {
-    {{0.05, 0.22, 0.16}, palette::gold, {0.25, 0.70, 0.50}, {0.60, 0.95, 0.75}, 8, 1, 0, 24},
-    {{0.30, 0.04, 0.03}, palette::gold, {0.95, 0.35, 0.10}, {1.00, 0.55, 0.20}, 12, 2, 1, 32},
-    {{0.20, 0.06, 0.22}, {0.85, 0.85, 0.90}, {0.95, 0.65, 0.85}, {1.00, 0.85, 0.95}, 10, 1, 2, 28},
-    {{0.03, 0.08, 0.25}, palette::gold, {0.35, 0.55, 0.95}, {0.85, 0.92, 1.00}, 6, 0, 3, 30},
-    {{0.22, 0.14, 0.03}, {0.80, 0.55, 0.30}, {0.95, 0.75, 0.30}, {1.00, 0.90, 0.40}, 16, 0, 4, 36},
+    {{0.05, 0.22, 0.16}, palette::gold, {0.25, 0.70, 0.50}, {0.85, 0.97, 0.88}, 8, 1, 3, 24},
     {{0.25, 0.02, 0.08}, palette::gold, {0.85, 0.15, 0.25}, {1.00, 0.25, 0.35}, 9, 2, 5, 26},
+    {{0.03, 0.08, 0.25}, {0.85, 0.85, 0.90}, {0.35, 0.55, 0.95}, {0.85, 0.92, 1.00}, 6, 0, 0, 30},
+    {{0.08, 0.10, 0.16}, {0.80, 0.80, 0.88}, {0.55, 0.75, 0.95}, {0.75, 0.95, 0.45}, 11, 2, 8, 33},
+    {{0.30, 0.08, 0.02}, palette::gold, {0.95, 0.45, 0.10}, {1.00, 0.80, 0.30}, 16, 2, 9, 36},
     {{0.04, 0.18, 0.25}, {0.85, 0.85, 0.90}, {0.30, 0.75, 0.85}, {0.70, 1.00, 1.00}, 14, 0, 6, 40},
     {{0.10, 0.10, 0.12}, palette::gold, {0.95, 0.95, 0.90}, {0.95, 0.95, 1.00}, 7, 1, 7, 21},
-    {{0.18, 0.20, 0.04}, palette::gold, {0.60, 0.80, 0.25}, {0.85, 1.00, 0.45}, 11, 2, 8, 33},
-    {{0.12, 0.02, 0.20}, palette::gold, {0.65, 0.35, 0.95}, {1.00, 0.95, 0.60}, 18, 0, 9, 45},
+    {{0.12, 0.02, 0.20}, palette::gold, {0.65, 0.35, 0.95}, {1.00, 0.95, 0.60}, 8, 0, 4, 32},
+    {{0.20, 0.06, 0.22}, palette::gold, {0.98, 0.80, 0.35}, {1.00, 0.92, 0.60}, 10, 1, 2, 28},
+    {{0.32, 0.12, 0.02}, palette::gold, {1.00, 0.65, 0.15}, {1.00, 0.85, 0.30}, 18, 2, 1, 45},
 };
 
 void facetedGem(cairo_t* cr, double r, Rgb colour, int sides) {
@@ -163,7 +167,7 @@ void motif(cairo_t* cr, const ArtefactStyle& s) {
             cairo_stroke(cr);
             break;
         }
-        case 6: {  // two koi circling
+        case 6: {  // two koi circling a pearl
             for (int k = 0; k < 2; ++k) {
                 cairo_save(cr);
                 cairo_rotate(cr, k * M_PI);
@@ -176,6 +180,8 @@ void motif(cairo_t* cr, const ArtefactStyle& s) {
                 cairo_fill(cr);
                 cairo_restore(cr);
             }
+            cairo_arc(cr, 0, 0, 11, 0, 2 * M_PI);  // the pearl they circle
+            fillMetal(cr, -3, -3, 11, {0.95, 0.95, 1.0});
             break;
         }
         case 7: {  // crane
