@@ -61,9 +61,10 @@ void playLastLevelOfZone(RunningGame& game, int mode, int level, Picture* mapBef
     ASSERT_NE(game.waitForTrace(loaded, 30), "") << traceOf(game);
     ASSERT_NE(game.waitForTrace("screen play", 30), "") << traceOf(game);
     ASSERT_TRUE(game.playUntil("level " + std::to_string(level) + " won", 400)) << traceOf(game);
-    ASSERT_NE(game.waitForTrace("menu levelcomplete", 60), "") << traceOf(game);
-    // Enter ends the count and chooses "ok"; then any key moves on like a click: to the
-    // transition, and from it to the map.
+    // A key works like a click once the level is won: the statistics open; Enter ends
+    // their count and chooses "ok"; the next keys move on to the transition and from it
+    // to the map.
+    ASSERT_NE(game.waitForTrace("menu levelcomplete", 60, "Return"), "") << traceOf(game);
     ASSERT_NE(game.waitForTrace("map zone", 60, "Return"), "") << traceOf(game);
 }
 
