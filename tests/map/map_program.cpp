@@ -81,7 +81,7 @@ TEST(MapProgram, TheLastLevelOfAZoneOpensTheCoverAndTheQuelmarFliesToItsZone) {
     if (HasFatalFailure()) return;
 
     ASSERT_NE(game.waitForTrace("pieces open 10 of 10, before 8", 20), "") << traceOf(game);
-    std::this_thread::sleep_for(500ms);
+    std::this_thread::sleep_for(200ms);
     Picture opening = game.capture("pieces_opening");
     ASSERT_NE(game.waitForTrace("quelmar rises 0", 20), "") << traceOf(game);
     ASSERT_NE(game.waitForTrace("quelmar presented 0", 20), "") << traceOf(game);
