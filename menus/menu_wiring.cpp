@@ -20,10 +20,34 @@
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
 #include "platform/window.h"
+#include "presentation/particles.h"
 #include "presentation/text.h"
 #include "resources/sound.h"
+#include "resources/trace.h"
 
 namespace {
+
+// Effects started by the menus ("scorewow" beside a new record) play in a pool of their
+// own, drawn after the menus: the field's pool is drawn under the overlay and empties its
+// draw queue there. The templates are the field's, copied once they are loaded.
+ParticleSystem menuEffects;
+
+void startMenuEffect(const char* name, float x, float y) {
+    if (menuEffects.templateCount == 0 && particleSystem.templateCount > 0) {
+        resetParticleSystem(menuEffects);
+        std::memcpy(menuEffects.templates, particleSystem.templates, sizeof menuEffects.templates);
+        menuEffects.templateCount = particleSystem.templateCount;
+        menuEffects.atlas = particleSystem.atlas;
+    }
+    trace("effect %s %.0f %.0f", name, x, y);
+    startEffect(menuEffects, name, x, y);
+}
+
+void drawMenuEffects() {
+    if (menuEffects.templateCount == 0) return;
+    updateEffects(menuEffects, frameDeltaMs);
+    drawEffectQueue(menuEffects, 0);
+}
 
 int profileCountNow() {
     return profileTable.count;
@@ -70,6 +94,8 @@ bool onPlayScreen() {
 }
 
 void closeMenus() {
+    trace("menus closed");
+    if (menuEffects.templateCount > 0) stopAllEffects(menuEffects);
     if (nodeIs(menuSystem.current, "levelcomplete")) {
         closeLevelCompleteMenu(gameState);
     } else {
@@ -91,11 +117,13 @@ int profileMode() {
 }
 
 void applyCursor(bool on) {
+    trace("custom cursor %d", on ? 1 : 0);
     setCustomCursor(on);
 }
 
 void applyFullScreen(bool on) {
     if (on == (app.fullScreen != 0)) return;
+    trace("full screen %d", on ? 1 : 0);
     app.fullScreen = on ? 1 : 0;
     settings.fullScreen = app.fullScreen;
     drawState.fullScreen = on;
@@ -106,7 +134,10 @@ void applyFullScreen(bool on) {
 
 void saveSettings() {
     int index = drawState.resolutionIndex < 0 ? 0 : drawState.resolutionIndex;
-    writeSettings(settings, app.displayWidth, app.displayHeight, index, drawState.colourDepth32 ? 1 : 0);
+    bool written =
+        writeSettings(settings, app.displayWidth, app.displayHeight, index, drawState.colourDepth32 ? 1 : 0);
+    trace("settings %s music %d effects %d cursor %d full screen %d", written ? "written" : "not written",
+          settings.musicVolume, settings.effectsVolume, settings.customCursor ? 1 : 0, settings.fullScreen);
 }
 
 void firstMenu() {
@@ -116,6 +147,7 @@ void firstMenu() {
 void menuFrame() {
     updateMenus(frameDeltaMs);
     drawMenus();
+    drawMenuEffects();
 }
 
 void menuScreenTail() {
@@ -155,6 +187,12 @@ void menuScreenLeftDown() {
     menuLeftDown();
 }
 
+// The level and the lives of its mode after the menus restarted or skipped a level.
+void traceLives(const char* what) {
+    trace("%s: level %d lives %d", what, gameState.level + 1,
+          static_cast<int>(gameProfile->lives[gameState.mode & 1]));
+}
+
 void drawPrompt(const char* key, float x, float y, float size, uint32_t colour) {
     menuSetFont(0);
     menuDrawText(menuText(key), x, y, size, colour, true);
@@ -174,7 +212,10 @@ void installMenuHooks() {
     h.toMenuScreen = toMenuScreen;
     h.toPlayScreen = [] { requestScreen(&playScreen); };
     h.onPlayScreen = onPlayScreen;
-    h.quit = [] { app.quit = 1; };
+    h.quit = [] {
+        trace("quit");
+        app.quit = 1;
+    };
     h.profileCount = profileCountNow;
     h.currentProfile = currentProfileIndex;
     h.profileName = profileNameAt;
@@ -190,9 +231,18 @@ void installMenuHooks() {
     h.setProfileMode = [](int mode) { gameProfile->mode = static_cast<uint8_t>(mode); };
     h.levelTimeOut = [] { return !(gameState.elapsed < gameState.timeLimit); };
     h.livesLeft = [] { return static_cast<int>(gameProfile->lives[gameProfile->mode & 1]); };
-    h.restartLevelNow = [] { restartLevel(gameState); };
-    h.restartLevelCostingLife = [] { restartLevel(gameState); };
-    h.skipLevelCostingLife = [] { skipLevel(gameState); };
+    h.restartLevelNow = [] {
+        restartLevel(gameState);
+        traceLives("restart after time up");
+    };
+    h.restartLevelCostingLife = [] {
+        restartLevel(gameState);
+        traceLives("restart");
+    };
+    h.skipLevelCostingLife = [] {
+        skipLevel(gameState);
+        traceLives("skip");
+    };
     h.saveRunningGame = [] { return canSaveGame(gameState) && saveGame(gameState); };
     h.loadSavedGame = [] { loadGame(gameState); };
     h.saveSettings = saveSettings;
@@ -200,11 +250,14 @@ void installMenuHooks() {
     h.fullScreen = [] { return app.fullScreen != 0; };
     h.customCursor = applyCursor;
     h.applyVolumes = [](int music, int effects) { applyVolumes(music, effects); };
+    h.startEffect = startMenuEffect;
     menuHooks = h;
 }
 
 void openMenuFromGame(const char* name) {
     menuSystem.hiscoreOverGame = screens.current == &playScreen;
+    trace("game asks for %s: level %d lives %d", name, gameState.level + 1,
+          static_cast<int>(gameProfile->lives[gameState.mode & 1]));
     showMenu(name);
 }
 
@@ -216,7 +269,11 @@ bool handleMenuAnnouncement(const Announcement& what) {
 
 void registerMenus() {
     installMenuHooks();
-    registerLoadingStep(kLoadMenuFile, "menu file", loadMenus);
+    registerLoadingStep(kLoadMenuFile, "menu file", [] {
+        loadMenus();
+        // The pointer the settings ask for, from the first menu on.
+        setCustomCursor(settings.customCursor);
+    });
     menuScreenHooks.frame = menuScreenFrame;
     menuScreenHooks.keyDown = [](int32_t key) { menuKeyDown(key); };
     menuScreenHooks.leftDown = menuScreenLeftDown;
@@ -232,4 +289,5 @@ void registerMenus() {
     playHooks.overlayLeftDown = menuLeftDown;
     playHooks.overlayLeftUp = menuLeftUp;
     playHooks.overlayMouseMove = [] {};
+    playHooks.drawGameCursor = drawCustomCursor;
 }
