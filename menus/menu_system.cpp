@@ -739,6 +739,7 @@ void updateMenus(float dt) {
             m.fadeProgress = 0;
             m.slideOffset = 0;
             m.fadeIn = false;
+            if (m.current != nullptr) trace("menu %s ready", m.current->name);  // takes keys from now
         }
     }
     if (m.selected != m.previousSelected && m.selected >= 0 && m.fadeProgress == 0)

@@ -225,6 +225,7 @@ void installMenuHooks() {
     h.selectProfile = [](int index) { selectProfile(index); };
     h.hiscoreEntry = hiscoreEntry;
     h.levelStats = levelStats;
+    h.startEffect = startMenuEffect;
     h.savedGameInfo = savedGameInfo;
     h.profileScore = [] { return static_cast<int>(profileScore(*gameProfile)); };
     h.profileMode = profileMode;
@@ -250,7 +251,6 @@ void installMenuHooks() {
     h.fullScreen = [] { return app.fullScreen != 0; };
     h.customCursor = applyCursor;
     h.applyVolumes = [](int music, int effects) { applyVolumes(music, effects); };
-    h.startEffect = startMenuEffect;
     menuHooks = h;
 }
 
@@ -269,11 +269,7 @@ bool handleMenuAnnouncement(const Announcement& what) {
 
 void registerMenus() {
     installMenuHooks();
-    registerLoadingStep(kLoadMenuFile, "menu file", [] {
-        loadMenus();
-        // The pointer the settings ask for, from the first menu on.
-        setCustomCursor(settings.customCursor);
-    });
+    registerLoadingStep(kLoadMenuFile, "menu file", loadMenus);
     menuScreenHooks.frame = menuScreenFrame;
     menuScreenHooks.keyDown = [](int32_t key) { menuKeyDown(key); };
     menuScreenHooks.leftDown = menuScreenLeftDown;

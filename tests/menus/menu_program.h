@@ -89,8 +89,8 @@ inline bool waitForLine(RunningGame& game, const std::string& line, int seconds,
 // taken).
 inline bool waitForMenu(RunningGame& game, const std::string& name, int seconds = 20,
                         const std::string& nudge = "") {
-    if (!waitForLine(game, "menu " + name, seconds, nudge)) return false;
-    std::this_thread::sleep_for(500ms);
+    if (!waitForLine(game, "menu " + name + " ready", seconds, nudge)) return false;
+    std::this_thread::sleep_for(100ms);
     return true;
 }
 

@@ -103,10 +103,10 @@ TEST(OverlayProgram, LeavingAfterASwapSavesTheGameAndSaysSo) {
     EXPECT_TRUE(waitForLine(game, "screen menu", 10)) << traceText(game);
 }
 
-TEST(OverlayProgram, TheMenuButtonOpensTheEndlessMenuAndAClickOnAnItemResumes) {
+TEST(OverlayProgram, TheMenuButtonOpensTheEndlessMenuWhereARestartNeedsALife) {
     if (!canRunGame()) GTEST_SKIP() << "needs X, xdotool, xwd";
     RunningGame game;
-    writePlayer(game, player("CAI", 1));
+    writePlayer(game, player("CAI", 1, 0));  // no life left to pay a restart with
     ASSERT_FALSE(startLevel(game).empty()) << game.errors();
 
     game.click(-338, -30);  // the menu button on the side panel
@@ -116,10 +116,17 @@ TEST(OverlayProgram, TheMenuButtonOpensTheEndlessMenuAndAClickOnAnItemResumes) {
     EXPECT_TRUE(waitForLine(game, "chosen resume game on gameplay1", 10));
     EXPECT_TRUE(waitForLine(game, "menus closed", 10));
 
-    // Escape on the menu resumes as well.
+    // Without lives a restart is refused with a note that goes back to the menu.
     game.key("Escape");
     ASSERT_TRUE(waitForMenu(game, "gameplay1"));
+    press(game, {"Down", "Return"});
+    ASSERT_TRUE(waitForMenu(game, "messageboxok")) << traceText(game);
+    press(game, {"Return"});
+    ASSERT_TRUE(waitForMenu(game, "gameplay1")) << traceText(game);
+    for (const std::string& line : game.traceLines())
+        EXPECT_EQ(line.find("restart:"), std::string::npos) << line;
+    // Escape on the menu resumes as well.
     press(game, {"Escape"});
-    EXPECT_TRUE(waitForLine(game, "menus closed", 10));
+    EXPECT_TRUE(waitForLine(game, "menus closed", 10)) << traceText(game);
     EXPECT_FALSE(game.waitForTrace("move ", 20).empty());
 }
