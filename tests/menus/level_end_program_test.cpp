@@ -98,6 +98,7 @@ TEST(LevelEndProgram, AWonLevelCountsItsScoreCelebratesTheRecordAndItsTimeStands
     EXPECT_STREQ(records.levels[0][0].scoreHolder, "DAN");
     EXPECT_EQ(records.levels[0][0].bestScore, score);
     EXPECT_LT(records.levels[0][0].bestTimeMs, 2000);
+    EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
 }
 
 TEST(LevelEndProgram, ASecondLostTimeOpensDefeatWhereRestartIsFreeAndSkippingCostsALife) {
@@ -145,6 +146,7 @@ TEST(LevelEndProgram, ASecondLostTimeOpensDefeatWhereRestartIsFreeAndSkippingCos
     EXPECT_EQ(traceNumber(skipped, "level "), 2) << traceText(game);
     EXPECT_EQ(traceNumber(skipped, "lives "), 1);
     EXPECT_TRUE(waitForLine(game, "menus closed", 10));
+    EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
 }
 
 TEST(LevelEndProgram, TheLastLifeLostShowsTheScoreInTheHiscoreTableAndEscapeLeavesForTheMainMenu) {
@@ -190,4 +192,5 @@ TEST(LevelEndProgram, TheLastLifeLostShowsTheScoreInTheHiscoreTableAndEscapeLeav
     std::memcpy(&table, bytes.data(), sizeof table);
     EXPECT_STREQ(table.rows[0][9].name, "FAY");
     EXPECT_EQ(table.rows[0][9].score, 150000);
+    EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
 }

@@ -147,6 +147,12 @@ inline std::string traceText(const RunningGame& game) {
     return "trace:\n" + readBytes(game.tracePath()) + game.errors();
 }
 
+// Whether the sanitizers had anything to say about the run so far.
+inline bool sanitizersQuiet(const RunningGame& game) {
+    std::string errors = game.errors();
+    return errors.find("runtime error") == std::string::npos && errors.find("Sanitizer") == std::string::npos;
+}
+
 // The number after `key` in a trace line ("... lives 3"), or -1.
 inline int traceNumber(const std::string& line, const char* key) {
     size_t at = line.find(key);

@@ -102,6 +102,7 @@ TEST(MenuScreensProgram, OptionsAreHeardAtOnceKeptOnLeavingAndThePointerSwitches
     EXPECT_TRUE(waitForLine(game, "settings written music 0 effects 88 cursor 1 full screen 0", 10));
     ASSERT_TRUE(waitForMenu(game, "main"));
     EXPECT_EQ(windowSize(game), "800x600");
+    EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
 }
 
 TEST(MenuScreensProgram, TheHiscoreTablesTurnBothWaysAndTheCreditsScrollUntilAKeyOrClick) {
@@ -143,4 +144,5 @@ TEST(MenuScreensProgram, TheHiscoreTablesTurnBothWaysAndTheCreditsScrollUntilAKe
     ASSERT_TRUE(waitForMenu(game, "credits")) << traceText(game);
     game.click(0, 0);
     EXPECT_TRUE(waitForMenu(game, "main")) << traceText(game);
+    EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
 }

@@ -75,6 +75,7 @@ TEST(OverlayProgram, EscapeOpensThePauseMenuWhoseItemsResumeRestartAndLeave) {
     EXPECT_TRUE(waitForLine(game, "menu main", 10));
     EXPECT_TRUE(waitForLine(game, "screen menu", 10)) << traceText(game);
     EXPECT_FALSE(fs::exists(game.data() / "settings" / "ANN_cls.sav"));
+    EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
 }
 
 TEST(OverlayProgram, LeavingAfterASwapSavesTheGameAndSaysSo) {
@@ -101,6 +102,7 @@ TEST(OverlayProgram, LeavingAfterASwapSavesTheGameAndSaysSo) {
     press(game, {"Return"});
     EXPECT_TRUE(waitForLine(game, "menu main", 10));
     EXPECT_TRUE(waitForLine(game, "screen menu", 10)) << traceText(game);
+    EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
 }
 
 TEST(OverlayProgram, TheMenuButtonOpensTheEndlessMenuWhereARestartNeedsALife) {
@@ -129,4 +131,5 @@ TEST(OverlayProgram, TheMenuButtonOpensTheEndlessMenuWhereARestartNeedsALife) {
     press(game, {"Escape"});
     EXPECT_TRUE(waitForLine(game, "menus closed", 10)) << traceText(game);
     EXPECT_FALSE(game.waitForTrace("move ", 20).empty());
+    EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
 }
