@@ -247,6 +247,7 @@ void startRequestedLevel() {
         std::fill(std::begin(gameProfile->tipFlags), std::end(gameProfile->tipFlags), uint8_t{1});
         gameProfile->gameTip4Count = 255;
     }
+    gameState.mode = gameProfile->mode;  // the level plays in the mode the profile is in
     loadLevel(gameState, requestedLevel);
     if (const char* hammers = std::getenv("QUELMAR_START_HAMMERS"))
         gameState.stock.hammers = std::clamp(std::atoi(hammers), 0, 9);

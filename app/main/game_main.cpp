@@ -72,7 +72,8 @@ void levelRecords(const Announcement& what) {
 }
 
 void enterHiscore(const Announcement& what) {
-    if (gameProfile) insertHiscore(hiscoreTable, gameState.mode, gameProfile->name, what.value);
+    if (gameProfile)
+        menuSystem.hiscoreRow = insertHiscore(hiscoreTable, gameState.mode, gameProfile->name, what.value);
 }
 
 // Leaving a won level (the transition's click, or the last level) for the zone map;
