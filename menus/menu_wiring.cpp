@@ -16,6 +16,7 @@
 #include "core/flow.h"
 #include "core/profile.h"
 #include "core/rules.h"
+#include "core/tips.h"
 #include "menus/menu_draw.h"
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
@@ -110,7 +111,24 @@ void saveSettings() {
 }
 
 void firstMenu() {
+    // The game's own cursor from the first menu on: it is drawn from the menu images,
+    // which exist from now.
+    setCustomCursor(settings.customCursor);
     showMenu(profileTable.count > 0 ? "main" : "newprofile");
+}
+
+// "helpgameplay": the tutorial over the running level (the menus are already closed).
+void startHelp() {
+    openTutorial(gameState, false);
+}
+
+// "instructions": the tutorial on the play screen with no level under it. Whatever level
+// the state last held is put away (a running game was saved when the player left it),
+// so nothing of it shows or answers, and the HUD starts out of sight.
+void startInstructions() {
+    resetGameState(gameState);
+    gameState.hudSlide = -130.0f;
+    openTutorial(gameState, true);
 }
 
 void menuFrame() {
@@ -119,6 +137,7 @@ void menuFrame() {
 }
 
 void menuScreenTail() {
+    if (cursorType() != kCursorNormal) setCursorType(kCursorNormal);  // no hammer or help here
     if (settings.customCursor) drawCustomCursor();
 }
 
@@ -199,6 +218,8 @@ void installMenuHooks() {
     h.applyFullScreen = applyFullScreen;
     h.fullScreen = [] { return app.fullScreen != 0; };
     h.customCursor = applyCursor;
+    h.startHelp = startHelp;
+    h.startInstructions = startInstructions;
     h.applyVolumes = [](int music, int effects) { applyVolumes(music, effects); };
     menuHooks = h;
 }
@@ -210,6 +231,12 @@ void openMenuFromGame(const char* name) {
 
 bool handleMenuAnnouncement(const Announcement& what) {
     if (what.kind != Announce::Menu || what.name == nullptr) return false;
+    if (std::strcmp(what.name, "info") == 0) {
+        // The tutorial opened from the help screen has closed: back to that screen.
+        toMenuScreen();
+        showMenu("info");
+        return true;
+    }
     openMenuFromGame(what.name);
     return true;
 }
@@ -232,4 +259,5 @@ void registerMenus() {
     playHooks.overlayLeftDown = menuLeftDown;
     playHooks.overlayLeftUp = menuLeftUp;
     playHooks.overlayMouseMove = [] {};
+    playHooks.drawGameCursor = drawCustomCursor;
 }

@@ -17,6 +17,7 @@
 #include "presentation/floating_text.h"
 #include "presentation/hud.h"
 #include "presentation/particles.h"
+#include "presentation/tutorial_view.h"
 #include "resources/sound.h"
 
 #include <vector>
@@ -280,7 +281,9 @@ void playAnnounce(void* context, const Announcement& what) {
             spawnBreakPiece(fieldView, what.x, what.y, what.value);
             break;
         case Announce::Pointer:
-            setCursorShape(what.value == 1 ? CursorShape::Hammer : CursorShape::Arrow);
+            // The menus' cursor handling takes this when it is there.
+            if (announceHandlers[static_cast<int>(what.kind)] == nullptr)
+                setCursorShape(what.value == 1 ? CursorShape::Hammer : CursorShape::Arrow);
             break;
         case Announce::Effect:
             if (what.name != nullptr) startEffect(particleSystem, what.name, what.x, what.y);
@@ -312,11 +315,12 @@ void composePlayScreen(GameState& g, float dt) {
         call(playLayers.transition);
         call(playLayers.pauseTexts);
     } else if (g.tutorialOn) {
+        // The HUD slides away under the panel; the field is not drawn.
         call(playLayers.background);
         call(playLayers.sidePanel);
         call(playLayers.timeBar);
-        call(playLayers.tutorialPanel);
         call(playLayers.hud);
+        call(playLayers.tutorialPanel);
         particles(0);
     } else {
         call(playLayers.background);
@@ -398,6 +402,7 @@ void registerPlayScreen() {
     playLayers.particles = drawParticleLayer;
     playLayers.spawnParticle = spawnNamedParticle;
     playLayers.hud = drawWholeHud;
+    playLayers.tutorialPanel = drawTutorialLayer;
     playLayers.flyingLetters = drawFlyingLetters;
     playLayers.floatingTexts = drawFloatingTexts;
     hudHooks.spawnParticle = spawnNamedParticle;

@@ -4,6 +4,7 @@
 // and menu screens draw the living backs. Then everything happens in runGame.
 #include "app/app.h"
 #include "app/persistence.h"
+#include "app/settings.h"
 #include "core/field.h"
 #include "core/profile.h"
 #include "core/profiles.h"
@@ -17,14 +18,39 @@
 #include "presentation/scenery.h"
 #include "presentation/text.h"
 #include "presentation/tip_balloon.h"
+#include "presentation/tutorial_view.h"
 
 namespace {
 
 void (*playLayerUpdate)(float dt) = nullptr;  // the play frame's own layer update
 
+// The pointer follows the game: the hammer while one is armed, the help pointer while the
+// tutorial explains, the ordinary one otherwise. The custom-cursor setting is applied
+// here too, for a start that goes straight into a level.
+void followPointer() {
+    if (customCursorOn() != settings.customCursor) setCustomCursor(settings.customCursor);
+    const int type = gameState.tutorialOn   ? kCursorHelp
+                     : gameState.hammerMode ? kCursorHammer
+                                            : kCursorNormal;
+    if (type != cursorType()) setCursorType(type);
+}
+
 void updatePlayLayers(float dt) {
     if (playLayerUpdate) playLayerUpdate(dt);
     sceneryPlayUpdate(dt);
+    followPointer();
+}
+
+void pointerAnnounced(const Announcement& what) {
+    setCursorType(what.value == 1 ? kCursorHammer : kCursorNormal);
+}
+
+// The demonstration's pointer is the game's own cursor, its glow flaring after a click.
+void drawDemoPointer(float x, float y, float flash, uint32_t alpha) {
+    const uint32_t glow = static_cast<uint32_t>(flash * static_cast<float>(alpha));
+    const float press = flash > 0.75f ? 1.0f : 0.0f;  // pressed in for the first 100 ms
+    drawMenuSprite(kSpriteCursorGlow, x + 30 + press, y - 32 - press, glow << 24 | 0xFFFFFFu);
+    drawMenuSprite(kSpriteCursor, x + 30 + press, y - 32 - press, alpha << 24 | 0xFFFFFFu);
 }
 
 void (*drawPlayFloatingTexts)() = nullptr;
@@ -83,6 +109,7 @@ void connectParts() {
     setPlayAnnounceHandler(Announce::SaveAll, saveAll);
     setPlayAnnounceHandler(Announce::LevelRecords, levelRecords);
     setPlayAnnounceHandler(Announce::EnterHiscore, enterHiscore);
+    setPlayAnnounceHandler(Announce::Pointer, pointerAnnounced);
 
     playLayerUpdate = playLayers.update;
     playLayers.update = updatePlayLayers;
@@ -96,6 +123,9 @@ void connectParts() {
     menuHooks.backgroundMode = setBackgroundMode;
 
     installTipHooks(coreHooks);
+    tutorialViewHooks.drawWindow = drawWindowCentred;
+    tutorialViewHooks.drawPointer = drawDemoPointer;
+    setHammerCursorDrawer(drawHammerCursor);
 }
 
 }  // namespace
