@@ -18,6 +18,7 @@
 #include "resources/fatal.h"
 #include "resources/files.h"
 #include "resources/sound.h"
+#include "resources/trace.h"
 #include "resources/vector_math.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -267,7 +268,12 @@ void runFrame() {
     if (screens.current) screens.current->update();
     // Once per frame on every screen, so menu sounds start at once as well.
     updateSound(frameDeltaMs);
+    Screen* before = screens.current;
     switchPendingScreen(screens);
+    if (screens.current != before && traceOn()) {
+        const Screen* now = screens.current;
+        trace("screen %s", now == &playScreen ? "play" : now == &menuScreen ? "menu" : "splash");
+    }
     animationClock += frameDeltaMs;
 }
 

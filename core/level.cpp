@@ -9,6 +9,7 @@
 #include "core/rules.h"
 #include "resources/files.h"
 #include "resources/keyvalue.h"
+#include "resources/trace.h"
 
 int figureKindOf(std::string_view name) {
     static const char* const names[10] = {"chetki", "fonarik",   "inyan",  "kolokol", "mechi",
@@ -138,6 +139,7 @@ void startLevel(GameState& g, int level, std::string_view text, std::string_view
     resetGameState(g);
     g.mode = mode;
     g.level = level;
+    trace("level %d loaded mode %d", level + 1, mode);
     setCentres(g);
     announceSimple(Announce::ClearPresentation);
     g.nextAnimBack = nextText.empty() ? 0 : readInt(nextText, "curanimback=");

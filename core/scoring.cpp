@@ -7,6 +7,7 @@
 #include "core/profile.h"
 #include "core/random.h"
 #include "core/rules.h"
+#include "resources/trace.h"
 
 namespace {
 
@@ -239,6 +240,7 @@ void levelComplete(GameState& g) {
     announce({Announce::LevelRecords, nullptr, g.elapsed, 0, 0, 0, g.displayedScore, 0, 0});
     announceSimple(Announce::SaveAll);
     g.levelOver = 1;
+    trace("level %d won score %d", g.level + 1, static_cast<int>(g.displayedScore));
 }
 
 void levelOverAnimation(GameState& g, float dt) {

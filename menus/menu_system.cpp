@@ -6,6 +6,7 @@
 
 #include "menus/menu_draw.h"
 #include "presentation/text.h"
+#include "resources/trace.h"
 
 MenuTable menuTable;
 MenuSystem menuSystem;
@@ -246,6 +247,7 @@ void showNode(MenuNode* node) {
         return;
     }
     m.current = node;
+    trace("menu %s", node->name);
     clearWidgets(widgetRegistry);
     m.fadeIn = true;
     m.fadeElapsed = 0;

@@ -12,6 +12,7 @@
 #include "core/flow.h"
 #include "core/level.h"
 #include "core/profile.h"
+#include "core/rules.h"
 #include "platform/window.h"
 #include "presentation/field_view.h"
 #include "presentation/floating_text.h"
@@ -19,6 +20,7 @@
 #include "presentation/particles.h"
 #include "presentation/tutorial_view.h"
 #include "resources/sound.h"
+#include "resources/trace.h"
 
 #include <vector>
 
@@ -344,12 +346,25 @@ void composePlayScreen(GameState& g, float dt) {
     call(playLayers.floatingTexts);
 }
 
+// For the end-to-end tests' player: each time the field comes to rest waiting for a
+// move, the hint's swap (the figure to pick, then where it goes), in menu space.
+void traceWaitingMove(GameState& g) {
+    static bool waiting = false;
+    if (!traceOn()) return;
+    const bool now = !fieldBlocked(g) && !g.resolving && !g.tutorialOn && g.selection.state == 0 &&
+                     !g.selection.swap && !g.selection.swapBack && settled(g);
+    if (now && !waiting)
+        trace("move %.0f %.0f %.0f %.0f", g.hint.pick.x, g.hint.pick.y, g.hint.target.x, g.hint.target.y);
+    waiting = now;
+}
+
 void runGameFrame() {
     playScripted();
     ++playFrames;
     const float dt = frameDeltaMs;
     setPointer(gameState, cursorPoint());
     updateGame(gameState, dt);
+    traceWaitingMove(gameState);
     updateFieldShake(fieldView, dt);
     if (playLayers.update != nullptr) playLayers.update(dt);
     composePlayScreen(gameState, dt);

@@ -1,0 +1,10 @@
+#pragma once
+// A line-per-event record of what the program does, for the end-to-end tests and for
+// looking into a session after the fact. With QUELMAR_TRACE naming a file, each
+// trace() call appends one line to it ("menu main", "screen play", "level 3 loaded",
+// ...); without it the calls cost one test of a flag.
+
+// Whether a trace file is open (opened on the first call).
+bool traceOn();
+// Appends one line (no newline needed) and flushes it, so a reader sees it at once.
+void trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
