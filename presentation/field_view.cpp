@@ -381,7 +381,9 @@ void drawDemoField(DemoField& f, const int32_t* table, bool covers, uint32_t col
             if (cell.figure >= 0)
                 advanceSpin(cell, i == pointerRow && j == pointerColumn && atRest(cell), dt);
         }
-    // Resting figures first, then the two being swapped over them.
+    // Resting figures first, then the two being swapped over them. A figure dropping in
+    // above the top row fades in as it comes, so nothing shows over the text above.
+    const float topRow = f.cells[0][0].centre.y;
     for (int onTop = 0; onTop <= 1; ++onTop)
         for (const auto& row : f.cells)
             for (const Cell& cell : row) {
@@ -389,8 +391,11 @@ void drawDemoField(DemoField& f, const int32_t* table, bool covers, uint32_t col
                     continue;
                 const int sheet = table[cell.figure];
                 if (sheet < 0 || sheet >= kSheetSlots) continue;
-                square(fieldTextures.sheets[sheet], sheetFrame(cell.frame), cell.centre.x + cell.offset.x,
-                       cell.centre.y + cell.offset.y, 0, kFigureHalf, c);
+                const float x = cell.centre.x + cell.offset.x, y = cell.centre.y + cell.offset.y;
+                const float shown = std::clamp(1.0f - (y - topRow) / 50.0f, 0.0f, 1.0f);
+                const auto alpha = static_cast<uint32_t>(static_cast<float>(c >> 24) * shown);
+                square(fieldTextures.sheets[sheet], sheetFrame(cell.frame), x, y, 0, kFigureHalf,
+                       withAlpha(c, alpha));
             }
 }
 

@@ -87,10 +87,18 @@ bool playing(const GameState& g) {
     return g.timeUp == 0 && timeLeft && g.levelOver == 0 && g.tutorialOn == 0;
 }
 
-// The fuse tip: where the burning part of the fuse starts.
+// The fuse picture's middle line; it slides down with the panel.
+float fuseMiddle(const GameState& g) {
+    return -275.0f + g.hudSlide;
+}
+
+// The fuse tip: where the burning part of the fuse starts. The cord lies in the lower
+// part of its picture, under the field's bottom row, so the tip (sparks, flyers) sits
+// that much below the picture's middle.
+constexpr float kCordBelowMiddle = 14.5f;
 void fuseTip(const HudState& hud, const GameState& g, float* x, float* y) {
     *x = kFuseLeft + kFuseBurn * fuseFraction(hud, g);
-    *y = -275.0f + g.hudSlide;
+    *y = fuseMiddle(g) - kCordBelowMiddle;
 }
 
 // ---- Side panel ----
@@ -160,7 +168,7 @@ void drawTimeBar(HudState& hud, GameState& g) {
     if (fuseShown && textures.fuse != nullptr) {
         bindTexture(textures.fuse);
         TextureRect rect = {17 / kFuseTexture + f * kFuseBurn / kFuseTexture, 0, 1 - 17 / kFuseTexture, 1};
-        drawQuadRect(tipX, tipY + 32, kFuseRight, tipY - 32, rect, 0xFFFFFFFFu, 10);
+        drawQuadRect(tipX, fuseMiddle(g) + 32, kFuseRight, fuseMiddle(g) - 32, rect, 0xFFFFFFFFu, 10);
     }
     if (g.bonusCountUp != 0) {
         const float u = g.countUpClock, d = g.countUpDuration;
