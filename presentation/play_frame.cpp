@@ -241,12 +241,15 @@ void loadPlayData() {
 
 // The development start: straight into a level once everything is loaded. The
 // once-per-profile tips and the tutorial are taken as seen, so the level itself shows
-// at once and scripted input reaches the field.
+// at once and scripted input reaches the field, unless QUELMAR_START_NEW_PLAYER asks
+// for a player who has seen none of them.
 void startRequestedLevel() {
     if (requestedLevel < 0) return;
     if (gameProfile) {
-        std::fill(std::begin(gameProfile->tipFlags), std::end(gameProfile->tipFlags), uint8_t{1});
-        gameProfile->gameTip4Count = 255;
+        const bool newPlayer = std::getenv("QUELMAR_START_NEW_PLAYER") != nullptr;
+        std::fill(std::begin(gameProfile->tipFlags), std::end(gameProfile->tipFlags),
+                  static_cast<uint8_t>(newPlayer ? 0 : 1));
+        gameProfile->gameTip4Count = newPlayer ? 0 : 255;
     }
     loadLevel(gameState, requestedLevel);
     if (const char* hammers = std::getenv("QUELMAR_START_HAMMERS"))

@@ -12,6 +12,7 @@
 #include "menus/menu_system.h"
 #include "menus/menu_wiring.h"
 #include "menus/widgets.h"
+#include "presentation/floating_text.h"
 #include "presentation/hud.h"
 #include "presentation/particles.h"
 #include "presentation/play_frame.h"
@@ -35,10 +36,18 @@ void followPointer() {
     if (type != cursorType()) setCursorType(type);
 }
 
+// The demonstration's "click" words belong to the panel: they go with it.
+void tidyAfterTutorial() {
+    static bool wasOn = false;
+    if (wasOn && !gameState.tutorialOn) clearFloatingTexts();
+    wasOn = gameState.tutorialOn != 0;
+}
+
 void updatePlayLayers(float dt) {
     if (playLayerUpdate) playLayerUpdate(dt);
     sceneryPlayUpdate(dt);
     followPointer();
+    tidyAfterTutorial();
 }
 
 void pointerAnnounced(const Announcement& what) {
