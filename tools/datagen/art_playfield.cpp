@@ -385,8 +385,8 @@ Image fuseImage() {
     const double x0 = 17, x1 = 742.4 - 17;
     // Cord with a slight sag.
     for (int pass = 0; pass < 2; ++pass) {
-        cairo_move_to(cr, x0, 46);
-        cairo_curve_to(cr, 250, 49, 500, 49, x1, 45);
+        cairo_move_to(cr, x0, 45.5);
+        cairo_curve_to(cr, 250, 47.5, 500, 47.5, x1, 44.5);
         cairo_set_line_width(cr, pass == 0 ? 20 : 15);
         if (pass == 0)
             setRgb(cr, palette::ink, 0.9);
@@ -397,7 +397,7 @@ Image fuseImage() {
     // Braid marks.
     for (double x = x0 + 4; x < x1; x += 9) {
         const double t = (x - x0) / (x1 - x0);
-        const double y = 46 + 3 * 4 * t * (1 - t) * 1.2 - 1 * t;
+        const double y = 45.5 + 1.5 * 4 * t * (1 - t) * 1.2 - 1 * t;
         cairo_move_to(cr, x - 3.5, y - 6);
         cairo_line_to(cr, x + 3.5, y + 6);
     }
@@ -406,7 +406,7 @@ Image fuseImage() {
     cairo_stroke(cr);
     // End caps.
     for (double x : {x0, x1}) {
-        roundedRect(cr, x - 9, 36, 18, 21, 5);
+        roundedRect(cr, x - 9, 36, 18, 20, 5);
         fillMetal(cr, x, 46, 9, palette::gold);
     }
     return c.image();
