@@ -67,7 +67,9 @@ void (*drawPlayFloatingTexts)() = nullptr;
 // The game's tips speak through the balloon, over everything else of the field.
 void drawFloatingTextsAndTip() {
     if (drawPlayFloatingTexts) drawPlayFloatingTexts();
-    if (const char* key = visibleTipKey(gameState)) {
+    const char* key =
+        gameState.tutorialOn ? nullptr : visibleTipKey(gameState);  // the panel covers the field
+    if (key != nullptr) {
         const char* text = lookupText(key);
         const TipBox& tip = gameState.tip;
         constexpr float kTowardCentre = -1000.0f;

@@ -199,3 +199,41 @@ TEST(TutorialProgram, ANewPlayersFirstLevelOpensThePanelByItself) {
     ASSERT_NE(game.waitForTrace("tutorial closed", 20), "") << game.errors();
     EXPECT_NE(game.waitForTrace("move ", 30), "") << game.errors();
 }
+
+TEST(TutorialProgram, AnArmedHammerIsThePointerAndReturningItBringsTheArrowBack) {
+    if (!canRunGame()) GTEST_SKIP() << "needs X, xdotool, xwd";
+    RunningGame game;
+    Settings settings;
+    settings.fullScreen = 0;
+    settings.customCursor = true;
+    game.writeSettingsFile(settings);
+    game.start({"QUELMAR_START_LEVEL=1", "QUELMAR_START_HAMMERS=2"});
+    ASSERT_FALSE(game.window.empty()) << game.errors();
+    ASSERT_NE(game.waitForTrace("level 1 loaded", 120), "") << game.errors();
+    ASSERT_NE(game.waitForTrace("move ", 60), "") << game.errors();
+    // The pointer is compared on the side panel, which holds still: at a spot A and, for
+    // the plain panel, away from it.
+    const float ax = -330, ay = 230;
+    auto region = [&](const Picture& p, const Picture& q) {
+        return p.difference(q, ax - 20, ay - 45, ax + 45, ay + 15);
+    };
+    game.moveTo(-330, 60);
+    std::this_thread::sleep_for(400ms);
+    Picture away = game.capture("pointer_away");
+    game.moveTo(ax, ay);
+    std::this_thread::sleep_for(400ms);
+    Picture arrow = game.capture("pointer_arrow");
+    EXPECT_GT(region(arrow, away), 100000);
+
+    game.click(-360, -135);  // the hammer in the stock
+    game.moveTo(ax, ay);
+    std::this_thread::sleep_for(400ms);
+    Picture hammer = game.capture("pointer_hammer");
+    EXPECT_GT(region(hammer, away), 50000);
+    EXPECT_GT(region(hammer, arrow), 100000);
+
+    std::system(("xdotool click --window " + game.window + " 3 >/dev/null 2>&1").c_str());  // right button
+    std::this_thread::sleep_for(500ms);
+    Picture back = game.capture("pointer_back");
+    EXPECT_LT(region(back, arrow), region(hammer, arrow) / 2);
+}
