@@ -126,9 +126,19 @@ void startHelp() {
 // the state last held is put away (a running game was saved when the player left it),
 // so nothing of it shows or answers, and the HUD starts out of sight.
 void startInstructions() {
-    resetGameState(gameState);
-    gameState.hudSlide = -130.0f;
-    openTutorial(gameState, true);
+    GameState& g = gameState;
+    resetGameState(g);
+    // An empty, unseen field without a clock: the one frame the play screen runs after
+    // the panel closes (before the help screen is back) shows and plays nothing.
+    for (auto& row : g.cells)
+        for (Cell& cell : row) {
+            cell.cover = -1;
+            cell.figure = -1;
+        }
+    g.fadeA = 0.0f;
+    g.mode = 1;
+    g.hudSlide = -130.0f;
+    openTutorial(g, true);
 }
 
 void menuFrame() {

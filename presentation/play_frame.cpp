@@ -361,12 +361,16 @@ void traceWaitingMove(GameState& g) {
     waiting = now;
 }
 
+bool gameRunsThisFrame() {
+    return !(screens.switchPending && screens.pending != &playScreen);
+}
+
 void runGameFrame() {
     playScripted();
     ++playFrames;
     const float dt = frameDeltaMs;
     setPointer(gameState, cursorPoint());
-    updateGame(gameState, dt);
+    if (gameRunsThisFrame()) updateGame(gameState, dt);
     traceWaitingMove(gameState);
     updateFieldShake(fieldView, dt);
     if (playLayers.update != nullptr) playLayers.update(dt);

@@ -158,17 +158,22 @@ TEST_F(PanelInput, FromTheHelpScreenItShowsWithoutTheLevelAndReturnsToHelp) {
     EXPECT_FALSE(canSaveGame(gameState));
     EXPECT_EQ(gameState.stock.hammers, 0);
     EXPECT_FLOAT_EQ(gameState.hudSlide, -130.0f);  // no side panel sliding out
+    EXPECT_EQ(gameState.cells[5][5].cover, -1);    // nothing of a field, no clock
+    EXPECT_EQ(gameState.cells[5][5].figure, -1);
+    EXPECT_NE(gameState.mode, 0);
     for (int k = 0; k < 6; ++k) EXPECT_EQ(tutorial.figureTable[k], k);
     gameFrames(1000);
 
     // Any key: back to the help screen, its menu again.
     key('A');
     EXPECT_FALSE(tutorial.on);
+    EXPECT_FALSE(gameRunsThisFrame());  // the play screen's last frame before the switch plays nothing
     ASSERT_TRUE(screens.switchPending);
     EXPECT_EQ(screens.pending, &menuScreen);
     switchPendingScreen(screens);
     menuFrames(400);
     EXPECT_TRUE(nodeIs(menuSystem.current, "info"));
+    EXPECT_TRUE(gameRunsThisFrame());
 
     // And again, closed by the button this time.
     key(kEnter);

@@ -152,6 +152,9 @@ TEST(TutorialProgram, TheHelpScreenShowsThePanelAloneAndComesBackWhenItCloses) {
     game.click(30, -175);
     ASSERT_NE(game.waitForTrace("tutorial closed", 20), "") << game.errors();
     EXPECT_NE(game.waitForTrace("menu info", 20), "") << game.errors();
+    // No level was there, so none was won or lost on the way back.
+    for (const std::string& line : game.traceLines())
+        EXPECT_EQ(line.find("level"), std::string::npos) << line;
 }
 
 TEST(TutorialProgram, TheCursorOptionChangesWhatIsDrawnAtThePointerAtOnce) {
