@@ -632,12 +632,16 @@ void updateHud(HudState& hud, GameState& g, float dt) {
 }
 
 void drawHud(HudState& hud, GameState& g) {
+    // The HUD speaks in the game's first font, whichever the menus left current.
+    const int font = textPen.current;
+    selectFont(0);
     drawSidePanel(hud, g);
     if (timeBarShown(g)) drawTimeBar(hud, g);
     drawStock(hud, g);
     drawMessages(hud, g);
     drawFlyers(hud);
     drawScorePopups(hud);
+    selectFont(font);
 }
 
 void drawHud(GameState& g) {

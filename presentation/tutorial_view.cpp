@@ -93,6 +93,9 @@ uint32_t tutorialFadeAlpha(const Tutorial& t) {
 
 void drawTutorialPanel(Tutorial& t, float pointerX, float pointerY, float dt, float clock) {
     const TutorialPanelLayout& l = kTutorialPanel;
+    // The game's first font, whichever the menus left current; theirs again afterwards.
+    const int font = textPen.current;
+    selectFont(0);
     drawBox(l);
     drawTexts(l);
     const uint32_t alpha = tutorialFadeAlpha(t);
@@ -106,6 +109,7 @@ void drawTutorialPanel(Tutorial& t, float pointerX, float pointerY, float dt, fl
                                       alpha);
     }
     drawOkButton(l, pointerX, pointerY, clock);
+    selectFont(font);
 }
 
 void drawTutorialLayer() {
