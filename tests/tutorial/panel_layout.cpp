@@ -120,7 +120,7 @@ TEST_F(PanelLayout, TitleAndParagraphsFitBetweenTheFrameAndTheGrids) {
     EXPECT_LT(l.textRight[0] + 20, l.textLeft[1]);  // the two paragraphs never meet
 }
 
-TEST(PanelLook, TheButtonPulsesFromOrangeToYellowAndTheDemonstrationFades) {
+TEST(PanelLook, TheButtonPulsesBetweenOrangeAndYellow) {
     int lowest = 255, highest = 0;
     for (float t = 0; t < 2000; t += 5) {
         const uint32_t c = tutorialButtonColour(t);
@@ -131,15 +131,6 @@ TEST(PanelLook, TheButtonPulsesFromOrangeToYellowAndTheDemonstrationFades) {
     }
     EXPECT_NEAR(lowest, 150, 1);
     EXPECT_NEAR(highest, 200, 1);
-
-    Tutorial t = {};
-    EXPECT_EQ(tutorialFadeAlpha(t), 255u);
-    t.fadeClock = 250;
-    EXPECT_NEAR(static_cast<int>(tutorialFadeAlpha(t)), 128, 1);
-    t.fadeClock = 500;
-    EXPECT_EQ(tutorialFadeAlpha(t), 0u);
-    t.fadeClock = 5000;  // held at the reload
-    EXPECT_EQ(tutorialFadeAlpha(t), 0u);
 }
 
 }  // namespace
