@@ -87,7 +87,12 @@ void PlayScreen::onLeftDown() {
 }
 
 void PlayScreen::onLeftDoubleClick() {
-    if (playHooks.gameLeftDoubleClick) playHooks.gameLeftDoubleClick();
+    // The menus take a quick second click as a click: an arrow pressed twice steps twice.
+    if (overlayOpen()) {
+        if (playHooks.overlayLeftDown) playHooks.overlayLeftDown();
+    } else if (playHooks.gameLeftDoubleClick) {
+        playHooks.gameLeftDoubleClick();
+    }
 }
 
 void PlayScreen::onLeftUp() {
@@ -274,6 +279,10 @@ void MenuScreen::onKeyDown(int32_t key) {
 
 void MenuScreen::onLeftDown() {
     if (menuScreenHooks.leftDown) menuScreenHooks.leftDown();
+}
+
+void MenuScreen::onLeftDoubleClick() {
+    onLeftDown();
 }
 
 void MenuScreen::onLeftUp() {

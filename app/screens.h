@@ -91,6 +91,7 @@ class MenuScreen : public Screen {
     void draw() override;
     void onKeyDown(int32_t key) override;
     void onLeftDown() override;
+    void onLeftDoubleClick() override;  // a quick second click is a click like any other
     void onLeftUp() override;
 };
 

@@ -79,7 +79,9 @@ void levelClock(GameState& g, float dt) {
         updateBonusCountUp(g, dt);
         return;
     }
-    if (g.clearedWaiting || g.mode != 0) return;
+    // A won level's time stands still: the statistics show it, and waiting on them must
+    // never run into the time-up of a level already won.
+    if (g.clearedWaiting || g.mode != 0 || g.levelOver) return;
     const float before = g.timeLimit - g.elapsed;
     g.elapsed += dt;
     if (!g.gameMenuOpen) g.playTime += dt;

@@ -12,6 +12,7 @@
 #include "menus/menu_draw.h"
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
+#include "resources/trace.h"
 
 namespace {
 
@@ -219,6 +220,8 @@ void advanceStatistics(MenuSystem& m, const LevelStats& stats, float dt) {
         bool record = m.statsPhase == 0
                           ? stats.score > 0 && stats.score >= stats.bestScore
                           : stats.time > 0 && (stats.bestTime <= 0 || stats.time <= stats.bestTime);
+        trace("statistics %s counted: %d%s", m.statsPhase == 0 ? "score" : "time",
+              m.statsPhase == 0 ? stats.score : stats.time, record ? ", a record" : "");
         if (record) {
             menuPlaySound("wow.ogg");
             if (menuHooks.startEffect) menuHooks.startEffect("scorewow", 110, m.statsPhase == 0 ? 65 : 5);

@@ -13,6 +13,7 @@
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
 #include "resources/files.h"
+#include "resources/trace.h"
 
 CreditsText creditsText;
 
@@ -188,7 +189,10 @@ void drawCredits(MenuNode&) {
     MenuSystem& m = S();
     const CreditsText& c = creditsText;
     float y0 = m.creditsTimer * 0.03f - 200;
-    if (c.count * 40.0f - 50 > y0) m.creditsTimer += m.frameDt;
+    if (c.count * 40.0f - 50 > y0) {
+        m.creditsTimer += m.frameDt;
+        if (c.count * 40.0f - 50 <= m.creditsTimer * 0.03f - 200) trace("credits stopped");
+    }
     menuSetFont(0);
     for (int i = 0; i < c.count; ++i) {
         float y = y0 - 40.0f * i;

@@ -197,6 +197,10 @@ int addItemHitBox(const ItemHitBox& box) {
 void runEntryAction(MenuNode& node) {
     MenuSystem& m = S();
     if (nodeIs(&node, "main")) {
+        if (traceOn() && menuHooks.profileName && menuHooks.currentProfile) {
+            const char* name = menuHooks.profileName(menuHooks.currentProfile());
+            trace("greeting %s", name != nullptr ? name : "");
+        }
         if (menuHooks.setMusic) menuHooks.setMusic(0);
         if (menuHooks.animatedBackground) menuHooks.animatedBackground(0);
         if (menuHooks.sceneTint) menuHooks.sceneTint(0);
@@ -298,6 +302,11 @@ void backAction() {
     if (nodeIs(node, "hiscore")) {
         m.hiscoreRow = -1;
         if (menuHooks.clearHiscoreRow) menuHooks.clearHiscoreRow();
+        // Over a lost game the table's parent, the main menu, belongs on the menu screen.
+        if (m.hiscoreOverGame && menuHooks.onPlayScreen && menuHooks.onPlayScreen()) {
+            toMenuScreenAndMain();
+            return;
+        }
         showNode(node->parent);
         return;
     }
@@ -318,6 +327,7 @@ void activateSelected() {
     if (node == nullptr || m.selected < 0 || m.selected >= node->childCount) return;
     MenuNode* item = node->children[m.selected];
     auto is = [&](const char* name) { return std::strcmp(item->name, name) == 0; };
+    trace("chosen %s on %s", item->name, node->name);
     int lives = menuHooks.livesLeft ? menuHooks.livesLeft() : 0;
     if (is("resume game")) {
         closeMenus();
@@ -653,6 +663,7 @@ void handleKey(int key) {
     }
     if (nodeIs(node, "hiscore") && (key == kMenuKeyLeft || key == kMenuKeyRight)) {
         m.hiscoreMode = m.hiscoreMode == 0 ? 1 : 0;
+        trace("hiscore table %d", m.hiscoreMode);
         return;
     }
     if (nodeIs(node, "helpscreen") && (key == kMenuKeyLeft || key == kMenuKeyRight)) {
@@ -728,6 +739,7 @@ void updateMenus(float dt) {
             m.fadeProgress = 0;
             m.slideOffset = 0;
             m.fadeIn = false;
+            if (m.current != nullptr) trace("menu %s ready", m.current->name);  // takes keys from now
         }
     }
     if (m.selected != m.previousSelected && m.selected >= 0 && m.fadeProgress == 0)

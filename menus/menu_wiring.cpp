@@ -21,10 +21,34 @@
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
 #include "platform/window.h"
+#include "presentation/particles.h"
 #include "presentation/text.h"
 #include "resources/sound.h"
+#include "resources/trace.h"
 
 namespace {
+
+// Effects started by the menus ("scorewow" beside a new record) play in a pool of their
+// own, drawn after the menus: the field's pool is drawn under the overlay and empties its
+// draw queue there. The templates are the field's, copied once they are loaded.
+ParticleSystem menuEffects;
+
+void startMenuEffect(const char* name, float x, float y) {
+    if (menuEffects.templateCount == 0 && particleSystem.templateCount > 0) {
+        resetParticleSystem(menuEffects);
+        std::memcpy(menuEffects.templates, particleSystem.templates, sizeof menuEffects.templates);
+        menuEffects.templateCount = particleSystem.templateCount;
+        menuEffects.atlas = particleSystem.atlas;
+    }
+    trace("effect %s %.0f %.0f", name, x, y);
+    startEffect(menuEffects, name, x, y);
+}
+
+void drawMenuEffects() {
+    if (menuEffects.templateCount == 0) return;
+    updateEffects(menuEffects, frameDeltaMs);
+    drawEffectQueue(menuEffects, 0);
+}
 
 int profileCountNow() {
     return profileTable.count;
@@ -71,6 +95,8 @@ bool onPlayScreen() {
 }
 
 void closeMenus() {
+    trace("menus closed");
+    if (menuEffects.templateCount > 0) stopAllEffects(menuEffects);
     if (nodeIs(menuSystem.current, "levelcomplete")) {
         closeLevelCompleteMenu(gameState);
     } else {
@@ -92,11 +118,13 @@ int profileMode() {
 }
 
 void applyCursor(bool on) {
+    trace("custom cursor %d", on ? 1 : 0);
     setCustomCursor(on);
 }
 
 void applyFullScreen(bool on) {
     if (on == (app.fullScreen != 0)) return;
+    trace("full screen %d", on ? 1 : 0);
     app.fullScreen = on ? 1 : 0;
     settings.fullScreen = app.fullScreen;
     drawState.fullScreen = on;
@@ -107,7 +135,10 @@ void applyFullScreen(bool on) {
 
 void saveSettings() {
     int index = drawState.resolutionIndex < 0 ? 0 : drawState.resolutionIndex;
-    writeSettings(settings, app.displayWidth, app.displayHeight, index, drawState.colourDepth32 ? 1 : 0);
+    bool written =
+        writeSettings(settings, app.displayWidth, app.displayHeight, index, drawState.colourDepth32 ? 1 : 0);
+    trace("settings %s music %d effects %d cursor %d full screen %d", written ? "written" : "not written",
+          settings.musicVolume, settings.effectsVolume, settings.customCursor ? 1 : 0, settings.fullScreen);
 }
 
 void firstMenu() {
@@ -144,6 +175,7 @@ void startInstructions() {
 void menuFrame() {
     updateMenus(frameDeltaMs);
     drawMenus();
+    drawMenuEffects();
 }
 
 void menuScreenTail() {
@@ -184,6 +216,12 @@ void menuScreenLeftDown() {
     menuLeftDown();
 }
 
+// The level and the lives of its mode after the menus restarted or skipped a level.
+void traceLives(const char* what) {
+    trace("%s: level %d lives %d", what, gameState.level + 1,
+          static_cast<int>(gameProfile->lives[gameState.mode & 1]));
+}
+
 void drawPrompt(const char* key, float x, float y, float size, uint32_t colour) {
     menuSetFont(0);
     menuDrawText(menuText(key), x, y, size, colour, true);
@@ -203,7 +241,10 @@ void installMenuHooks() {
     h.toMenuScreen = toMenuScreen;
     h.toPlayScreen = [] { requestScreen(&playScreen); };
     h.onPlayScreen = onPlayScreen;
-    h.quit = [] { app.quit = 1; };
+    h.quit = [] {
+        trace("quit");
+        app.quit = 1;
+    };
     h.profileCount = profileCountNow;
     h.currentProfile = currentProfileIndex;
     h.profileName = profileNameAt;
@@ -213,15 +254,25 @@ void installMenuHooks() {
     h.selectProfile = [](int index) { selectProfile(index); };
     h.hiscoreEntry = hiscoreEntry;
     h.levelStats = levelStats;
+    h.startEffect = startMenuEffect;
     h.savedGameInfo = savedGameInfo;
     h.profileScore = [] { return static_cast<int>(profileScore(*gameProfile)); };
     h.profileMode = profileMode;
     h.setProfileMode = [](int mode) { gameProfile->mode = static_cast<uint8_t>(mode); };
     h.levelTimeOut = [] { return !(gameState.elapsed < gameState.timeLimit); };
     h.livesLeft = [] { return static_cast<int>(gameProfile->lives[gameProfile->mode & 1]); };
-    h.restartLevelNow = [] { restartLevel(gameState); };
-    h.restartLevelCostingLife = [] { restartLevel(gameState); };
-    h.skipLevelCostingLife = [] { skipLevel(gameState); };
+    h.restartLevelNow = [] {
+        restartLevel(gameState);
+        traceLives("restart after time up");
+    };
+    h.restartLevelCostingLife = [] {
+        restartLevel(gameState);
+        traceLives("restart");
+    };
+    h.skipLevelCostingLife = [] {
+        skipLevel(gameState);
+        traceLives("skip");
+    };
     h.saveRunningGame = [] { return canSaveGame(gameState) && saveGame(gameState); };
     h.loadSavedGame = [] { loadGame(gameState); };
     h.saveSettings = saveSettings;
@@ -236,6 +287,8 @@ void installMenuHooks() {
 
 void openMenuFromGame(const char* name) {
     menuSystem.hiscoreOverGame = screens.current == &playScreen;
+    trace("game asks for %s: level %d lives %d", name, gameState.level + 1,
+          static_cast<int>(gameProfile->lives[gameState.mode & 1]));
     showMenu(name);
 }
 

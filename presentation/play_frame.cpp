@@ -251,6 +251,7 @@ void startRequestedLevel() {
                   static_cast<uint8_t>(newPlayer ? 0 : 1));
         gameProfile->gameTip4Count = newPlayer ? 0 : 255;
     }
+    gameState.mode = gameProfile->mode;  // the level plays in the mode the profile is in
     loadLevel(gameState, requestedLevel);
     if (const char* hammers = std::getenv("QUELMAR_START_HAMMERS"))
         gameState.stock.hammers = std::clamp(std::atoi(hammers), 0, 9);

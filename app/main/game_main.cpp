@@ -105,7 +105,8 @@ void levelRecords(const Announcement& what) {
 }
 
 void enterHiscore(const Announcement& what) {
-    if (gameProfile) insertHiscore(hiscoreTable, gameState.mode, gameProfile->name, what.value);
+    if (gameProfile)
+        menuSystem.hiscoreRow = insertHiscore(hiscoreTable, gameState.mode, gameProfile->name, what.value);
 }
 
 void connectParts() {

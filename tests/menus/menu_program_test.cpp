@@ -46,11 +46,27 @@ TEST(MenuProgram, FirstStartAsksForANameExitAsksAndTheNextStartGoesToTheMainMenu
         "quit", [](const Picture& p) { return windowFill(p.at(-180, 0)) && windowFill(p.at(180, 0)); }, 20));
     game.key("Return");  // "yes" is the first button
     EXPECT_EQ(game.exitStatus(30), 0) << readBytes(game.folder.path() / "errors.txt");
+    // Every player file is written on the way out.
     EXPECT_EQ(fs::file_size(game.data() / "settings" / "settings.dat"), 44u);
-    // A second start finds the profile: the prompt leads straight to the main menu.
+    EXPECT_EQ(fs::file_size(game.data() / "settings" / "profiles.dat"), 144u);
+    EXPECT_EQ(fs::file_size(game.data() / "settings" / "records.dat"), 7680u);
+    EXPECT_EQ(fs::file_size(game.data() / "settings" / "hiscore.dat"), 720u);
+    // A second start finds the profile: the prompt leads straight to the main menu, which
+    // greets the player by name.
     game.start();
     ASSERT_FALSE(game.window.empty());
+    EXPECT_FALSE(game.waitForTrace("greeting ANN", 120, "F1").empty()) << game.errors();
     EXPECT_TRUE(game.waitFor(
-        "again", [](const Picture& p) { return windowFill(p.at(150, 30)) && !windowFill(p.at(0, 20)); }, 120,
-        "F1"));
+        "again",
+        [](const Picture& p) {
+            // The greeting's yellow letters in their panel at the bottom left.
+            int yellow = 0;
+            for (float y = -245; y < -225; y += 1)
+                for (float x = -330; x < -110; x += 1) {
+                    Rgb c = p.at(x, y);
+                    if (c.r > 200 && c.g > 190 && c.b < 90) ++yellow;
+                }
+            return windowFill(p.at(150, 30)) && !windowFill(p.at(0, 20)) && yellow > 40;
+        },
+        30));
 }
