@@ -106,7 +106,8 @@ StartUp startUp() {
     present();
 
     splashScreen.loadSplashImages();
-    if (settings.customCursor) setCursorShape(CursorShape::Hammer);
+    // The system arrow shows until the menus take over; they put the game's own cursor
+    // in its place when the custom-cursor setting is on (it is drawn from their images).
     // Without a usable audio device the game runs silent.
     initSound(soundSystem, deviceAudioBackend(), settings.musicVolume, settings.effectsVolume);
     registerLoadingStep(kLoadGameCore, "sounds", [] { loadSounds(soundSystem, progressHook); });

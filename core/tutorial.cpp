@@ -6,6 +6,7 @@
 
 #include "core/announce.h"
 #include "resources/files.h"
+#include "resources/trace.h"
 
 Tutorial tutorial = {};
 
@@ -283,6 +284,7 @@ void startTutorial(Tutorial& t, GameState& g, bool fromMenu, std::string_view te
     t.text = text;
     parseTutorial(t, text);
     g.tutorialOn = 1;
+    trace("tutorial open%s", fromMenu ? " from menu" : "");
 }
 
 void startTutorial(Tutorial& t, GameState& g, bool fromMenu) {
@@ -331,6 +333,7 @@ bool tutorialClick(Tutorial& t, GameState& g, Vec2 point) {
 
 void closeTutorial(Tutorial& t, GameState& g) {
     const bool wasOn = t.on || g.tutorialOn;
+    if (wasOn) trace("tutorial closed");
     t.on = 0;
     g.tutorialOn = 0;
     if (wasOn && t.fromMenu) announceSimple(Announce::Menu, "info");

@@ -16,6 +16,7 @@
 #include "core/flow.h"
 #include "core/profile.h"
 #include "core/rules.h"
+#include "core/tips.h"
 #include "menus/menu_draw.h"
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
@@ -143,7 +144,34 @@ void saveSettings() {
 }
 
 void firstMenu() {
+    // The game's own cursor from the first menu on: it is drawn from the menu images,
+    // which exist from now.
+    setCustomCursor(settings.customCursor);
     showMenu(profileTable.count > 0 ? "main" : "newprofile");
+}
+
+// "helpgameplay": the tutorial over the running level (the menus are already closed).
+void startHelp() {
+    openTutorial(gameState, false);
+}
+
+// "instructions": the tutorial on the play screen with no level under it. Whatever level
+// the state last held is put away (a running game was saved when the player left it),
+// so nothing of it shows or answers, and the HUD starts out of sight.
+void startInstructions() {
+    GameState& g = gameState;
+    resetGameState(g);
+    // An empty, unseen field without a clock: the one frame the play screen runs after
+    // the panel closes (before the help screen is back) shows and plays nothing.
+    for (auto& row : g.cells)
+        for (Cell& cell : row) {
+            cell.cover = -1;
+            cell.figure = -1;
+        }
+    g.fadeA = 0.0f;
+    g.mode = 1;
+    g.hudSlide = -130.0f;
+    openTutorial(g, true);
 }
 
 void menuFrame() {
@@ -153,6 +181,7 @@ void menuFrame() {
 }
 
 void menuScreenTail() {
+    if (cursorType() != kCursorNormal) setCursorType(kCursorNormal);  // no hammer or help here
     if (settings.customCursor) drawCustomCursor();
 }
 
@@ -253,6 +282,8 @@ void installMenuHooks() {
     h.applyFullScreen = applyFullScreen;
     h.fullScreen = [] { return app.fullScreen != 0; };
     h.customCursor = applyCursor;
+    h.startHelp = startHelp;
+    h.startInstructions = startInstructions;
     h.applyVolumes = [](int music, int effects) { applyVolumes(music, effects); };
     // The zone map.
     h.startMode = [](int mode) { enterMode(zoneMap, *gameProfile, mode); };
@@ -274,6 +305,12 @@ void openMenuFromGame(const char* name) {
 
 bool handleMenuAnnouncement(const Announcement& what) {
     if (what.kind != Announce::Menu || what.name == nullptr) return false;
+    if (std::strcmp(what.name, "info") == 0) {
+        // The tutorial opened from the help screen has closed: back to that screen.
+        toMenuScreen();
+        showMenu("info");
+        return true;
+    }
     openMenuFromGame(what.name);
     return true;
 }

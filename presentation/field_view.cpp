@@ -7,6 +7,7 @@
 #include "app/draw.h"
 #include "app/textures.h"
 #include "core/random.h"
+#include "core/tutorial.h"
 
 FieldView fieldView;
 FieldTextures fieldTextures;
@@ -317,13 +318,86 @@ void drawBreakPiece(BreakPiece& piece, float dt) {
     }
 }
 
+}  // namespace
+
 void drawBreakPieces(FieldView& view, float dt) {
     for (int kind = 1; kind <= 2; ++kind)  // one batch per cover picture
         for (BreakPiece& piece : view.pieces)
             if (piece.active && piece.kind == kind) drawBreakPiece(piece, dt);
 }
 
-}  // namespace
+bool demoMarksShown(const DemoField& field) {
+    return field.phase >= 1 && field.phase <= 5;
+}
+
+void drawDemoField(DemoField& f, const int32_t* table, bool covers, uint32_t colour, float dt) {
+    const uint32_t c = colour;
+    const auto tileAt = [&](const Cell& cell, int i, int j) {
+        const int tile = covers ? std::clamp(static_cast<int>(cell.cover), 0, 2) : 0;
+        return tile == 0 && (i + j) % 2 == 1 ? 3 : tile;
+    };
+    for (int tile = 0; tile < 4; ++tile)
+        for (int i = 0; i < kDemoSize; ++i)
+            for (int j = 0; j < kDemoSize; ++j) {
+                const Cell& cell = f.cells[i][j];
+                if (tileAt(cell, i, j) == tile)
+                    square(fieldTextures.tiles[tile], kWholeTexture, cell.centre.x, cell.centre.y, 0,
+                           kTileHalf, c);
+            }
+    // Covers blink as they do on the field, so the player knows them again there.
+    if (covers) {
+        for (auto& row : f.cells)
+            for (Cell& cell : row) {
+                if (cell.cover <= 0) continue;
+                cell.blinkTimer -= dt;
+                if (cell.blinkTimer < 0.0f) cell.blinkTimer = 3000.0f;
+            }
+        for (int cover = 1; cover <= 2; ++cover)
+            for (const auto& row : f.cells)
+                for (const Cell& cell : row) {
+                    if (std::min(static_cast<int>(cell.cover), 2) != cover || cell.blinkTimer >= 1000.0f)
+                        continue;
+                    const float a = 255.0f * std::sin((1000.0f - cell.blinkTimer) * kPi * 0.001f);
+                    square(fieldTextures.tiles[3 + cover], kWholeTexture, cell.centre.x, cell.centre.y, 0,
+                           kTileHalf, withAlpha(c, limitAlpha(a, c)));
+                }
+    }
+    if (demoMarksShown(f))
+        for (const Vec2& at : f.targets)
+            square(fieldTextures.tipMark, kWholeTexture, at.x, at.y, 0, kTileHalf, c);
+
+    int pointerRow = -1, pointerColumn = -1;
+    for (int i = 0; i < kDemoSize; ++i)
+        for (int j = 0; j < kDemoSize; ++j) {
+            const Vec2 centre = f.cells[i][j].centre;
+            if (std::fabs(f.pointer.x - centre.x) <= 25.0f && std::fabs(f.pointer.y - centre.y) <= 25.0f) {
+                pointerRow = i;
+                pointerColumn = j;
+            }
+        }
+    for (int i = 0; i < kDemoSize; ++i)
+        for (int j = 0; j < kDemoSize; ++j) {
+            Cell& cell = f.cells[i][j];
+            if (cell.figure >= 0)
+                advanceSpin(cell, i == pointerRow && j == pointerColumn && atRest(cell), dt);
+        }
+    // Resting figures first, then the two being swapped over them. A figure dropping in
+    // above the top row fades in as it comes, so nothing shows over the text above.
+    const float topRow = f.cells[0][0].centre.y;
+    for (int onTop = 0; onTop <= 1; ++onTop)
+        for (const auto& row : f.cells)
+            for (const Cell& cell : row) {
+                if (cell.figure < 0 || cell.figure >= kFigureTableSize || (cell.onTop != 0) != (onTop != 0))
+                    continue;
+                const int sheet = table[cell.figure];
+                if (sheet < 0 || sheet >= kSheetSlots) continue;
+                const float x = cell.centre.x + cell.offset.x, y = cell.centre.y + cell.offset.y;
+                const float shown = std::clamp(1.0f - (y - topRow) / 50.0f, 0.0f, 1.0f);
+                const auto alpha = static_cast<uint32_t>(static_cast<float>(c >> 24) * shown);
+                square(fieldTextures.sheets[sheet], sheetFrame(cell.frame), x, y, 0, kFigureHalf,
+                       withAlpha(c, alpha));
+            }
+}
 
 void loadFieldTextures() {
     char name[64];

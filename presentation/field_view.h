@@ -9,6 +9,7 @@
 
 #include "core/field.h"
 
+struct DemoField;
 struct TextureRecord;
 
 constexpr int kBreakPieceCapacity = 100;  // ring: the 101st piece replaces the oldest
@@ -119,3 +120,16 @@ void drawField(GameState& g, const FieldFrame& frame);
 void drawFlyingPieces(GameState& g, const FieldFrame& frame, bool spawnTrails);
 // The bolts queued this frame, additively, then the queue empties.
 void drawQueuedBolts(FieldView& view);
+// The flying quarters of broken covers (drawField draws them; the tutorial panel, which
+// has no field, draws those of its demonstration here). Advances and frees them.
+void drawBreakPieces(FieldView& view, float dt);
+
+// One 4 x 4 demonstration field of the tutorial with the field's own pictures: tiles in
+// their checkerboard (covers when covers is set, blinking as on the field), the tip
+// marks on the two cells of the swap being shown, and the figures, those being swapped
+// over the others. table maps figure slots to sheets. A figure under pointer turns as
+// it does under the player's pointer. colour tints everything (its alpha fades it).
+void drawDemoField(DemoField& field, const int32_t* table, bool covers, uint32_t colour, float dt);
+// Whether the demonstration shows the tip marks: from aiming at the swap's first cell
+// until the swapped figures have settled.
+bool demoMarksShown(const DemoField& field);

@@ -40,7 +40,6 @@ struct HudTextures {
     TextureRecord* atlas;
     TextureRecord* hammer;
     TextureRecord* clock;
-    TextureRecord* white;
 };
 HudTextures textures;
 
@@ -88,10 +87,18 @@ bool playing(const GameState& g) {
     return g.timeUp == 0 && timeLeft && g.levelOver == 0 && g.tutorialOn == 0;
 }
 
-// The fuse tip: where the burning part of the fuse starts.
+// The fuse picture's middle line; it slides down with the panel.
+float fuseMiddle(const GameState& g) {
+    return -275.0f + g.hudSlide;
+}
+
+// The fuse tip: where the burning part of the fuse starts. The cord lies in the lower
+// part of its picture, under the field's bottom row, so the tip (sparks, flyers) sits
+// that much below the picture's middle.
+constexpr float kCordBelowMiddle = 14.5f;
 void fuseTip(const HudState& hud, const GameState& g, float* x, float* y) {
     *x = kFuseLeft + kFuseBurn * fuseFraction(hud, g);
-    *y = -275.0f + g.hudSlide;
+    *y = fuseMiddle(g) - kCordBelowMiddle;
 }
 
 // ---- Side panel ----
@@ -161,7 +168,7 @@ void drawTimeBar(HudState& hud, GameState& g) {
     if (fuseShown && textures.fuse != nullptr) {
         bindTexture(textures.fuse);
         TextureRect rect = {17 / kFuseTexture + f * kFuseBurn / kFuseTexture, 0, 1 - 17 / kFuseTexture, 1};
-        drawQuadRect(tipX, tipY + 32, kFuseRight, tipY - 32, rect, 0xFFFFFFFFu, 10);
+        drawQuadRect(tipX, fuseMiddle(g) + 32, kFuseRight, fuseMiddle(g) - 32, rect, 0xFFFFFFFFu, 10);
     }
     if (g.bonusCountUp != 0) {
         const float u = g.countUpClock, d = g.countUpDuration;
@@ -255,33 +262,6 @@ void drawMessages(HudState& hud, GameState& g) {
         setTextColour(255, 255, 255, 255);
         drawText(hud.shakeX, hud.shakeY, 15, lookupText("nomoremoves"), true);
     }
-}
-
-void drawTutorialPanel(GameState&) {
-    if (hudHooks.drawWindowFrame != nullptr) {
-        hudHooks.drawWindowFrame(30, 20, 540, 500);
-    } else if (textures.white != nullptr) {
-        bindTexture(textures.white);
-        drawQuadCentred(30, 20, 540, 500, kWholeTexture, 0xC0201008u, 10);
-    }
-    setTextColour(255, 255, 0, 255);
-    drawText(30, 220, 17, lookupText("instructions1"), true);
-    setTextColour(255, 255, 255, 255);
-    const float s = 12;
-    const struct {
-        const char* key;
-        float left, right;
-    } boxes[] = {{"treasuretip", -180, 45}, {"squarehelp", 65, 290}};
-    for (const auto& box : boxes) {
-        wrapText(box.right - box.left, lookupText(box.key), s);
-        drawText(box.left + s / 2, 200 - s / 2, s, wrappedText(), false);
-    }
-    if (hudHooks.drawTutorialGrids != nullptr) hudHooks.drawTutorialGrids();
-    // The button's green runs 150..200 with the pulse.
-    float d = 0.5f + 0.5f * std::sin(0.005f * animationClock);
-    setTextColour(255, static_cast<uint8_t>(150 + 50 * d), 0, 255);
-    drawText(30, -175, 16, lookupText("ok"), true);
-    setTextColour(255, 255, 255, 255);
 }
 
 // ---- Flyers and popups ----
@@ -621,7 +601,6 @@ void loadHudTextures() {
     textures.atlas = loadTexture("exploanim.tga", false);
     textures.hammer = loadTexture("figures/molotok.tga", false);
     textures.clock = loadTexture("figures/chasiki.tga", false);
-    textures.white = loadTexture("white.jpg", false);
 }
 
 void registerHudLoading() {
@@ -653,15 +632,26 @@ void updateHud(HudState& hud, GameState& g, float dt) {
 }
 
 void drawHud(HudState& hud, GameState& g) {
-    if (g.tutorialOn != 0) drawTutorialPanel(g);
+    // The HUD speaks in the game's first font, whichever the menus left current.
+    const int font = textPen.current;
+    selectFont(0);
     drawSidePanel(hud, g);
     if (timeBarShown(g)) drawTimeBar(hud, g);
     drawStock(hud, g);
     drawMessages(hud, g);
     drawFlyers(hud);
     drawScorePopups(hud);
+    selectFont(font);
 }
 
 void drawHud(GameState& g) {
     drawHud(hudState, g);
+}
+
+void drawHammerCursor(float x, float y) {
+    if (textures.hammer == nullptr) return;
+    const int frame = static_cast<int>(animationClock / 30.0f) % 32;
+    const float s = static_cast<float>(frame % 8) * 0.125f, t = static_cast<float>(frame / 8) * 0.25f;
+    bindTexture(textures.hammer);
+    drawQuadCentred(x, y, kFigureSide, kFigureSide, {s, t, s + 0.125f, t + 0.25f}, 0xFFFFFFFFu, 10);
 }

@@ -56,8 +56,6 @@ extern HudState hudState;  // the play screen's one HUD
 struct HudHooks {
     void (*spawnParticle)(const char* effect, float x, float y);  // one particle of a template
     void (*setSceneTintTarget)(float r, float g, float b, float a);
-    void (*drawWindowFrame)(float x, float y, float width, float height);  // centred box
-    void (*drawTutorialGrids)();  // the tutorial's demonstration grids
 };
 extern HudHooks hudHooks;
 
@@ -79,10 +77,13 @@ void registerHudLoading();  // adds loadHudTextures to the deferred loading
 // game its 2000 ms back), clocks. Once per frame before drawing.
 void updateHud(HudState& hud, GameState& g, float dtMs);
 // Everything the HUD draws, in order: side panel, time bar (barrel, fuse, bonus), stock,
-// pause texts, resume text, "nomoremoves", flyers, score popups. Tutorial panel first
-// when the tutorial runs.
+// pause texts, resume text, "nomoremoves", flyers, score popups. (The tutorial's panel is
+// a layer of its own, drawn over the HUD.)
 void drawHud(HudState& hud, GameState& g);
 void drawHud(GameState& g);  // the global HUD
+// The hammer of the stock, turning (32 frames of 30 ms on the game clock), centred on a
+// point: the game's own pointer while a hammer is armed.
+void drawHammerCursor(float x, float y);
 
 // ---- Rules, for tests ---------------------------------------------------------------------
 

@@ -18,6 +18,7 @@
 #include "presentation/floating_text.h"
 #include "presentation/hud.h"
 #include "presentation/particles.h"
+#include "presentation/tutorial_view.h"
 #include "resources/sound.h"
 #include "resources/trace.h"
 
@@ -240,12 +241,15 @@ void loadPlayData() {
 
 // The development start: straight into a level once everything is loaded. The
 // once-per-profile tips and the tutorial are taken as seen, so the level itself shows
-// at once and scripted input reaches the field.
+// at once and scripted input reaches the field, unless QUELMAR_START_NEW_PLAYER asks
+// for a player who has seen none of them.
 void startRequestedLevel() {
     if (requestedLevel < 0) return;
     if (gameProfile) {
-        std::fill(std::begin(gameProfile->tipFlags), std::end(gameProfile->tipFlags), uint8_t{1});
-        gameProfile->gameTip4Count = 255;
+        const bool newPlayer = std::getenv("QUELMAR_START_NEW_PLAYER") != nullptr;
+        std::fill(std::begin(gameProfile->tipFlags), std::end(gameProfile->tipFlags),
+                  static_cast<uint8_t>(newPlayer ? 0 : 1));
+        gameProfile->gameTip4Count = newPlayer ? 0 : 255;
     }
     gameState.mode = gameProfile->mode;  // the level plays in the mode the profile is in
     loadLevel(gameState, requestedLevel);
@@ -283,7 +287,9 @@ void playAnnounce(void* context, const Announcement& what) {
             spawnBreakPiece(fieldView, what.x, what.y, what.value);
             break;
         case Announce::Pointer:
-            setCursorShape(what.value == 1 ? CursorShape::Hammer : CursorShape::Arrow);
+            // The menus' cursor handling takes this when it is there.
+            if (announceHandlers[static_cast<int>(what.kind)] == nullptr)
+                setCursorShape(what.value == 1 ? CursorShape::Hammer : CursorShape::Arrow);
             break;
         case Announce::Effect:
             if (what.name != nullptr) startEffect(particleSystem, what.name, what.x, what.y);
@@ -315,11 +321,12 @@ void composePlayScreen(GameState& g, float dt) {
         call(playLayers.transition);
         call(playLayers.pauseTexts);
     } else if (g.tutorialOn) {
+        // The HUD slides away under the panel; the field is not drawn.
         call(playLayers.background);
         call(playLayers.sidePanel);
         call(playLayers.timeBar);
-        call(playLayers.tutorialPanel);
         call(playLayers.hud);
+        call(playLayers.tutorialPanel);
         particles(0);
     } else {
         call(playLayers.background);
@@ -355,12 +362,16 @@ void traceWaitingMove(GameState& g) {
     waiting = now;
 }
 
+bool gameRunsThisFrame() {
+    return !(screens.switchPending && screens.pending != &playScreen);
+}
+
 void runGameFrame() {
     playScripted();
     ++playFrames;
     const float dt = frameDeltaMs;
     setPointer(gameState, cursorPoint());
-    updateGame(gameState, dt);
+    if (gameRunsThisFrame()) updateGame(gameState, dt);
     traceWaitingMove(gameState);
     updateFieldShake(fieldView, dt);
     if (playLayers.update != nullptr) playLayers.update(dt);
@@ -414,6 +425,7 @@ void registerPlayScreen() {
     playLayers.particles = drawParticleLayer;
     playLayers.spawnParticle = spawnNamedParticle;
     playLayers.hud = drawWholeHud;
+    playLayers.tutorialPanel = drawTutorialLayer;
     playLayers.flyingLetters = drawFlyingLetters;
     playLayers.floatingTexts = drawFloatingTexts;
     hudHooks.spawnParticle = spawnNamedParticle;

@@ -41,6 +41,10 @@ void playAnnounce(void* context, const Announcement& what);
 
 // The frame itself: cursor, core update, field shake, then drawing in order.
 void runGameFrame();
+// Whether the frame advances the game: not once a switch to another screen is pending,
+// so the last picture of a play screen being left never plays on (the help screen's
+// tutorial has no level under it, and a level ended by a menu stays as it was).
+bool gameRunsThisFrame();
 // Drawing only (the benchmark measures it apart from the update).
 void composePlayScreen(GameState& g, float dt);
 

@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "app/persistence.h"
 #include "app/screens.h"
+#include "app/settings.h"
 #include "core/field.h"
 #include "core/level.h"
 #include "core/profile.h"
@@ -15,20 +16,54 @@
 #include "menus/widgets.h"
 #include "menus/zone_map.h"
 #include "menus/zone_map_view.h"
+#include "presentation/floating_text.h"
 #include "presentation/hud.h"
 #include "presentation/particles.h"
 #include "presentation/play_frame.h"
 #include "presentation/scenery.h"
 #include "presentation/text.h"
 #include "presentation/tip_balloon.h"
+#include "presentation/tutorial_view.h"
 
 namespace {
 
 void (*playLayerUpdate)(float dt) = nullptr;  // the play frame's own layer update
 
+// The pointer follows the game: the hammer while one is armed, the help pointer while the
+// tutorial explains, the ordinary one otherwise. The custom-cursor setting is applied
+// here too, for a start that goes straight into a level.
+void followPointer() {
+    if (customCursorOn() != settings.customCursor) setCustomCursor(settings.customCursor);
+    const int type = gameState.tutorialOn   ? kCursorHelp
+                     : gameState.hammerMode ? kCursorHammer
+                                            : kCursorNormal;
+    if (type != cursorType()) setCursorType(type);
+}
+
+// The demonstration's "click" words belong to the panel: they go with it.
+void tidyAfterTutorial() {
+    static bool wasOn = false;
+    if (wasOn && !gameState.tutorialOn) clearFloatingTexts();
+    wasOn = gameState.tutorialOn != 0;
+}
+
 void updatePlayLayers(float dt) {
     if (playLayerUpdate) playLayerUpdate(dt);
     sceneryPlayUpdate(dt);
+    followPointer();
+    tidyAfterTutorial();
+}
+
+void pointerAnnounced(const Announcement& what) {
+    setCursorType(what.value == 1 ? kCursorHammer : kCursorNormal);
+}
+
+// The demonstration's pointer is the game's own cursor, its glow flaring after a click.
+void drawDemoPointer(float x, float y, float flash, uint32_t alpha) {
+    const uint32_t glow = static_cast<uint32_t>(flash * static_cast<float>(alpha));
+    const float press = flash > 0.75f ? 1.0f : 0.0f;  // pressed in for the first 100 ms
+    drawMenuSprite(kSpriteCursorGlow, x + 30 + press, y - 32 - press, glow << 24 | 0xFFFFFFu);
+    drawMenuSprite(kSpriteCursor, x + 30 + press, y - 32 - press, alpha << 24 | 0xFFFFFFu);
 }
 
 void (*drawPlayFloatingTexts)() = nullptr;
@@ -36,7 +71,9 @@ void (*drawPlayFloatingTexts)() = nullptr;
 // The game's tips speak through the balloon, over everything else of the field.
 void drawFloatingTextsAndTip() {
     if (drawPlayFloatingTexts) drawPlayFloatingTexts();
-    if (const char* key = visibleTipKey(gameState)) {
+    const char* key =
+        gameState.tutorialOn ? nullptr : visibleTipKey(gameState);  // the panel covers the field
+    if (key != nullptr) {
         const char* text = lookupText(key);
         const TipBox& tip = gameState.tip;
         constexpr float kTowardCentre = -1000.0f;
@@ -116,6 +153,7 @@ void connectParts() {
     setPlayAnnounceHandler(Announce::SaveAll, saveAll);
     setPlayAnnounceHandler(Announce::LevelRecords, levelRecords);
     setPlayAnnounceHandler(Announce::EnterHiscore, enterHiscore);
+    setPlayAnnounceHandler(Announce::Pointer, pointerAnnounced);
 
     playLayerUpdate = playLayers.update;
     playLayers.update = updatePlayLayers;
@@ -130,6 +168,9 @@ void connectParts() {
 
     installTipHooks(coreHooks);
     connectZoneMap();
+    tutorialViewHooks.drawWindow = drawWindowCentred;
+    tutorialViewHooks.drawPointer = drawDemoPointer;
+    setHammerCursorDrawer(drawHammerCursor);
 }
 
 }  // namespace

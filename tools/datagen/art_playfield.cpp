@@ -374,7 +374,10 @@ Image stockPlate() {
 }
 
 // The fuse: a braided cord across 742.4 units of which the middle 708.4 burn,
-// stored in a 1024 x 64 picture.
+// stored in a 1024 x 64 picture. The HUD centres the picture 25 units above the
+// screen's bottom edge, which is 2.1 units below the field's bottom edge: the cord
+// therefore lies in the picture's lower third (rows 36..57 reach from the field's edge
+// down to the screen's), so that it runs under the bottom row instead of across it.
 Image fuseImage() {
     Canvas c(1024, 64);
     cairo_t* cr = c.cr;
@@ -382,9 +385,9 @@ Image fuseImage() {
     const double x0 = 17, x1 = 742.4 - 17;
     // Cord with a slight sag.
     for (int pass = 0; pass < 2; ++pass) {
-        cairo_move_to(cr, x0, 34);
-        cairo_curve_to(cr, 250, 40, 500, 40, x1, 32);
-        cairo_set_line_width(cr, pass == 0 ? 22 : 17);
+        cairo_move_to(cr, x0, 45.5);
+        cairo_curve_to(cr, 250, 47.5, 500, 47.5, x1, 44.5);
+        cairo_set_line_width(cr, pass == 0 ? 20 : 15);
         if (pass == 0)
             setRgb(cr, palette::ink, 0.9);
         else
@@ -394,17 +397,17 @@ Image fuseImage() {
     // Braid marks.
     for (double x = x0 + 4; x < x1; x += 9) {
         const double t = (x - x0) / (x1 - x0);
-        const double y = 34 + 6 * 4 * t * (1 - t) * 1.2 - 2 * t;
-        cairo_move_to(cr, x - 4, y - 7);
-        cairo_line_to(cr, x + 4, y + 7);
+        const double y = 45.5 + 1.5 * 4 * t * (1 - t) * 1.2 - 1 * t;
+        cairo_move_to(cr, x - 3.5, y - 6);
+        cairo_line_to(cr, x + 3.5, y + 6);
     }
     cairo_set_line_width(cr, 2.5);
     setRgb(cr, {0.45, 0.25, 0.10});
     cairo_stroke(cr);
     // End caps.
     for (double x : {x0, x1}) {
-        roundedRect(cr, x - 9, 21, 18, 26, 5);
-        fillMetal(cr, x, 33, 10, palette::gold);
+        roundedRect(cr, x - 9, 36, 18, 20, 5);
+        fillMetal(cr, x, 46, 9, palette::gold);
     }
     return c.image();
 }
