@@ -241,8 +241,11 @@ class RunningGame {
                                 &move[3]) == 4)
                     fresh = haveMove = true;
             }
-            // A move not taken (the click came during a fade, a tip took it) is tried again.
-            if (haveMove && (fresh || std::chrono::steady_clock::now() - lastMove > 4s)) {
+            // A move not taken (the click came during a fade, a tip took it) is tried again,
+            // after a key that closes a tip waiting for an answer (and does nothing else).
+            const bool stale = std::chrono::steady_clock::now() - lastMove > 4s;
+            if (haveMove && (fresh || stale)) {
+                if (stale && !fresh) key("Right");
                 click(move[0], move[1]);
                 click(move[2], move[3]);
                 lastMove = std::chrono::steady_clock::now();
