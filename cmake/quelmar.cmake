@@ -38,6 +38,11 @@ function(quelmar_test name)
   if(ARG_ENV)
     list(APPEND properties ENVIRONMENT "${env}")
   endif()
+  if(ARG_SERIAL)
+    # The program tests play whole levels through the window; under the sanitizers on a
+    # busy machine one may take several minutes, so they get twice the usual limit.
+    list(APPEND properties TIMEOUT 1200)
+  endif()
   if(ARG_LABELS)
     list(APPEND properties LABELS "${ARG_LABELS}")
   endif()

@@ -228,6 +228,11 @@ void setMainWindowFullScreen(bool fullScreen) {
         SDL_DisplayMode desktop;
         if (SDL_GetDesktopDisplayMode(0, &desktop) == 0)
             SDL_SetWindowSize(windowState.window, desktop.w, desktop.h);
+        // Where no window manager takes over full screen, the window would keep its
+        // windowed position and hang partly off the screen: it starts at the corner.
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(0, &bounds) == 0)
+            SDL_SetWindowPosition(windowState.window, bounds.x, bounds.y);
     }
     SDL_SetWindowFullscreen(windowState.window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
 }

@@ -4,6 +4,7 @@
 // swaps the game hints, the statistics, and back on the map the first cover piece opens.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -60,6 +61,10 @@ TEST(FirstGameProgram, ANewPlayerMeetsTheWelcomeTheMapAndTheTutorialWinsLevelOne
     // Played to a win; a key opens the statistics, and further keys count them out,
     // choose "ok" and leave the transition for the map.
     ASSERT_TRUE(game.playUntil("level 1 won", 400)) << traceOf(game);
+    int tries = 0;
+    for (const std::string& line : game.traceLines())
+        tries += line.find("level 1 loaded") != std::string::npos;
+    std::printf("level 1 won at try %d\n", tries);
     ASSERT_NE(game.waitForTrace("menu levelcomplete ready", 60, "Return"), "") << traceOf(game);
     game.capture("statistics");
     ASSERT_NE(game.waitForTrace("map zone 0 level 2", 60, "Return"), "") << traceOf(game);

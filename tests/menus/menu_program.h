@@ -125,6 +125,15 @@ inline std::string windowSize(RunningGame& game) {
     return size.substr(0, size.find('\n'));
 }
 
+// Where the window's top-left corner is on the screen, "x,y".
+inline std::string windowPosition(RunningGame& game) {
+    std::string out = output("xdotool getwindowgeometry " + game.window + " 2>/dev/null");
+    size_t at = out.find("Position: ");
+    if (at == std::string::npos) return "";
+    std::string position = out.substr(at + 10);
+    return position.substr(0, position.find(' '));
+}
+
 // The loudness (root mean square) of the last `seconds` of what the game played, from
 // the file SDL's disk audio writes: interleaved 32-bit float stereo at 44 100 Hz.
 inline double loudness(const fs::path& file, double seconds) {

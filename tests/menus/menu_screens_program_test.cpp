@@ -94,6 +94,7 @@ TEST(MenuScreensProgram, OptionsAreHeardAtOnceKeptOnLeavingAndThePointerSwitches
     EXPECT_TRUE(waitForLine(game, "full screen 1", 10)) << traceText(game);
     ASSERT_TRUE(waitForMenu(game, "main"));
     EXPECT_EQ(windowSize(game), "1024x768");
+    EXPECT_EQ(windowPosition(game), "0,0");  // the whole screen, even with no window manager
     press(game, {"Down", "Down", "Down", "Return"});
     ASSERT_TRUE(waitForMenu(game, "options"));
     clickFullScreen(game, -100, kFullScreenY);
