@@ -48,7 +48,7 @@ void prepare() {
     loadHudTextures();
     registerPlayScreen();  // the layers and hooks; its loading steps are not run here
     loadFieldTextures();
-    coreHooks.announce = silent;
+    setAnnounceSink(silent, nullptr);
     seedRandom(12345);
     loadLevel(gameState, 0);
     // Bombs and markers around the hinted move, so its line sets off a chain of them.

@@ -1,9 +1,17 @@
 #include "core/announce.h"
 
-CoreHooks coreHooks = {};
+namespace {
+AnnounceSink announceSink = nullptr;
+void* announceContext = nullptr;
+}  // namespace
+
+void setAnnounceSink(AnnounceSink sink, void* context) {
+    announceSink = sink;
+    announceContext = context;
+}
 
 void announce(const Announcement& what) {
-    if (coreHooks.announce) coreHooks.announce(coreHooks.context, what);
+    if (announceSink) announceSink(announceContext, what);
 }
 
 void playSound(const char* sample, int frequency) {

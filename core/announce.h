@@ -3,8 +3,8 @@
 // particle effects, score popups, floating texts, flying letters, the field shake,
 // breaking cover pieces, tips shown and closed, music sections, menus, and the
 // moments the application must act on (saving files, leaving for the mode screen).
-// The application installs a sink that turns these into sound and pictures; tests
-// and tools install a recorder. With no sink installed the requests are dropped.
+// The game layer installs a sink that turns these into sound and pictures; tests and
+// tools install a recorder. With no sink installed the requests are dropped.
 #include <cstdint>
 #include <string_view>
 
@@ -52,26 +52,9 @@ struct Announcement {
 
 using AnnounceSink = void (*)(void* context, const Announcement& what);
 
-// Hooks for parts of the game that are not rules (tips, tutorial). Each may be null.
-struct CoreHooks {
-    AnnounceSink announce;
-    void* context;
-    // Called each frame while the tutorial runs; the tutorial switches itself off.
-    void (*tutorialUpdate)(GameState& g, float dt);
-    // A click while the tutorial runs (its OK button).
-    void (*tutorialClick)(GameState& g, float x, float y);
-    // A key while the tutorial runs; it closes the tutorial (null: switched off here).
-    void (*tutorialKey)(GameState& g);
-    // The field is settled before a match pass: the tip module may offer board tips.
-    void (*boardTips)(GameState& g);
-    // Whether a tip may show now (the profile's flags and the tip's own conditions).
-    bool (*tipAllowed)(GameState& g, int tipKey);
-    // The text of level L (tools and tests); null reads "levels/pack1_%.2i.lvl". The text
-    // must stay valid while the level runs.
-    std::string_view (*levelText)(int level);
-};
-
-extern CoreHooks coreHooks;
+// The one sink the announcements go to: the game layer's handler in the program, a
+// recorder in tests and tools. Null drops every request.
+void setAnnounceSink(AnnounceSink sink, void* context);
 
 void announce(const Announcement& what);
 void playSound(const char* sample, int frequency = 44100);

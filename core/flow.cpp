@@ -7,6 +7,7 @@
 #include "core/level.h"
 #include "core/profile.h"
 #include "core/rules.h"
+#include "core/tips.h"
 
 namespace {
 
@@ -152,7 +153,7 @@ void updateGame(GameState& g, float dt) {
         return;
     }
     if (g.tutorialOn) {
-        if (coreHooks.tutorialUpdate) coreHooks.tutorialUpdate(g, dt);
+        tutorialFrame(g, dt);
         return;
     }
     if (!playFrozen(g)) {
@@ -200,7 +201,7 @@ void onLeftDown(GameState& g, Vec2 point) {
     g.pointerDown = 1;
     if (inputGate(g)) return;
     if (g.tutorialOn) {
-        if (coreHooks.tutorialClick) coreHooks.tutorialClick(g, point.x, point.y);
+        tutorialClickAt(g, point);
         return;
     }
     if (modalTipShowing(g)) {
@@ -251,7 +252,7 @@ void onRightUp(GameState& g) {
 
 void onKey(GameState& g, int key) {
     if (g.tutorialOn) {
-        if (coreHooks.tutorialKey) coreHooks.tutorialKey(g);
+        tutorialKeyPressed(g);
         g.tutorialOn = 0;
         return;
     }

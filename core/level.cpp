@@ -161,10 +161,13 @@ void startLevel(GameState& g, int level, std::string_view text, std::string_view
     }
 }
 
+void levelFileName(int level, char (&name)[kLevelFileNameCapacity]) {
+    std::snprintf(name, sizeof name, "levels/pack1_%.2i.lvl", level + 1);
+}
+
 static std::string_view levelText(int level, bool fatal) {
-    if (coreHooks.levelText) return coreHooks.levelText(level);
-    char name[64];
-    std::snprintf(name, sizeof(name), "levels/pack1_%.2i.lvl", level + 1);
+    char name[kLevelFileNameCapacity];
+    levelFileName(level, name);
     uint32_t size = 0;
     const uint8_t* data = loadFile(name, &size, fatal);
     if (!data) return {};

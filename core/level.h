@@ -20,3 +20,7 @@ void startLevel(GameState& g, int level, std::string_view text, std::string_view
 void loadLevel(GameState& g, int level);
 // Loads all 80 level files into the file registry at start-up.
 void preloadLevels();
+// The file a level's text is read from ("levels/pack1_01.lvl" for level index 0). A
+// tool or a test that plays its own text registers it under this name.
+constexpr int kLevelFileNameCapacity = 32;
+void levelFileName(int level, char (&name)[kLevelFileNameCapacity]);

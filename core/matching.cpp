@@ -5,6 +5,7 @@
 
 #include "core/announce.h"
 #include "core/rules.h"
+#include "core/tips.h"
 
 void dropSelection(GameState& g) {
     g.selection.state = 0;
@@ -296,7 +297,7 @@ void finishWaves(GameState& g);  // powerups.cpp
 
 void resolveCycle(GameState& g, float dt) {
     if (g.resolveWait < 0.0f && settled(g)) {
-        if (coreHooks.boardTips) coreHooks.boardTips(g);
+        offerBoardTips(g);
         for (int i = 0; i < kRows; ++i)
             for (int j = 0; j < kColumns; ++j) {
                 Cell& c = g.cells[i][j];

@@ -7,6 +7,7 @@
 #include "core/profile.h"
 #include "core/random.h"
 #include "core/rules.h"
+#include "core/tips.h"
 #include "resources/trace.h"
 
 namespace {
@@ -295,7 +296,7 @@ void offerTip(GameState& g, int key, float x, float y, float delay, bool modal) 
     if (key == static_cast<int>(TipKey::GameTip4)) {
         if (gameProfile->gameTip4Count > 1) return;
     }
-    if (coreHooks.tipAllowed && !coreHooks.tipAllowed(g, key)) return;
+    if (!tipAllowed(g, key)) return;
     if (key == static_cast<int>(TipKey::GameTip4)) gameProfile->gameTip4Count += 1;
     if (indexed) gameProfile->tipFlags[key] = 1;
     g.tipShownThisLevel = 1;

@@ -49,24 +49,6 @@ constexpr BoardTip kBoardTips[] = {
     {TipKey::Powerup, true, false},
 };
 
-bool tipAllowedHook(GameState& g, int key) {
-    return tipCondition(g, *gameProfile, key, nullptr);
-}
-
-void tutorialUpdateHook(GameState& g, float dt) {
-    // The level start switches the tutorial on by itself; the panel loads on its first frame.
-    if (!tutorial.on) startTutorial(tutorial, g, false);
-    updateTutorial(tutorial, dt);
-}
-
-void tutorialClickHook(GameState& g, float x, float y) {
-    tutorialClick(tutorial, g, {x, y});
-}
-
-void tutorialKeyHook(GameState& g) {
-    closeTutorial(tutorial, g);
-}
-
 }  // namespace
 
 bool tipCondition(const GameState& g, const Profile& p, int key, Vec2* at) {
@@ -122,12 +104,22 @@ const char* visibleTipKey(const GameState& g) {
     return tipKeyName(g.tip.key);
 }
 
-void installTipHooks(CoreHooks& hooks) {
-    hooks.boardTips = offerBoardTips;
-    hooks.tipAllowed = tipAllowedHook;
-    hooks.tutorialUpdate = tutorialUpdateHook;
-    hooks.tutorialClick = tutorialClickHook;
-    hooks.tutorialKey = tutorialKeyHook;
+bool tipAllowed(const GameState& g, int key) {
+    return tipCondition(g, *gameProfile, key, nullptr);
+}
+
+void tutorialFrame(GameState& g, float dt) {
+    // The level start switches the tutorial on by itself; the panel loads on its first frame.
+    if (!tutorial.on) startTutorial(tutorial, g, false);
+    updateTutorial(tutorial, dt);
+}
+
+void tutorialClickAt(GameState& g, Vec2 point) {
+    tutorialClick(tutorial, g, point);
+}
+
+void tutorialKeyPressed(GameState& g) {
+    closeTutorial(tutorial, g);
 }
 
 void openTutorial(GameState& g, bool fromMenu) {

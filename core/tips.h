@@ -1,7 +1,7 @@
 #pragma once
 // When each once-per-profile tip may show and where its balloon points, the offers
-// made on a settled field, and the connection of tips and tutorial to the core's
-// hooks. The balloon itself is drawn from GameState::tip by the presentation.
+// made on a settled field, and the tutorial panel's share of the game's frame and
+// input. The balloon itself is drawn from GameState::tip by the presentation.
 #include "core/announce.h"
 #include "core/field.h"
 #include "core/profile.h"
@@ -16,9 +16,12 @@ void offerBoardTips(GameState& g);
 // The text key of the balloon to draw this frame ("chainbtip", ...), or null while no
 // tip shows or its delay still runs. Position, modal and pointing are in g.tip.
 const char* visibleTipKey(const GameState& g);
-// Sets the tip and tutorial hooks (keeps the announcement sink). The app calls this
-// once before the first level; tests call it to play with tips on.
-void installTipHooks(CoreHooks& hooks);
+// Whether tip key may show now for the game's profile (offerTip asks this).
+bool tipAllowed(const GameState& g, int key);
+// The tutorial over the level: one frame, a click (its OK button) and a key (closes it).
+void tutorialFrame(GameState& g, float dt);
+void tutorialClickAt(GameState& g, Vec2 point);
+void tutorialKeyPressed(GameState& g);
 // Opens the tutorial over the running level ("helpgameplay") or from the help
 // screen ("instructions", fromMenu = true).
 void openTutorial(GameState& g, bool fromMenu);

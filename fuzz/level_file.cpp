@@ -12,19 +12,22 @@
 #include "core/random.h"
 #include "core/rules.h"
 
+#include "resources/files.h"
+
 static GameState fuzzGame;
-static std::string_view currentText;
-static std::string_view sameText(int) {
-    return currentText;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    currentText = text;
-    coreHooks.levelText = sameText;  // a restart after a lost level reads the same text
+    const int level = static_cast<int>(size % kLevelCount);
+    // A restart after a lost level reads the same text, a won level the next one.
+    for (int l : {level, level + 1}) {
+        char name[kLevelFileNameCapacity];
+        levelFileName(l, name);
+        registerMemoryFile(name, data, static_cast<uint32_t>(size));
+    }
     seedRandom(1);
     fuzzGame.mode = size > 0 ? data[0] & 1 : 0;
-    startLevel(fuzzGame, static_cast<int>(size % kLevelCount), text, text);
+    startLevel(fuzzGame, level, text, text);
     for (int frame = 0; frame < 40; ++frame) {
         if (frame % 10 == 0) {
             onLeftDown(fuzzGame, fuzzGame.hint.pick);

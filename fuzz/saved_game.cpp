@@ -11,17 +11,28 @@
 #include "core/level.h"
 #include "core/random.h"
 
+#include "resources/files.h"
+
 static GameState fuzzGame;
-static std::string_view levelText(int) {
-    return "figures=6\r\nlevel=\r\n011111111110\r\n0A0000000Q00\r\n";
-}
+static constexpr std::string_view kLevelText = "figures=6\r\nlevel=\r\n011111111110\r\n0A0000000Q00\r\n";
 static uint8_t image[kSavedGameSize];
 
+// Every level reads the same small text from the registry.
+static bool registerLevels() {
+    for (int level = 0; level < kLevelCount; ++level) {
+        char name[kLevelFileNameCapacity];
+        levelFileName(level, name);
+        registerMemoryFile(name, kLevelText.data(), static_cast<uint32_t>(kLevelText.size()));
+    }
+    return true;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    coreHooks.levelText = levelText;
+    static const bool registered = registerLevels();
+    (void)registered;
     seedRandom(2);
     fuzzGame.mode = 0;
-    startLevel(fuzzGame, 3, "figures=6\r\nlevel=\r\n011111111110\r\n0A0000000Q00\r\n", {});
+    startLevel(fuzzGame, 3, kLevelText, {});
     // Short inputs are laid over a valid image of this level, so the fuzzer reaches
     // the checks behind the size test.
     const uint8_t* bytes = data;

@@ -418,8 +418,7 @@ void registerPlayScreen() {
     playHooks.gameLeftUp = gameLeftUp;
     playHooks.gameRightDown = gameRightDown;
     playHooks.gameRightUp = gameRightUp;
-    coreHooks.announce = playAnnounce;
-    coreHooks.context = nullptr;
+    setAnnounceSink(playAnnounce, nullptr);
     fieldParticleSpawner = spawnFieldParticle;
     playLayers.update = updateLayers;
     playLayers.particles = drawParticleLayer;

@@ -158,6 +158,24 @@ void openPack(const char* packName) {
     openPack(fileRegistry, packName);
 }
 
+bool registerMemoryFile(FileRegistry& registry, const char* name, const void* data, uint32_t size) {
+    char folded[kFileNameCapacity];
+    foldedCopy(folded, name);
+    while (releaseFileByName(registry, folded)) {
+    }
+    // At least one byte, so an empty text still has a distinct pointer.
+    auto* copy = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
+    if (copy == nullptr) return false;
+    if (size > 0) std::memcpy(copy, data, size);
+    if (registerFile(registry, name, copy, size, true) != nullptr) return true;
+    std::free(copy);
+    return false;
+}
+
+bool registerMemoryFile(const char* name, const void* data, uint32_t size) {
+    return registerMemoryFile(fileRegistry, name, data, size);
+}
+
 uint8_t* loadFile(FileRegistry& registry, const char* name, uint32_t* size, bool fatal) {
     if (FileRecord* row = findRow(registry, name)) {
         if (size) *size = row->size;

@@ -45,6 +45,12 @@ void openPack(const char* packName);
 // (allocated with malloc) and decodes its entries in place. openPack's second half.
 void registerPackBlock(FileRegistry& registry, const char* packName, uint8_t* block, uint32_t length);
 
+// Registers a copy of bytes held in memory under name, in place of a row of that name:
+// a level text made by a tool or a test is then read as the file would be. False when
+// the table is full or memory runs out.
+bool registerMemoryFile(FileRegistry& registry, const char* name, const void* data, uint32_t size);
+bool registerMemoryFile(const char* name, const void* data, uint32_t size);
+
 // Finds a file by name (letter case ignored), in the registry first, then on disk.
 // A missing file with fatal set reports "Can't load %s..." and ends the program;
 // otherwise returns nullptr. The bytes belong to the registry until releaseFile.

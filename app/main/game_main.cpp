@@ -166,7 +166,6 @@ void connectParts() {
     menuHooks.animatedBackground = sceneryMenuBack;
     menuHooks.backgroundMode = setBackgroundMode;
 
-    installTipHooks(coreHooks);
     connectZoneMap();
     tutorialViewHooks.drawWindow = drawWindowCentred;
     tutorialViewHooks.drawPointer = drawDemoPointer;

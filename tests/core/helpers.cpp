@@ -7,6 +7,7 @@
 #include "core/profile.h"
 #include "core/random.h"
 #include "core/rules.h"
+#include "resources/files.h"
 
 static void record(void* context, const Announcement& what) {
     auto* recorder = static_cast<Recorder*>(context);
@@ -14,13 +15,28 @@ static void record(void* context, const Announcement& what) {
 }
 
 Recorder::Recorder() {
-    coreHooks.announce = record;
-    coreHooks.context = this;
+    setAnnounceSink(record, this);
 }
 
 Recorder::~Recorder() {
-    coreHooks.announce = nullptr;
-    coreHooks.context = nullptr;
+    setAnnounceSink(nullptr, nullptr);
+}
+
+void useLevelText(const std::string& text) {
+    for (int level = 0; level < kLevelCount; ++level) {
+        char name[kLevelFileNameCapacity];
+        levelFileName(level, name);
+        registerMemoryFile(name, text.data(), static_cast<uint32_t>(text.size()));
+    }
+}
+
+void forgetLevelTexts() {
+    for (int level = 0; level < kLevelCount; ++level) {
+        char name[kLevelFileNameCapacity];
+        levelFileName(level, name);
+        foldName(name);
+        releaseFileByName(name);
+    }
 }
 
 int Recorder::count(Announce kind, const std::string& name) const {

@@ -24,6 +24,11 @@ struct Recorder {
     bool has(Announce kind, const std::string& name = "") const { return count(kind, name) > 0; }
 };
 
+// Every level reads this text (registered under the level files' names) until
+// forgetLevelTexts; the texts then come from the data folder again.
+void useLevelText(const std::string& text);
+void forgetLevelTexts();
+
 // A fresh level in g from a board text (figure count 8 unless the board says so);
 // nothing is filled, so the board stays exactly as written.
 void setUpBoard(GameState& g, const std::string& board, int level = 0, int mode = 0);

@@ -22,7 +22,7 @@ class LevelEnd : public ::testing::Test {
     void TearDown() override {
         static Profile rest = makeProfile("");
         gameProfile = &rest;
-        coreHooks.levelText = nullptr;
+        forgetLevelTexts();
     }
 };
 
@@ -103,14 +103,8 @@ TEST_F(LevelEnd, EndlessClockNeverMoves) {
     EXPECT_FALSE(g.timeUp);
 }
 
-std::string text;
-std::string_view levelText(int) {
-    return text;
-}
-
 TEST_F(LevelEnd, TimeUpRestartsFirstThenOffersDefeat) {
-    text = "time=1\r\nlevel=\r\n111111111111\r\n";
-    coreHooks.levelText = levelText;
+    useLevelText("time=1\r\nlevel=\r\n111111111111\r\n");
     setCurrentLevel(profile, 0, 6);
     profile.lives[0] = 5;
     g.mode = 0;
@@ -147,8 +141,7 @@ TEST_F(LevelEnd, TimeUpRestartsFirstThenOffersDefeat) {
 }
 
 TEST_F(LevelEnd, LosingTheLastLifeEntersHiscoreAndResetsLives) {
-    text = "time=1\r\nlevel=\r\n1\r\n";
-    coreHooks.levelText = levelText;
+    useLevelText("time=1\r\nlevel=\r\n1\r\n");
     profile.lives[0] = 0;
     profile.score[0] = 12345;
     g.mode = 0;

@@ -99,18 +99,12 @@ TEST(LevelFile, TilesAndTimeLimit) {
     EXPECT_FLOAT_EQ(g.cells[3][4].blinkTimer, 5500.0f - 300.0f + 200.0f);
 }
 
-std::string textFor;
-std::string_view oneLevel(int) {
-    return textFor;
-}
-
 TEST(LevelFile, StartLevelFillsWithoutLinesAndDropsClocksInEndless) {
     std::string bonus(132, '0');
     bonus[62] = 'T';
     bonus[63] = 'H';
-    textFor = "curanimback=3\r\nfigures=5\r\ntime=30\r\nlevel=\r\n" +
-              grid(std::string(64, '0') + "AB" + std::string(66, '1')) + "levelbonus=\r\n" + grid(bonus);
-    coreHooks.levelText = oneLevel;
+    useLevelText("curanimback=3\r\nfigures=5\r\ntime=30\r\nlevel=\r\n" +
+                 grid(std::string(64, '0') + "AB" + std::string(66, '1')) + "levelbonus=\r\n" + grid(bonus));
     Profile profile = makeProfile("tester");
     gameProfile = &profile;
     for (int mode = 0; mode < 2; ++mode) {
@@ -137,7 +131,7 @@ TEST(LevelFile, StartLevelFillsWithoutLinesAndDropsClocksInEndless) {
     bonus[62] = '0';
     bonus[63] = '0';
     bonus[100] = 'T';
-    textFor = "level=\r\n" + grid(std::string(132, '1')) + "levelbonus=\r\n" + grid(bonus);
+    useLevelText("level=\r\n" + grid(std::string(132, '1')) + "levelbonus=\r\n" + grid(bonus));
     g.mode = 0;
     loadLevel(g, 0);
     EXPECT_EQ(g.cells[8][4].figure, kClockPickup);
@@ -145,7 +139,7 @@ TEST(LevelFile, StartLevelFillsWithoutLinesAndDropsClocksInEndless) {
     loadLevel(g, 0);
     EXPECT_NE(g.cells[8][4].figure, kClockPickup);
     EXPECT_FALSE(profile.savedGame[1]);
-    coreHooks.levelText = nullptr;
+    forgetLevelTexts();
     gameProfile = &profile;  // stays valid for the rest of this test only
     static Profile rest = makeProfile("");
     gameProfile = &rest;

@@ -22,21 +22,18 @@ GameState g;
 GameState fresh;
 
 std::string text = "figures=6\r\ntime=40\r\nlevel=\r\n000000000000\r\n011111111110\r\n0A0000000Q00\r\n";
-std::string_view levelText(int) {
-    return text;
-}
 
 class SavedGame : public ::testing::Test {
   protected:
     Profile profile = makeProfile("saver");
     void SetUp() override {
         gameProfile = &profile;
-        coreHooks.levelText = levelText;
+        useLevelText(text);
     }
     void TearDown() override {
         static Profile rest = makeProfile("");
         gameProfile = &rest;
-        coreHooks.levelText = nullptr;
+        forgetLevelTexts();
     }
     // A game part way through: a swap made, pieces falling, explosions running.
     std::vector<uint8_t> playedImage() {

@@ -28,13 +28,8 @@ std::string busyBoard() {
 
 class BoardTips : public ::testing::Test {
   protected:
-    CoreHooks saved = coreHooks;
-    void SetUp() override {
-        gameProfile = &profile;
-        installTipHooks(coreHooks);
-    }
+    void SetUp() override { gameProfile = &profile; }
     void TearDown() override {
-        coreHooks = saved;
         static Profile rest = makeProfile("");
         gameProfile = &rest;
     }

@@ -147,15 +147,12 @@ TEST(TutorialLoop, LeftFieldTwoStepsRightFieldFourThenReload) {
 
 class TutorialPanel : public ::testing::Test {
   protected:
-    CoreHooks saved = coreHooks;
     Profile profile = makeProfile("tester");
     void SetUp() override {
         gameProfile = &profile;
-        installTipHooks(coreHooks);
         setUpBoard(g, quietBoard(), 0);
     }
     void TearDown() override {
-        coreHooks = saved;
         static Profile rest = makeProfile("");
         gameProfile = &rest;
         tutorial = {};

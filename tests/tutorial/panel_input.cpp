@@ -38,7 +38,6 @@ void toMenus(const Announcement& what) {
 class PanelInput : public ::testing::Test {
   protected:
     Profile profile = makeProfile("tester");
-    CoreHooks savedCore = coreHooks;
     char previous[512] = {};
 
     void SetUp() override {
@@ -52,8 +51,7 @@ class PanelInput : public ::testing::Test {
             registerMenus();
             registered = true;
         }
-        installTipHooks(coreHooks);
-        coreHooks.announce = playAnnounce;
+        setAnnounceSink(playAnnounce, nullptr);
         setPlayAnnounceHandler(Announce::Menu, toMenus);
         buildMenus(menuTable, menuSystem, fileText(QUELMAR_SOURCE_DIR "/assets/pack/menu.txt"));
         setUpBoard(gameState, quietBoard(), 0);
@@ -62,7 +60,7 @@ class PanelInput : public ::testing::Test {
     }
     void TearDown() override {
         tutorial = {};
-        coreHooks = savedCore;
+        setAnnounceSink(nullptr, nullptr);
         static Profile rest = makeProfile("");
         gameProfile = &rest;
         setCurrentScreen(screens, nullptr);

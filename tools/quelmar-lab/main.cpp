@@ -133,10 +133,9 @@ void labSink(void*, const Announcement& what) {
     if (what.kind == Announce::DropSparkles) sparkles.clear();
 }
 
-void installHooks() {
+void prepareCore() {
     gameProfile = &labProfile;
-    coreHooks = {};
-    coreHooks.announce = labSink;
+    setAnnounceSink(labSink, nullptr);
 }
 
 void advance(GameState& g, float dt) {
@@ -219,8 +218,7 @@ GameState trial;  // a copy for the greedy bot's look-ahead
 // each try, so looking ahead never changes the real game.
 Swap greedyChoice(GameState& g, const std::vector<Swap>& swaps) {
     const RandomState saved = gameRandom;
-    const CoreHooks hooks = coreHooks;
-    coreHooks.announce = nullptr;
+    setAnnounceSink(nullptr, nullptr);
     const std::vector<float> savedSparkles = sparkles;
     Swap best = swaps.front();
     long bestTiles = -1;
@@ -239,7 +237,7 @@ Swap greedyChoice(GameState& g, const std::vector<Swap>& swaps) {
         gameRandom = saved;
     }
     sparkles = savedSparkles;
-    coreHooks = hooks;
+    setAnnounceSink(labSink, nullptr);
     return best;
 }
 
@@ -278,7 +276,7 @@ struct PlayResult {
 
 PlayResult play(const std::string& text, int levelNumber, int mode, uint32_t seed, bool greedy, float dt,
                 float think) {
-    installHooks();
+    prepareCore();
     sparkles.clear();
     seedRandom(seed);
     std::mt19937 botRandom(seed);
@@ -352,7 +350,7 @@ int commandCheck(const Args& args) {
     if (args.positional.size() != 1) fail("check needs one FILE");
     const std::string text = readWhole(args.positional[0]);
     const int levelNumber = levelOption(args);
-    installHooks();
+    prepareCore();
     GameState& g = level;
     resetGameState(g);
     g.level = levelNumber;
@@ -396,7 +394,7 @@ int commandFill(const Args& args) {
     const uint32_t seed = static_cast<uint32_t>(parseNumber(args.get("--seed"), "--seed", 0, 4294967295L));
     const int levelNumber = levelOption(args);
     const int mode = modeOf(args);
-    installHooks();
+    prepareCore();
     seedRandom(seed);
     level.mode = static_cast<uint8_t>(mode);
     startLevel(level, levelNumber, text, {});
@@ -433,7 +431,7 @@ int commandSwap(const Args& args) {
     if (swapTexts.empty()) fail("swap needs at least one R1,C1:R2,C2");
     std::vector<Swap> swaps;
     for (const std::string& t : swapTexts) swaps.push_back(parseSwap(t));
-    installHooks();
+    prepareCore();
     seedRandom(seed);
     GameState& g = level;
     if (args.has("--board")) {
