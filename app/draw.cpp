@@ -3,17 +3,16 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/settings.h"
 #include "app/textures.h"
 #include "platform/window.h"
 #include "resources/fatal.h"
 
 DrawState drawState = {
-    {1, 1, 1, 1}, identityMatrix(), 0.5f, false, false, {}, {}, 0, 800, 600, true, false, false,
+    {1, 1, 1, 1}, identityMatrix(), 0.5f, false, false, {}, {}, 0, 800, 600, false, false,
 };
 
 namespace {
-
-DeviceResetHook deviceResetHook = nullptr;
 
 void applyGamma() {
     gpuSetGammaFactor(drawState.gamma + 0.5f);
@@ -34,10 +33,6 @@ GpuVertex vertex(float x, float y, float z, uint32_t colour, float u, float v) {
 }
 
 }  // namespace
-
-void setDeviceResetHook(DeviceResetHook hook) {
-    deviceResetHook = hook;
-}
 
 void buildDisplayModeList(DisplayModeList& list, const PlatformDisplayMode* modes, int count) {
     list.modeCount = 0;
@@ -118,6 +113,14 @@ void setGamma(float gamma) {
     drawState.gamma = gamma;
 }
 
+void setFullScreen(bool on) {
+    if (on == (settings.fullScreen != 0)) return;
+    settings.fullScreen = on ? 1 : 0;
+    setMainWindowFullScreen(on);
+    if (!on) setMainWindowSize(800, 600);
+    setPerspectiveFromClient();
+}
+
 void buildGammaRamp(float gamma, uint16_t ramp[256]) {
     for (int i = 0; i < 256; ++i) {
         float value = (gamma + 0.5f) * static_cast<float>(i) * 256.0f;
@@ -146,11 +149,10 @@ void present() {
     gpuPresent();
     if (drawState.modeChangeRequested) {
         chooseCurrentMode();
-        setMainWindowFullScreen(drawState.fullScreen);
-        if (!drawState.fullScreen) setMainWindowSize(drawState.displayWidth, drawState.displayHeight);
+        setMainWindowFullScreen(settings.fullScreen != 0);
+        if (settings.fullScreen == 0) setMainWindowSize(drawState.displayWidth, drawState.displayHeight);
         gpuResetState();
         setPerspectiveFromClient();
-        if (deviceResetHook != nullptr) deviceResetHook();
         showMainWindow();
         drawState.modeChangeRequested = false;
     }

@@ -59,7 +59,6 @@ struct DrawState {
     DisplayMode currentMode;
     int resolutionIndex;  // of the display size in the resolution list; kept in the settings
     int displayWidth, displayHeight;
-    bool fullScreen;
     bool colourDepth32;
     bool verticalSync;
 };
@@ -71,6 +70,9 @@ void releaseDevice();  // gamma back to neutral first
 void setPerspectiveFromClient();
 void requestModeChange();  // takes effect in the next present()
 void setGamma(float gamma);
+// Full screen or an 800 x 600 window. The setting is the one record of which holds; this
+// is the one function that changes it, and the window follows at once.
+void setFullScreen(bool on);
 
 // The gamma ramp: entry i = (gamma + 0.5) * i * 256, 65535 from where that reaches 65536.
 void buildGammaRamp(float gamma, uint16_t ramp[256]);
@@ -129,8 +131,3 @@ uint32_t multiplyColour(uint32_t argb, const float factors[4]);
 // Lower-level drawing: caller vertex arrays (layout flags of platform/gpu.h) and lines.
 void drawVertexArray(GpuPrimitive primitive, const void* vertices, int count, uint32_t flags);
 void drawLine(const Vector3& from, const Vector3& to, uint32_t colour);
-
-// Called after a mode change was carried out in present(), for parts that keep
-// things sized to the display (the play screen). nullptr for none.
-using DeviceResetHook = void (*)();
-void setDeviceResetHook(DeviceResetHook hook);

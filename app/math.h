@@ -2,7 +2,3 @@
 // The vector helpers and the random helpers in one place for 3D and particle code.
 #include "core/random.h"
 #include "resources/vector_math.h"
-
-inline int randomIndex(int n) {
-    return randomBelow(n);
-}  // value modulo n; n > 0

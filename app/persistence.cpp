@@ -17,20 +17,15 @@ namespace {
 
 Profile noProfile = makeProfile("");
 
-DefaultNameSource defaultNameSource = nullptr;
-
 struct DefaultNames {
     char text[kDefaultNameCount][32];
     const char* pointers[kDefaultNameCount];
 };
+DefaultNames defaultNames = {};
 
 void findDefaultNames(DefaultNames& names) {
     for (int j = 0; j < kDefaultNameCount; ++j) {
-        const char* name = defaultNameSource != nullptr ? defaultNameSource(j) : nullptr;
-        if (name != nullptr)
-            std::snprintf(names.text[j], sizeof names.text[j], "%.19s", name);
-        else
-            std::snprintf(names.text[j], sizeof names.text[j], "defname%d", j + 1);
+        if (names.text[j][0] == 0) std::snprintf(names.text[j], sizeof names.text[j], "defname%d", j + 1);
         names.pointers[j] = names.text[j];
     }
 }
@@ -46,8 +41,9 @@ void enterDataFolder() {
 
 }  // namespace
 
-void setDefaultNameSource(DefaultNameSource source) {
-    defaultNameSource = source;
+void setDefaultNames(const char* const (&names)[kDefaultNameCount]) {
+    for (int j = 0; j < kDefaultNameCount; ++j)
+        std::snprintf(defaultNames.text[j], sizeof defaultNames.text[j], "%.19s", names[j] ? names[j] : "");
 }
 
 void syncCurrentProfile() {
@@ -67,7 +63,7 @@ void readProfiles() {
 }
 
 void readRecords() {
-    DefaultNames names;
+    DefaultNames& names = defaultNames;
     findDefaultNames(names);
     defaultRecords(recordTable, names.pointers);
     defaultHiscores(hiscoreTable, names.pointers);
@@ -77,13 +73,6 @@ void readRecords() {
         decodeRecords(recordTable, buffer, size < sizeof buffer ? size : sizeof buffer);
     if (readFileInto("hiscore.dat", buffer, sizeof(HiscoreTable), &size) != nullptr)
         decodeHiscores(hiscoreTable, buffer, size < sizeof(HiscoreTable) ? size : sizeof(HiscoreTable));
-}
-
-void registerPersistence() {
-    registerLoadingStep(kLoadProfiles, "profiles", [] {
-        readProfiles();
-        readRecords();
-    });
 }
 
 bool writeAll() {

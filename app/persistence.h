@@ -10,15 +10,10 @@ extern ProfileTable profileTable;
 extern RecordTable recordTable;
 extern HiscoreTable hiscoreTable;
 
-// Registers the deferred-loading step that reads profiles, records and hiscores
-// (called once at start-up, after readSettings).
-void registerPersistence();
-
-// The j-th of the ten default holder names (the string-table entry "defname1" and the
-// nine after it), set by the text side; without it, or for a null answer, the entry
-// names themselves stand in.
-using DefaultNameSource = const char* (*)(int j);
-void setDefaultNameSource(DefaultNameSource source);
+// The ten default holder names of the records and hiscores (the string-table entry
+// "defname1" and the nine after it), copied; a null name, or none given, is stood in
+// for by the entry's own name.
+void setDefaultNames(const char* const (&names)[kDefaultNameCount]);
 
 // Reads "profiles.dat", "records.dat" and "hiscore.dat" from the current folder (the
 // loading step runs with the settings folder current). Missing files give no

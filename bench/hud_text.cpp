@@ -70,7 +70,13 @@ void hudFrame(benchmark::State& state) {
         clearColour(0xFF000000);
         begin2D();
         updateHud(hud, g, 0);
-        drawHud(hud, g);
+        drawHudSidePanel(hud, g);
+        drawHudTimeBar(hud, g);
+        drawHudStock(hud, g);
+        drawPauseTexts(g);
+        drawNoMovesMessage(hud, g);
+        drawHudFlyers(hud);
+        drawHudScorePopups(hud);
         for (FlyingLetter& l : textEffects.letters) l.life = l.life > 0 ? 3000 : 0;
         drawFlyingLetters();
         drawFloatingTexts();

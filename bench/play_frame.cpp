@@ -12,13 +12,14 @@
 #include "core/flow.h"
 #include "core/level.h"
 #include "core/random.h"
+#include "game/announcements.h"
+#include "game/play.h"
 #include "platform/gpu.h"
 #include "platform/system.h"
 #include "platform/window.h"
 #include "presentation/field_view.h"
 #include "presentation/hud.h"
 #include "presentation/particles.h"
-#include "presentation/play_frame.h"
 #include "presentation/text.h"
 #include "resources/files.h"
 
@@ -35,7 +36,7 @@ bool openDevice() {
 
 // Everything but sound and music reaches the play screen's parts.
 void silent(void*, const Announcement& what) {
-    if (what.kind != Announce::Sound && what.kind != Announce::Music) playAnnounce(nullptr, what);
+    if (what.kind != Announce::Sound && what.kind != Announce::Music) gameAnnounce(nullptr, what);
 }
 
 void prepare() {
@@ -46,7 +47,6 @@ void prepare() {
     loadTextAndFonts();
     loadParticleEffects();
     loadHudTextures();
-    registerPlayScreen();  // the layers and hooks; its loading steps are not run here
     loadFieldTextures();
     setAnnounceSink(silent, nullptr);
     seedRandom(12345);

@@ -140,6 +140,23 @@ void setPointer(GameState& g, Vec2 point) {
     g.pointer = point;
 }
 
+namespace {
+
+// Covered cells blink now and then until the level-end sequence starts; the fuller the
+// field, the longer between blinks.
+void coverBlinks(GameState& g, float dt) {
+    if (g.levelOver || g.bonusCountUp || g.clearedWaiting) return;
+    for (auto& row : g.cells)
+        for (Cell& cell : row) {
+            if (cell.cover <= 0) continue;
+            cell.blinkTimer -= dt;
+            if (cell.blinkTimer < 0.0f)
+                cell.blinkTimer = 3000.0f * std::sqrt(static_cast<float>(std::max(g.tilesLeft, 0)));
+        }
+}
+
+}  // namespace
+
 void updateGame(GameState& g, float dt) {
     // A clock that ran backwards or a NaN never reaches the rules, and a frame longer than
     // a second (a stalled machine) counts as one second.
@@ -168,6 +185,7 @@ void updateGame(GameState& g, float dt) {
     updateFlyingPieces(g, dt);
     levelOverAnimation(g, dt);
     if (g.paused) g.pauseClock += dt;
+    coverBlinks(g, dt);
     fieldFades(g, dt);
     updateTip(g, dt, false);
 }

@@ -6,6 +6,7 @@
 #include "core/announce.h"
 #include "core/rules.h"
 #include "core/tips.h"
+#include "resources/trace.h"
 
 void dropSelection(GameState& g) {
     g.selection.state = 0;
@@ -115,6 +116,7 @@ void trySwap(GameState& g) {
     g.playerMovePending = 1;
     g.movedThisLevel = 1;
     g.swapsMade += 1;
+    trace("swap %d %d %d %d stands", s.pickedRow, s.pickedColumn, s.targetRow, s.targetColumn);
 }
 
 void findRuns(GameState& g) {

@@ -9,10 +9,18 @@ struct RandomState {
     uint32_t state;
 };
 
-extern RandomState gameRandom;
+extern RandomState gameRandom;  // the rules' stream: only the seed and the player's input move it
+// The presentation's own stream (particles, flyers, shakes, scenery): what is drawn, and
+// how often, never changes the game.
+extern RandomState lookRandom;
 
-void seedRandom(uint32_t seed);
-int nextRandom();             // 0..32767
-int randomBelow(int n);       // value modulo n; n must be > 0
-float randomSigned(float x);  // (2v - 32767) / 32767 * x, in [-x, x]
-float randomUnit(float x);    // v / 32767 * x, in [0, x]
+void seedRandom(uint32_t seed);  // both streams
+int nextRandom();                // 0..32767, from the rules' stream
+int randomBelow(int n);          // value modulo n; n must be > 0
+float randomSigned(float x);     // (2v - 32767) / 32767 * x, in [-x, x]
+float randomUnit(float x);       // v / 32767 * x, in [0, x]
+// The same over a stream of the caller's.
+int nextRandom(RandomState& stream);
+int randomBelow(RandomState& stream, int n);
+float randomSigned(RandomState& stream, float x);
+float randomUnit(RandomState& stream, float x);

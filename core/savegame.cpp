@@ -14,6 +14,7 @@
 #include "core/profile.h"
 #include "core/rules.h"
 #include "resources/files.h"
+#include "resources/trace.h"
 
 static_assert(std::endian::native == std::endian::little, "saved games are little-endian images");
 
@@ -259,6 +260,22 @@ void savedGamePath(char* out, size_t capacity, int mode) {
     std::snprintf(out, capacity, "settings/%s_%s.sav", gameProfile->name, mode ? "ndl" : "cls");
 }
 
+// The field as a player sees it, in one word (the trace's way of telling two fields apart).
+static uint32_t fieldDigest(const GameState& g) {
+    uint32_t h = 2166136261u;
+    for (const auto& row : g.cells)
+        for (const Cell& c : row)
+            for (int v : {static_cast<int>(c.cover), static_cast<int>(c.figure), static_cast<int>(c.powerup),
+                          static_cast<int>(c.chained)})
+                h = (h ^ static_cast<uint32_t>(v & 0xFF)) * 16777619u;
+    return h;
+}
+
+static void traceGame(const char* what, const GameState& g) {
+    if (traceOn())
+        trace("game %s level %d score %d field %08x", what, g.level + 1, g.levelScore, fieldDigest(g));
+}
+
 bool saveGame(GameState& g) {
     if (!canSaveGame(g)) return false;
     static uint8_t image[kSavedGameSize];
@@ -268,6 +285,7 @@ bool saveGame(GameState& g) {
     // The profile claims a saved game only once the file is really there.
     if (!writeWholeFile(path, image, kSavedGameSize)) return false;
     gameProfile->savedGame[g.mode ? 1 : 0] = 1;
+    traceGame("saved", g);
     return true;
 }
 
@@ -280,5 +298,7 @@ bool loadGame(GameState& g) {
     savedGamePath(path, sizeof(path), mode);
     uint32_t size = 0;
     if (!readFileInto(path, image, sizeof(image), &size)) return false;
-    return readSavedGame(g, image, size);
+    if (!readSavedGame(g, image, size)) return false;
+    traceGame("loaded", g);
+    return true;
 }

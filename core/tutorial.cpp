@@ -317,6 +317,13 @@ void updateTutorial(Tutorial& t, float dt) {
     }
     if (!scriptDone) t.fadeClock = std::max(0.0f, t.fadeClock - dt);
     for (DemoField& f : t.fields) {
+        // The covers blink as they do on the field.
+        for (auto& row : f.cells)
+            for (Cell& cell : row) {
+                if (cell.cover <= 0) continue;
+                cell.blinkTimer -= dt;
+                if (cell.blinkTimer < 0.0f) cell.blinkTimer = 3000.0f;
+            }
         f.clickFlash = std::max(0.0f, f.clickFlash - dt);
         demoGravity(f, dt);
     }

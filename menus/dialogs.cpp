@@ -8,10 +8,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/persistence.h"
 #include "app/settings.h"
+#include "core/field.h"
+#include "core/profile.h"
+#include "core/rules.h"
 #include "menus/menu_draw.h"
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
+#include "presentation/text.h"
 #include "resources/trace.h"
 
 namespace {
@@ -77,8 +82,7 @@ void drawNameEntry(MenuNode& node) {
     menuDrawText("|", start + menuTextWidth(before, 17) - 4, 20, 17,
                  argb(255, 255, 55, static_cast<int>(caretAlpha)), false);
     menuSetFont(1);
-    int profiles = menuHooks.profileCount ? menuHooks.profileCount() : 0;
-    if (profiles > 0) {
+    if (profileTable.count > 0) {
         drawMenuButton(node, 0, -90, -80, 150, 64, 18);
         drawMenuButton(node, 1, 90, -80, 150, 64, 18);
     } else {
@@ -91,8 +95,8 @@ void drawGameTip(MenuNode& node) {
     MenuSystem& m = S();
     beginDialog();
     const char* tip = "";
-    if (m.gameTip1Index >= 0 && menuHooks.textAt) {
-        const char* t = menuHooks.textAt(m.gameTip1Index + m.gameTipCounter);
+    if (m.gameTip1Index >= 0) {
+        const char* t = textAt(m.gameTip1Index + m.gameTipCounter);
         if (t != nullptr) tip = t;
     }
     float H = menuWrapHeight(tip, 440, 10) + 80;
@@ -113,12 +117,13 @@ void drawSavedGameQuestion(MenuNode& node) {
     beginDialog();
     menuDrawFrame(0, 0, 450, 350);
     menuSetFont(1);
-    int mode = menuHooks.profileMode ? menuHooks.profileMode() : 0;
+    const int mode = gameProfile->mode ? 1 : 0;
     menuDrawText(menuText(mode == 0 ? "loadclassicmode" : "loadendlessmode"), 0, 110, 19, kYellow, true);
     menuSetFont(0);
     menuDrawText(menuText("loadmsg"), 0, 65, 15, kWhite, true);
-    int level = 0, score = 0;
-    if (menuHooks.savedGameInfo) menuHooks.savedGameInfo(&level, &score);
+    // The saved game was loaded when the question opened: its level and score so far.
+    const int level = gameState.level + 1;
+    const int score = gameProfile->score[mode] + gameState.displayedScore;
     char line[256];
     formatTwoIntegers(line, sizeof line, menuText("surlevscore"), level, score);
     menuDrawText(line, 0, 25, 17, kYellow, true);
@@ -188,9 +193,19 @@ float phaseLength(const MenuSystem& m, const LevelStats& stats) {
     return static_cast<float>(std::clamp(stats.score, 0, 2500));
 }
 
+// The level just won and its records (already updated with this result when it set one).
 LevelStats currentStats() {
+    const GameState& g = gameState;
+    const int mode = g.mode & 1;
+    const int level = std::clamp(static_cast<int>(g.level), 0, kLevelsPerMode - 1);
+    const LevelRecord& record = recordTable.levels[mode][level];
     LevelStats stats = {};
-    if (menuHooks.levelStats) menuHooks.levelStats(&stats);
+    stats.score = g.displayedScore;
+    stats.time = static_cast<int32_t>(g.elapsed / 1000.0f);
+    stats.bestScore = record.bestScore;
+    stats.bestTime = record.bestTimeMs >= 1000000 ? 0 : record.bestTimeMs / 1000;
+    stats.bestScoreName = record.scoreHolder;
+    stats.bestTimeName = record.timeHolder;
     return stats;
 }
 
@@ -224,7 +239,7 @@ void advanceStatistics(MenuSystem& m, const LevelStats& stats, float dt) {
               m.statsPhase == 0 ? stats.score : stats.time, record ? ", a record" : "");
         if (record) {
             menuPlaySound("wow.ogg");
-            if (menuHooks.startEffect) menuHooks.startEffect("scorewow", 110, m.statsPhase == 0 ? 65 : 5);
+            startMenuEffect("scorewow", 110, m.statsPhase == 0 ? 65 : 5);
         }
         ++m.statsPhase;
         m.statsElapsed = 0;

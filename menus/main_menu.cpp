@@ -7,12 +7,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/persistence.h"
 #include "app/settings.h"
+#include "core/profile.h"
 #include "menus/dialogs.h"
 #include "menus/menu_draw.h"
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
+#include "presentation/text.h"
+#include "presentation/tip_balloon.h"
 #include "resources/files.h"
+#include "resources/sound.h"
 #include "resources/trace.h"
 
 CreditsText creditsText;
@@ -31,12 +36,22 @@ float squashFactor() {
 void drawMainMenu(MenuNode& node) {
     MenuSystem& m = S();
     int n = node.childCount;
+    // Measured in the menu font the items are drawn in, so the hit boxes cover them.
+    menuSetFont(1);
     float widest = 0;
     for (int i = 0; i < n; ++i) widest = std::max(widest, menuTextWidth(node.children[i]->caption, 18));
     float w = widest + 104, h = 2 * 18.0f * n + 126;
     float cx = 250, cy = 100 + m.slideOffset;
     menuDrawFrame(cx, cy, w, h, 0.5f);
-    menuDrawRect(cx - w / 2 + 18, cy + 2, cx + w / 2 - 18, cy - 2, argb(196, 150, 60));
+    // The divider between the two modes and the rest: the frame's edge tiles, half size.
+    menuSpriteScale = 0.5f;
+    const float dividerLength = w - 36;
+    const int tiles = edgeTileCount(dividerLength, menuSpriteScale);
+    const float tile = dividerLength / static_cast<float>(tiles);
+    for (int k = 0; k < tiles; ++k)
+        drawMenuSprite(kSpriteEdgeHorizontal, cx - dividerLength / 2 + tile * (static_cast<float>(k) + 0.5f),
+                       cy, kWhite, tile / (64.0f * menuSpriteScale));
+    menuSpriteScale = 1.0f;
     menuSetFont(1);
     // The first two items (the two modes) above the divider, the rest below.
     for (int i = 0; i < n; ++i) {
@@ -55,11 +70,7 @@ void drawMainMenu(MenuNode& node) {
     // The greeting slides down as the menu fades out.
     float T = -195 - 100 * m.fadeProgress;
     menuDrawPanel(-390 + 170, T - 30 - 32 + 32, 340, 64);
-    const char* name = "";
-    if (menuHooks.profileName && menuHooks.currentProfile) {
-        const char* p = menuHooks.profileName(menuHooks.currentProfile());
-        if (p != nullptr) name = p;
-    }
+    const char* name = gameProfile != nullptr ? gameProfile->name : "";
     char greeting[160];
     std::snprintf(greeting, sizeof greeting, "%s%s", menuText("hallo"), name);
     menuSetFont(0);
@@ -73,24 +84,28 @@ void drawMainMenu(MenuNode& node) {
         m.mouseX >= -220 - lw / 2 && m.mouseX <= -220 + lw / 2 && m.mouseY <= T - 70 && m.mouseY >= T - 88;
     (void)index;
     menuDrawText(link, -220, T - 79, 12, over ? kWhite : argb(100, 250, 100), true);
-    // Item tips over the first four items.
+    // Item tips over the first four items: the tip balloon beside the item under the
+    // pointer, pointing at the item's top left.
+    static int tipShown = -1;
+    int tip = -1;
     if (m.mouseOverSelected && m.selected >= 0 && m.selected < 4 && m.selected < widgetRegistry.hitBoxCount &&
-        menuHooks.textIndex && menuHooks.textAt) {
-        int first = menuHooks.textIndex("adventuretip");
-        const char* tip = first >= 0 ? menuHooks.textAt(first + m.selected) : nullptr;
-        if (tip != nullptr && m.fadeProgress == 0) {
-            float top = widgetRegistry.hitBoxes[m.selected].top;
-            float th = menuWrapHeight(tip, 280, 11) + 24;
-            float left = 170 - 300 - 20;
-            menuDrawPanel(left + 150, top + th / 2 + 10, 300, th);
-            menuDrawWrapped(tip, left + 10, top + th - 4, 280, 11, kWhite, false);
+        m.fadeProgress == 0) {
+        const int first = indexOfText("adventuretip");
+        const char* text = first >= 0 ? textAt(first + m.selected) : nullptr;
+        if (text != nullptr) {
+            tip = m.selected;
+            showTipBalloon(170, widgetRegistry.hitBoxes[m.selected].top, text, 300, true, 180, true);
         }
+    }
+    if (tip != tipShown) {
+        if (tip >= 0) trace("item tip %d", tip);
+        tipShown = tip;
     }
 }
 
 void drawProfiles(MenuNode& node) {
     MenuSystem& m = S();
-    int count = menuHooks.profileCount ? menuHooks.profileCount() : 0;
+    int count = profileTable.count;
     float off = m.slideOffset;
     float height = 30.0f * count + 115;
     menuDrawFrame(-365 + 185, 280 + off - height / 2, 370, height);
@@ -99,8 +114,7 @@ void drawProfiles(MenuNode& node) {
     menuSetFont(0);
     if (widgetRegistry.hoverIndex < 0 || widgetRegistry.hoverIndex >= count) widgetRegistry.hoverIndex = 0;
     for (int i = 0; i < count; ++i) {
-        const char* name = menuHooks.profileName ? menuHooks.profileName(i) : nullptr;
-        if (name == nullptr) name = "";
+        const char* name = profileTable.profiles[i].name;
         float line = 220 + off - 40 - 30.0f * i;
         float w = menuTextWidth(name, 14);
         // Rows come first in the control list, so a row's control index is its profile.
@@ -126,7 +140,7 @@ void drawOptions(MenuNode& node) {
     int effects = settings.effectsVolume;
     drawSlider(-80, 260 - v, 80, 260 - v, settings.effectsVolume, 100);
     if (effects != settings.effectsVolume && !m.fadeIn) {
-        if (menuHooks.applyVolumes) menuHooks.applyVolumes(settings.musicVolume, settings.effectsVolume);
+        applyVolumes(settings.musicVolume, settings.effectsVolume);
         menuPlaySound("chpok1.ogg");
     }
     v += 38;
@@ -138,17 +152,14 @@ void drawOptions(MenuNode& node) {
     v += 50;
     bool cursor = settings.customCursor;
     drawCheckBox(-100, 260 - v, cursor, menuText("customcursor"), 12);
-    if (cursor != settings.customCursor) {
-        settings.customCursor = cursor;
-        if (menuHooks.customCursor) menuHooks.customCursor(cursor);
-    }
+    if (cursor != settings.customCursor) setCustomCursor(cursor);
     drawControlGlow(false);
     v += 80;
     menuSetFont(1);
     drawMenuButton(node, 0, 0, 260 - v, 130, 64, 15);
     menuSetSquash(1);
     // The volumes reach the sound system every frame, so a slider is heard at once.
-    if (menuHooks.applyVolumes) menuHooks.applyVolumes(settings.musicVolume, settings.effectsVolume);
+    applyVolumes(settings.musicVolume, settings.effectsVolume);
 }
 
 void drawHiscore(MenuNode& node) {
@@ -160,12 +171,11 @@ void drawHiscore(MenuNode& node) {
     menuDrawText(node.caption, -70, 165, 21, argb(255, 255, 155), true);
     menuDrawText(menuText(m.hiscoreMode == 0 ? "classicmode" : "endlessmode"), 110, 165, 17, kWhite, true);
     menuSetFont(0);
-    int mode = menuHooks.profileMode ? menuHooks.profileMode() : 0;
-    for (int i = 0; i < 10; ++i) {
-        const char* name = "";
-        int score = 0;
-        if (menuHooks.hiscoreEntry == nullptr || !menuHooks.hiscoreEntry(m.hiscoreMode, i, &name, &score))
-            continue;
+    const int mode = gameProfile->mode ? 1 : 0;
+    for (int i = 0; i < kHiscoreRows; ++i) {
+        const HiscoreEntry& row = hiscoreTable.rows[m.hiscoreMode & 1][i];
+        const char* name = row.name;
+        const int score = row.score;
         float line = 115 - 25.0f * i;
         uint32_t colour = (i == m.hiscoreRow && m.hiscoreMode == mode) ? m.highlightText : kWhite;
         char value[24];

@@ -4,13 +4,24 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/app.h"
+#include "app/draw.h"
+#include "app/persistence.h"
+#include "app/settings.h"
+#include "core/field.h"
+#include "core/flow.h"
+#include "core/rules.h"
 #include "menus/menu_draw.h"
+#include "menus/zone_map.h"
+#include "platform/window.h"
+#include "presentation/particles.h"
+#include "presentation/scenery.h"
 #include "presentation/text.h"
+#include "resources/sound.h"
 #include "resources/trace.h"
 
 MenuTable menuTable;
 MenuSystem menuSystem;
-MenuHooks menuHooks;
 
 namespace {
 
@@ -57,70 +68,16 @@ MenuSystem& S() {
     return menuSystem;
 }
 
-void closeMenus() {
-    if (menuHooks.closeMenus) menuHooks.closeMenus();
-}
-
-int profileMode() {
-    return menuHooks.profileMode ? menuHooks.profileMode() : 0;
-}
-
-void showModeMap() {
-    showMenu(profileMode() == 0 ? "adventure" : "puzzle");
-}
-
-void toMenuScreenAndMain() {
-    if (menuHooks.toMenuScreen) menuHooks.toMenuScreen();
-    showMenu("main");
-}
-
 int childIndex(const MenuNode& parent, const MenuNode* child) {
     for (int i = 0; i < parent.childCount; ++i)
         if (parent.children[i] == child) return i;
     return -1;
 }
 
-// "yes" on a message box: decided by the node the box was opened from.
-void confirmYes(MenuNode& box) {
-    MenuNode* from = box.parent;
-    MenuSystem& m = S();
-    const char* text = m.message;
-    auto is = [&](const char* key) { return std::strcmp(text, menuText(key)) == 0; };
-    if (nodeIs(from, "main") && is("quit")) {
-        if (menuHooks.quit) menuHooks.quit();
-        return;
-    }
-    if (nodeIs(from, "profiles") && is("removeplayer")) {
-        if (menuHooks.removeProfile) menuHooks.removeProfile(m.actProfile);
-        if (m.actProfile > 0) --m.actProfile;
-        int left = menuHooks.profileCount ? menuHooks.profileCount() : 0;
-        if (left > 0) {
-            backAction();
-        } else {
-            widgetRegistry.hoverIndex = 0;
-            m.actProfile = 0;
-            showMenu("newprofile");
-        }
-        return;
-    }
-    if ((nodeIs(from, "adventure") || nodeIs(from, "puzzle")) && is("zeroscore")) {
-        if (menuHooks.zeroScoreAndStart) menuHooks.zeroScoreAndStart();
-        return;
-    }
-    if (nodeIs(from, "gameplay") || nodeIs(from, "gameplay1")) {
-        if (is("restartquest") && menuHooks.restartLevelCostingLife) menuHooks.restartLevelCostingLife();
-        if (is("skipquest") && menuHooks.skipLevelCostingLife) menuHooks.skipLevelCostingLife();
-        closeMenus();
-        return;
-    }
-    if (nodeIs(from, "defeat") || nodeIs(from, "gameover")) {
-        if (is("skipquest") && menuHooks.skipLevelCostingLife) menuHooks.skipLevelCostingLife();
-        if (is("restartquest") && menuHooks.restartLevelCostingLife) menuHooks.restartLevelCostingLife();
-        closeMenus();
-        return;
-    }
-    closeMenus();  // a box from anywhere else: close it
-}
+// Effects started by the menus play in a pool of their own, drawn after the menus: the
+// field's pool is drawn under the overlay and empties its draw queue there. The
+// templates are the field's, copied once they are loaded.
+ParticleSystem menuEffects;
 
 }  // namespace
 
@@ -129,12 +86,39 @@ bool nodeIs(const MenuNode* node, const char* name) {
 }
 
 const char* menuText(const char* key) {
-    const char* text = menuHooks.lookupText ? menuHooks.lookupText(key) : nullptr;
+    const char* text = lookupText(key);
     return text != nullptr ? text : "";
 }
 
 void menuPlaySound(const char* sample, int frequency) {
-    if (menuHooks.playSound) menuHooks.playSound(sample, frequency);
+    trace("menu sound %s", sample);
+    playSound(soundSystem, sample, frequency);
+}
+
+void closeMenus() {
+    trace("menus closed");
+    if (menuEffects.templateCount > 0) stopAllEffects(menuEffects);
+    if (nodeIs(menuSystem.current, "levelcomplete"))
+        closeLevelCompleteMenu(gameState);
+    else
+        closeGameMenu(gameState);
+}
+
+void startMenuEffect(const char* name, float x, float y) {
+    if (menuEffects.templateCount == 0 && particleSystem.templateCount > 0) {
+        resetParticleSystem(menuEffects);
+        std::memcpy(menuEffects.templates, particleSystem.templates, sizeof menuEffects.templates);
+        menuEffects.templateCount = particleSystem.templateCount;
+        menuEffects.atlas = particleSystem.atlas;
+    }
+    trace("effect %s %.0f %.0f", name, x, y);
+    startEffect(menuEffects, name, x, y);
+}
+
+void drawMenuEffects(float dt) {
+    if (menuEffects.templateCount == 0) return;
+    updateEffects(menuEffects, dt);
+    drawEffectQueue(menuEffects, 0);
 }
 
 MenuNode* findMenuNode(MenuTable& table, std::string_view name) {
@@ -182,7 +166,7 @@ void buildMenus(MenuTable& table, MenuSystem& menus, std::string_view text) {
         createMenuNode(table, text, name, nullptr);
     }
     if (MenuNode* profiles = findMenuNode(table, "profiles")) profiles->parent = main;
-    menus.gameTip1Index = menuHooks.textIndex ? menuHooks.textIndex("gametip1") : -1;
+    menus.gameTip1Index = indexOfText("gametip1");
     menus.selected = 0;
 }
 
@@ -194,51 +178,61 @@ int addItemHitBox(const ItemHitBox& box) {
     return addItemHitBox(widgetRegistry, box.left, box.top, box.right, box.bottom);
 }
 
+namespace {
+
+const char* currentProfileName() {
+    return gameProfile != nullptr ? gameProfile->name : "";
+}
+
+// The menu screen's look: a living back, full colour, behind the menus.
+void sceneryBehindMenus() {
+    sceneryMenuBack(0);
+    sceneryMenuTint(0);
+    setBackgroundMode(kBackgroundScenery);
+}
+
+}  // namespace
+
 void runEntryAction(MenuNode& node) {
     MenuSystem& m = S();
+    // Only the two name boxes take typing; any other node shown ends it.
+    m.textEntry = false;
+    m.textRefused = false;
     if (nodeIs(&node, "main")) {
-        if (traceOn() && menuHooks.profileName && menuHooks.currentProfile) {
-            const char* name = menuHooks.profileName(menuHooks.currentProfile());
-            trace("greeting %s", name != nullptr ? name : "");
-        }
-        if (menuHooks.setMusic) menuHooks.setMusic(0);
-        if (menuHooks.animatedBackground) menuHooks.animatedBackground(0);
-        if (menuHooks.sceneTint) menuHooks.sceneTint(0);
-        if (menuHooks.backgroundMode) menuHooks.backgroundMode(0);
+        trace("greeting %s", currentProfileName());
+        setMusic(0);
+        sceneryBehindMenus();
     } else if (nodeIs(&node, "info")) {
-        if (menuHooks.sceneTint) menuHooks.sceneTint(0);
+        sceneryMenuTint(0);
     } else if (nodeIs(&node, "options")) {
-        m.pendingFullScreen = menuHooks.fullScreen ? menuHooks.fullScreen() : false;
+        m.pendingFullScreen = settings.fullScreen != 0;
     } else if (nodeIs(&node, "adventure") || nodeIs(&node, "puzzle")) {
-        if (menuHooks.backgroundMode) menuHooks.backgroundMode(1);
-        if (menuHooks.enterZoneMap) menuHooks.enterZoneMap();
+        setBackgroundMode(kBackgroundMap);
+        enterZoneMap(zoneMap, *gameProfile);
     } else if (nodeIs(&node, "profiles")) {
         widgetRegistry.hoverIndex = m.actProfile;
     } else if (nodeIs(&node, "rename")) {
         m.textEntry = true;
         m.cursor = 0;
-        const char* name = menuHooks.profileName ? menuHooks.profileName(m.actProfile) : nullptr;
         std::memset(m.text, 0, sizeof m.text);
-        if (name != nullptr) std::strncpy(m.text, name, kTextEntryCapacity);
+        if (m.actProfile >= 0 && m.actProfile < profileTable.count)
+            std::strncpy(m.text, profileTable.profiles[m.actProfile].name, kTextEntryCapacity);
         m.textLength = static_cast<int32_t>(std::strlen(m.text));
     } else if (nodeIs(&node, "newprofile")) {
-        if (menuHooks.animatedBackground) menuHooks.animatedBackground(0);
-        if (menuHooks.sceneTint) menuHooks.sceneTint(0);
-        if (menuHooks.backgroundMode) menuHooks.backgroundMode(0);
+        sceneryBehindMenus();
         m.textEntry = true;
         std::memset(m.text, 0, sizeof m.text);
         m.textLength = 0;
         m.cursor = 0;
     } else if (nodeIs(&node, "credits")) {
-        if (menuHooks.sceneTint) menuHooks.sceneTint(1);
-        if (menuHooks.setMusic) menuHooks.setMusic(2);
+        sceneryMenuTint(1);
+        setMusic(2);
         m.creditsTimer = 0;
-        if (menuHooks.backgroundMode) menuHooks.backgroundMode(4);
+        setBackgroundMode(kBackgroundCredits);
     } else if (nodeIs(&node, "hiscore")) {
-        m.hiscoreMode = profileMode();
-        m.textEntry = false;
+        m.hiscoreMode = gameProfile->mode ? 1 : 0;
     } else if (nodeIs(&node, "loadgamequest")) {
-        if (menuHooks.loadSavedGame) menuHooks.loadSavedGame();
+        loadGame(gameState);
     }
 }
 
@@ -285,7 +279,7 @@ void backAction() {
         return;
     }
     if (nodeIs(node, "credits")) {
-        if (menuHooks.setMusic) menuHooks.setMusic(0);
+        setMusic(0);
         MenuNode* parent = node->parent;
         showNode(parent);
         if (parent != nullptr) m.selected = std::max(0, childIndex(*parent, node));
@@ -301,17 +295,15 @@ void backAction() {
     }
     if (nodeIs(node, "hiscore")) {
         m.hiscoreRow = -1;
-        if (menuHooks.clearHiscoreRow) menuHooks.clearHiscoreRow();
-        // Over a lost game the table's parent, the main menu, belongs on the menu screen.
-        if (m.hiscoreOverGame && menuHooks.onPlayScreen && menuHooks.onPlayScreen()) {
-            toMenuScreenAndMain();
-            return;
-        }
         showNode(node->parent);
         return;
     }
     if (nodeIs(node, "options")) {
-        if (menuHooks.saveSettings) menuHooks.saveSettings();
+        const bool written = writeSettings(settings, 800, 600, std::max(drawState.resolutionIndex, 0),
+                                           drawState.colourDepth32 ? 1 : 0);
+        trace("settings %s music %d effects %d cursor %d full screen %d", written ? "written" : "not written",
+              settings.musicVolume, settings.effectsVolume, settings.customCursor ? 1 : 0,
+              settings.fullScreen);
         showNode(node->parent);
         return;
     }
@@ -319,150 +311,6 @@ void backAction() {
     if (parent == nullptr) return;  // nothing to go back to: stays faded out until a node is shown
     showNode(parent);
     m.selected = std::max(0, childIndex(*parent, node));
-}
-
-void activateSelected() {
-    MenuSystem& m = S();
-    MenuNode* node = m.current;
-    if (node == nullptr || m.selected < 0 || m.selected >= node->childCount) return;
-    MenuNode* item = node->children[m.selected];
-    auto is = [&](const char* name) { return std::strcmp(item->name, name) == 0; };
-    trace("chosen %s on %s", item->name, node->name);
-    int lives = menuHooks.livesLeft ? menuHooks.livesLeft() : 0;
-    if (is("resume game")) {
-        closeMenus();
-    } else if (is("skip level")) {
-        messageBox(menuText("skipquest"), false);
-    } else if (is("restart level")) {
-        if (menuHooks.levelTimeOut && menuHooks.levelTimeOut()) {
-            if (menuHooks.restartLevelNow) menuHooks.restartLevelNow();
-            closeMenus();
-        } else if (lives > 0) {
-            messageBox(menuText("restartquest"), false);
-        } else {
-            messageBox(menuText("nomorelives"), true);
-        }
-    } else if (is("helpgameplay")) {
-        closeMenus();
-        if (menuHooks.startHelp) menuHooks.startHelp();
-    } else if (is("selectprofile")) {
-        if (menuHooks.selectProfile && widgetRegistry.hoverIndex >= 0)
-            menuHooks.selectProfile(widgetRegistry.hoverIndex);
-        showMenu("main");
-    } else if (is("rename")) {
-        m.actProfile = widgetRegistry.hoverIndex >= 0 ? widgetRegistry.hoverIndex : 0;
-        item->parent = node;
-        showNode(item);
-    } else if (is("okrename")) {
-        bool done = menuHooks.renameProfile && menuHooks.renameProfile(m.actProfile, m.text);
-        if (done) {
-            m.textEntry = false;
-            showMenu("profiles");
-        } else {
-            MenuNode* again = node;
-            char kept[kTextEntryCapacity + 1];
-            std::memcpy(kept, m.text, sizeof kept);
-            showNode(again);
-            std::memcpy(m.text, kept, sizeof kept);  // a refused name stays in the box
-            m.textLength = static_cast<int32_t>(std::strlen(m.text));
-            m.cursor = m.textLength;
-        }
-    } else if (is("remove")) {
-        m.actProfile = widgetRegistry.hoverIndex >= 0 ? widgetRegistry.hoverIndex : 0;
-        messageBox(menuText("removeplayer"), false);
-    } else if (is("oknewprofile")) {
-        bool done = menuHooks.createProfile && menuHooks.createProfile(m.text);
-        if (done) {
-            m.textEntry = false;
-            showMenu("main");
-        } else {
-            char kept[kTextEntryCapacity + 1];
-            std::memcpy(kept, m.text, sizeof kept);
-            showNode(node);
-            std::memcpy(m.text, kept, sizeof kept);
-            m.textLength = static_cast<int32_t>(std::strlen(m.text));
-            m.cursor = m.textLength;
-        }
-    } else if (is("okcontinuegame")) {
-        ++m.gameTipCounter;
-        closeMenus();
-    } else if (is("main")) {
-        if (nodeIs(node, "defeat") || nodeIs(node, "gameover")) {
-            toMenuScreenAndMain();
-        } else if (menuHooks.saveRunningGame && menuHooks.saveRunningGame()) {
-            messageBox(menuText("savemsg"), true);
-        } else {
-            toMenuScreenAndMain();
-        }
-    } else if (is("oknextlevel")) {
-        closeMenus();
-    } else if (is("ok")) {
-        MenuNode* from = node->parent;
-        if (nodeIs(node, "endgame")) {
-            if (menuHooks.finishGame) menuHooks.finishGame();
-            showMenu("hiscore");
-        } else if (nodeIs(node, "startgame")) {
-            showModeMap();
-        } else if (nodeIs(node, "hiscore")) {
-            // The table's own button: back to the main menu, on the menu screen.
-            m.hiscoreRow = -1;
-            if (menuHooks.clearHiscoreRow) menuHooks.clearHiscoreRow();
-            toMenuScreenAndMain();
-        } else if (nodeIs(node, "messageboxok") && (nodeIs(from, "defeat") || nodeIs(from, "gameover") ||
-                                                    std::strcmp(m.message, menuText("nomorelives")) == 0)) {
-            backAction();
-        } else {
-            toMenuScreenAndMain();
-        }
-    } else if (is("back") || is("cancel")) {
-        if (nodeIs(node, "hiscore")) {
-            m.hiscoreRow = -1;
-            toMenuScreenAndMain();
-        } else if (nodeIs(node, "adventure") || nodeIs(node, "puzzle")) {
-            if (!(menuHooks.zoneLocked && menuHooks.zoneLocked())) backAction();
-        } else {
-            backAction();
-        }
-    } else if (is("no")) {
-        if (nodeIs(node, "loadgamequest")) {
-            if (menuHooks.discardSavedGame) menuHooks.discardSavedGame();
-            showModeMap();
-        } else {
-            backAction();
-        }
-    } else if (is("yes")) {
-        if (nodeIs(node, "loadgamequest")) {
-            if (menuHooks.toPlayScreen) menuHooks.toPlayScreen();
-            closeMenus();
-        } else {
-            confirmYes(*node);
-        }
-    } else if (is("adventure") || is("puzzle")) {
-        int mode = is("adventure") ? 0 : 1;
-        if (menuHooks.setProfileMode) menuHooks.setProfileMode(mode);
-        if (menuHooks.startMode) {
-            menuHooks.startMode(mode);
-        } else {
-            item->parent = node;
-            showNode(item);
-        }
-    } else if (is("exit")) {
-        messageBox(menuText("quit"), false);
-    } else if (is("start")) {
-        if (menuHooks.startSelectedLevel) menuHooks.startSelectedLevel();
-    } else if (is("apply")) {
-        if (nodeIs(node, "options") && menuHooks.applyFullScreen)
-            menuHooks.applyFullScreen(m.pendingFullScreen);
-        backAction();
-    } else if (is("default")) {
-        showNode(node);
-    } else if (is("instructions")) {
-        if (menuHooks.startInstructions) menuHooks.startInstructions();
-        if (menuHooks.toPlayScreen) menuHooks.toPlayScreen();
-    } else {
-        if (!is("credits")) item->parent = node;
-        showNode(item);
-    }
 }
 
 int hoverDetection() {
@@ -494,15 +342,15 @@ int hoverDetection() {
 void menuKeyDown(int key) {
     MenuSystem& m = S();
     if (m.fadeIn || m.fadeOut) return;
-    m.pendingKey = key;
+    if (m.typedKeyCount < kTypedKeyCapacity) m.typedKeys[m.typedKeyCount++] = key;
 }
 
 void menuLeftUp() {
     S().mouseHeld = false;
 }
 
-void menuPointerClick() {
-    S().clickPending = true;
+void menuPointerMoved() {
+    S().clickPending = true;  // the next hover detection selects the item under the pointer
 }
 
 void menuLeftDown() {
@@ -515,7 +363,7 @@ void menuLeftDown() {
     m.mouseHeld = true;
     m.clickPending = true;
     if (m.fadeIn || m.fadeOut) return;
-    if (menuHooks.mouse) menuHooks.mouse(&m.mouseX, &m.mouseY);
+    cursorInMenuSpace(&m.mouseX, &m.mouseY);
     if (nodeIs(m.current, "credits")) {
         m.pendingKey = kMenuKeyEnter;
         return;
@@ -547,7 +395,7 @@ void menuLeftDown() {
                 m.pendingKey = kMenuKeyRight;
                 break;
             case kControlLink:
-                m.actProfile = menuHooks.currentProfile ? menuHooks.currentProfile() : 0;
+                m.actProfile = profileTable.current;
                 showMenu("profiles");
                 return;
             case kControlProfileRow:
@@ -591,6 +439,9 @@ bool textEntryFits(const char* text);
 // The editing keys of the name boxes. Returns true when the key was used up.
 bool editText(int key) {
     MenuSystem& m = S();
+    if (key == kMenuKeyBackspace || key == kMenuKeyDelete || key == kMenuKeyHome || key == kMenuKeyEnd ||
+        key == kMenuKeyLeft || key == kMenuKeyRight)
+        m.textRefused = false;
     switch (key) {
         case kMenuKeyBackspace:
             if (m.cursor > 0) {
@@ -622,12 +473,20 @@ bool editText(int key) {
     }
     bool letter = key >= 'A' && key <= 'Z', digit = key >= '0' && key <= '9';
     if (!letter && !digit && key != ' ') return false;
-    if (m.textLength >= kTextEntryCapacity) return true;
+    // Once a letter was refused the box is full: a narrower letter after it would spell
+    // the name wrong, so letters wait until the player edits.
+    if (m.textRefused || m.textLength >= kTextEntryCapacity) {
+        m.textRefused = true;
+        return true;
+    }
     char trial[kTextEntryCapacity + 2];
     std::memcpy(trial, m.text, m.cursor);
     trial[m.cursor] = static_cast<char>(key);
     std::memcpy(trial + m.cursor + 1, m.text + m.cursor, m.textLength - m.cursor + 1);
-    if (!textEntryFits(trial)) return true;
+    if (!textEntryFits(trial)) {
+        m.textRefused = true;
+        return true;
+    }
     std::memcpy(m.text, trial, m.textLength + 2);
     ++m.cursor;
     ++m.textLength;
@@ -650,7 +509,7 @@ void handleKey(int key) {
     if (node == nullptr) return;
     if (nodeIs(node, "profiles") && key == kMenuKeyEnter && m.selected >= 0 &&
         m.selected < node->childCount && nodeIs(node->children[m.selected], "newprofile") &&
-        menuHooks.profileCount && menuHooks.profileCount() >= 8) {
+        profileTable.count >= kProfileCapacity) {
         menuPlaySound("gaf.ogg");
         return;
     }
@@ -671,12 +530,16 @@ void handleKey(int key) {
         return;
     }
     if (nodeIs(node, "credits")) key = kMenuKeyEscape;
-    if (nodeIs(node, "gameplaytip") && key == kMenuKeyEscape) key = kMenuKeyEnter;
+    // Boxes whose one answer is their button: Escape gives that answer rather than
+    // fading the box away with nothing to return to.
+    if (key == kMenuKeyEscape &&
+        (nodeIs(node, "gameplaytip") || nodeIs(node, "startgame") || nodeIs(node, "endgame")))
+        key = kMenuKeyEnter;
     if (key == kMenuKeyEscape && (nodeIs(node, "loadgamequest") || nodeIs(node, "defeat") ||
                                   nodeIs(node, "adventure") || nodeIs(node, "puzzle"))) {
         return;
     }
-    int n = node->childCount;
+    int n = reachableItemCount(*node);
     switch (key) {
         case kMenuKeyEnter:
             if (m.selected < 0 || m.selected >= n) {
@@ -711,9 +574,14 @@ void handleKey(int key) {
 
 }  // namespace
 
-void updateMenus(float dt) {
+int reachableItemCount(const MenuNode& node) {
+    if (nodeIs(&node, "newprofile") && profileTable.count == 0) return std::min(node.childCount, 1);
+    return node.childCount;
+}
+
+MenuChoice updateMenus(float dt) {
     MenuSystem& m = S();
-    if (menuHooks.mouse) menuHooks.mouse(&m.mouseX, &m.mouseY);
+    cursorInMenuSpace(&m.mouseX, &m.mouseY);
     m.frameDt = dt;
     if (m.fadeOut) {
         m.fadeProgress = std::min(1.0f, m.fadeElapsed / kMenuFadeMs);
@@ -722,13 +590,18 @@ void updateMenus(float dt) {
         if (m.fadeElapsed > kMenuFadeMs) {
             m.fadeProgress = 1;
             m.fadeOut = false;
+            m.typedKeyCount = 0;
+            MenuNode* node = m.current;
             if (m.activateOnFadeEnd) {
                 m.activateOnFadeEnd = false;
-                activateSelected();
+                m.backOnFadeEnd = false;
+                if (node != nullptr && m.selected >= 0 && m.selected < node->childCount)
+                    return {MenuEvent::Chosen, node, node->children[m.selected]};
+                return {};
             }
             if (m.backOnFadeEnd) {
                 m.backOnFadeEnd = false;
-                backAction();
+                return {MenuEvent::Back, node, nullptr};
             }
         }
     } else if (m.fadeIn) {
@@ -742,8 +615,10 @@ void updateMenus(float dt) {
             if (m.current != nullptr) trace("menu %s ready", m.current->name);  // takes keys from now
         }
     }
-    if (m.selected != m.previousSelected && m.selected >= 0 && m.fadeProgress == 0)
+    if (m.selected != m.previousSelected && m.selected >= 0 && m.fadeProgress == 0) {
+        trace("menu item %d", m.selected);
         menuPlaySound("menu2.ogg");
+    }
     m.previousSelected = m.selected;
     m.pulseTimer += dt;
     float s = std::sin(m.pulseTimer * 0.005f) * 0.5f + 0.5f;
@@ -752,23 +627,31 @@ void updateMenus(float dt) {
     m.hoverTimer += dt;
     if (m.fadeIn || m.fadeOut) {
         m.pendingKey = 0;
+        m.typedKeyCount = 0;
         m.clickPending = false;  // a click during a fade chooses nothing afterwards
-        return;
+        return {};
     }
     hoverDetection();
     m.clickPending = false;
     if (m.mouseHeld) dragSliders();
-    if (m.pendingKey != 0) {
-        int key = m.pendingKey;
-        m.pendingKey = 0;
-        handleKey(key);
-    }
+    // The keys typed since the last frame, in order; a key that starts a fade (Enter,
+    // Escape) ends the frame's keys, as keys during a fade are not taken.
+    int keys[kTypedKeyCapacity + 1];
+    int count = 0;
+    if (m.pendingKey != 0) keys[count++] = m.pendingKey;
+    for (int i = 0; i < m.typedKeyCount; ++i) keys[count++] = m.typedKeys[i];
+    m.pendingKey = 0;
+    m.typedKeyCount = 0;
+    for (int i = 0; i < count && !m.fadeIn && !m.fadeOut; ++i) handleKey(keys[i]);
+    return {};
 }
 
 void drawItemList(MenuNode& node, float x, float y, float size) {
     MenuSystem& m = S();
     int n = node.childCount;
     if (n == 0) return;
+    // Measured in the font the items are drawn in, so the hit boxes cover the captions.
+    menuSetFont(1);
     float widest = 0;
     for (int i = 0; i < n; ++i) widest = std::max(widest, menuTextWidth(node.children[i]->caption, size));
     menuDrawFrame(x, y, widest + 64, 2 * size * n + 64);
@@ -785,22 +668,11 @@ void drawItemList(MenuNode& node, float x, float y, float size) {
     }
 }
 
-namespace {
-
-const char* currentItemCaption(int index) {
-    MenuNode* node = menuSystem.current;
-    if (node == nullptr || index < 0 || index >= node->childCount) return nullptr;
-    return node->children[index]->caption;
-}
-
-}  // namespace
-
 void drawMenus() {
     MenuSystem& m = S();
     beginWidgetFrame(widgetRegistry, m.frameDt);
     widgetRegistry.fadingIn = m.fadeIn;
     widgetRegistry.selectedItem = m.selected;
-    widgetRegistry.itemCaption = currentItemCaption;
     textPen.highlightColour = m.highlightText;
     textPen.glowColour = m.highlightGlow;
     MenuNode* node = m.current;

@@ -27,6 +27,7 @@ constexpr int kMenuKeyDown = 40;
 constexpr int kMenuKeyDelete = 46;
 
 constexpr float kMenuFadeMs = 300.0f;
+constexpr int kTypedKeyCapacity = 16;
 
 // What the level statistics show; times in whole seconds.
 struct LevelStats {
@@ -62,7 +63,10 @@ struct MenuSystem {
     bool mouseOverSelected;
     bool mouseHeld;
     bool clickPending;
-    int32_t pendingKey;
+    int32_t pendingKey;                    // a key the engine itself sets (a click on an item or arrow)
+    int32_t typedKeys[kTypedKeyCapacity];  // keys that arrived since the last update, in order
+    int32_t typedKeyCount;                 // further keys in one frame are dropped
+    bool textRefused;                      // a letter did not fit: later letters wait for an edit
     bool fadeIn, fadeOut;
     float fadeElapsed;
     float fadeProgress;  // 0 shown .. 1 gone
@@ -100,69 +104,6 @@ struct MenuSystem {
 extern MenuTable menuTable;
 extern MenuSystem menuSystem;
 
-// Everything the engine asks of the rest of the game. Unset entries do nothing (or
-// answer "no"/0), so tests install only what they observe.
-struct MenuHooks {
-    const char* (*lookupText)(const char* key);  // null when missing
-    const char* (*textAt)(int index);            // by position in the string table
-    int (*textIndex)(const char* key);           // -1 when missing
-    void (*playSound)(const char* sample, int frequency);
-    void (*setMusic)(int tune);
-    void (*mouse)(float* x, float* y);  // menu space
-    // Screens and the overlay.
-    void (*closeMenus)();  // clears the overlay flag: input and time go back to the game
-    void (*toMenuScreen)();
-    void (*toPlayScreen)();
-    bool (*onPlayScreen)();
-    void (*quit)();
-    // Scenery.
-    void (*sceneTint)(int tint);  // 0 full colour, 1 dimmed
-    void (*animatedBackground)(int number);
-    void (*backgroundMode)(int mode);
-    // Profiles.
-    int (*profileCount)();
-    int (*currentProfile)();
-    const char* (*profileName)(int index);
-    bool (*createProfile)(const char* name);
-    bool (*renameProfile)(int index, const char* name);
-    void (*removeProfile)(int index);
-    void (*selectProfile)(int index);
-    int (*profileMode)();
-    void (*setProfileMode)(int mode);
-    // Game.
-    bool (*levelTimeOut)();
-    int (*livesLeft)();
-    void (*restartLevelNow)();          // restart without a box (time ran out)
-    void (*restartLevelCostingLife)();  // adds the level's score, takes a life, restarts
-    void (*skipLevelCostingLife)();     // takes a life, next level
-    bool (*saveRunningGame)();
-    void (*loadSavedGame)();
-    void (*discardSavedGame)();
-    void (*startHelp)();          // help mode on, tutorial over the level
-    void (*startInstructions)();  // help and instructions, tutorial on the play screen
-    void (*startMode)(int mode);
-    void (*startSelectedLevel)();
-    void (*zeroScoreAndStart)();
-    void (*finishGame)();
-    bool (*zoneLocked)();  // on the zone map: zone 10 selected or the collection animating
-    void (*enterZoneMap)();
-    // Settings.
-    void (*saveSettings)();
-    void (*applyFullScreen)(bool fullScreen);
-    bool (*fullScreen)();
-    void (*customCursor)(bool on);
-    void (*applyVolumes)(int music, int effects);
-    void (*clearHiscoreRow)();
-    // Dialog contents.
-    void (*levelStats)(struct LevelStats* out);
-    void (*savedGameInfo)(int* levelNumber, int* score);  // the saved position, for the question
-    void (*startEffect)(const char* effect, float x, float y);
-    // Hiscores: entry i (0..9) of the table of `mode`; false when there is none.
-    bool (*hiscoreEntry)(int mode, int index, const char** name, int* score);
-    int (*profileScore)();  // the current profile's banked score in its mode
-};
-extern MenuHooks menuHooks;
-
 // Builds the tree from the menu file's text (the engine's loading step, and tests).
 // The text need not end in a zero byte. Resets the engine and the table first.
 void buildMenus(MenuTable& table, MenuSystem& menus, std::string_view fileText);
@@ -177,19 +118,41 @@ void showMenu(const char* name);
 void showNode(MenuNode* node);
 void messageBox(const char* text, bool okOnly);
 
-// Input hooks while the menus take input.
+// What the player chose when a fade-out ended: an item of a node, or going back from
+// it. The game layer carries it out (its table of menu actions); the engine itself only
+// moves between nodes.
+enum class MenuEvent : uint8_t { None, Chosen, Back };
+struct MenuChoice {
+    MenuEvent event;
+    MenuNode* node;  // the node shown when the choice was made
+    MenuNode* item;  // the chosen item (Chosen only)
+};
+
+// Input while the menus take input. The pointer's moves select the item under it.
 void menuKeyDown(int key);
 void menuLeftDown();
 void menuLeftUp();
-void menuPointerClick();
+void menuPointerMoved();
 
-void updateMenus(float dt);
+// Once per frame, before drawMenus: fades, hover, sliders and keys. Returns what was
+// chosen at the end of a fade-out, for the game layer to carry out.
+MenuChoice updateMenus(float dt);
 void drawMenus();
+// The current node's items the player can reach (the first-start name entry hides its
+// "cancel": there is no player to go back to).
+int reachableItemCount(const MenuNode& node);
 
-// Parts of the engine the screens and dialogs use.
+// Parts of the engine the screens, dialogs and menu actions use.
 int hoverDetection();
-void activateSelected();
+// The default of going back: the parent node (the credits, options and game menus have
+// their own ways back first).
 void backAction();
+// The overlay over the game closes: input and time go back to the game.
+void closeMenus();
+// Effects the menus start ("scorewow" beside a new record) play in a pool of their own,
+// drawn after the menus.
+void startMenuEffect(const char* name, float x, float y);
+void drawMenuEffects(float dt);
 void runEntryAction(MenuNode& node);
 // Registration in the widget registry; the index, or -1 when the list is full.
 int addMenuControl(const MenuControl& control);

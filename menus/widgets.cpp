@@ -1,15 +1,20 @@
 #include "menus/widgets.h"
 
+#include "menus/menu_system.h"
+
 #include <algorithm>
 #include <cmath>
 
 #include "app/app.h"
 #include "app/draw.h"
 #include "app/persistence.h"
+#include "app/settings.h"
 #include "app/textures.h"
 #include "platform/window.h"
+#include "presentation/hud.h"
 #include "presentation/text.h"
 #include "presentation/tip_balloon.h"
+#include "resources/trace.h"
 
 MenuImages menuImages;
 WidgetRegistry widgetRegistry;
@@ -29,11 +34,9 @@ constexpr SpriteCells kSprites[kMenuSpriteCount] = {
 };
 
 struct CursorState {
-    bool custom;
-    int type;
-    HammerCursorDrawer hammer;
+    int type;  // CursorType
 };
-CursorState cursor = {false, kCursorNormal, nullptr};
+CursorState cursor = {kCursorNormal};
 
 TextureRect spriteRect(int sprite) {
     TextureRect r;
@@ -104,15 +107,6 @@ void loadMenuImages() {
     menuImages.flare = loadTexture("flare.jpg");
     menuImages.glow = loadTexture("podsvet.jpg");
     loadTipBalloonImages();
-}
-
-void registerWidgetLoading() {
-    registerLoadingStep(kLoadMenuTextures, "menu images", loadMenuImages);
-    // The default hiscore and record holders come from the string table.
-    setDefaultNameSource([](int j) -> const char* {
-        const int first = findTextIndex(stringTable, "defname1");
-        return first < 0 ? nullptr : textAt(first + j);
-    });
 }
 
 // ---- Registration ------------------------------------------------------------------------
@@ -248,8 +242,10 @@ void drawWindowCentred(float cx, float cy, float width, float height) {
 
 void drawButton(float cx, float cy, float width, float height, float letterSize, const char* caption) {
     const int index = widgetRegistry.hitBoxCount;
-    if (caption == nullptr && widgetRegistry.itemCaption != nullptr)
-        caption = widgetRegistry.itemCaption(index);
+    // Without a caption of its own the button is the current node's next item.
+    const MenuNode* node = menuSystem.current;
+    if (caption == nullptr && node != nullptr && index < node->childCount)
+        caption = node->children[index]->caption;
     drawButtonFace(cx, cy, width, height);
     if (caption != nullptr) {
         const float y = cy - letterSize / 4;
@@ -349,35 +345,30 @@ void drawPanel(float left, float top, float right, float bottom) {
 // ---- Mouse cursor ------------------------------------------------------------------------
 
 void setCustomCursor(bool on) {
-    cursor.custom = on;
+    settings.customCursor = on;
+    trace("custom cursor %d", on ? 1 : 0);
     setCursorShape(on ? CursorShape::Hidden : systemCursorFor(cursor.type));
 }
 
-bool customCursorOn() {
-    return cursor.custom;
-}
-
 void setCursorType(int type) {
-    cursor.type = type == kCursorHammer || type == kCursorHelp ? type : kCursorNormal;
-    if (!cursor.custom) setCursorShape(systemCursorFor(cursor.type));
+    type = type == kCursorHammer || type == kCursorHelp ? type : kCursorNormal;
+    if (type == cursor.type) return;
+    cursor.type = type;
+    if (!settings.customCursor) setCursorShape(systemCursorFor(cursor.type));
 }
 
 int cursorType() {
     return cursor.type;
 }
 
-void setHammerCursorDrawer(HammerCursorDrawer drawer) {
-    cursor.hammer = drawer;
-}
-
 void drawCustomCursor() {
-    if (!cursor.custom) return;
+    if (!settings.customCursor) return;
     if (app.cursorExactX < 0 || app.cursorExactX >= 800 || app.cursorExactY < 0 || app.cursorExactY >= 600)
         return;
     float x = 0, y = 0;
     cursorInMenuSpace(&x, &y);
-    if (cursor.type == kCursorHammer && cursor.hammer != nullptr) {
-        cursor.hammer(x + 12, y - 10);
+    if (cursor.type == kCursorHammer) {
+        drawHammerCursor(x + 12, y - 10);
         return;
     }
     const float savedScale = menuSpriteScale;

@@ -56,9 +56,6 @@ struct MenuImages {
 };
 extern MenuImages menuImages;
 void loadMenuImages();  // missing images are fatal
-// The deferred-loading step that calls loadMenuImages; also points the player files'
-// default names at the string table.
-void registerWidgetLoading();
 
 // ---- Registration ------------------------------------------------------------------------
 
@@ -100,9 +97,6 @@ struct WidgetRegistry {
     bool fadingIn = false;  // while set, controls take their bound settings
     float windowClock = 0;  // ms, corner sparkles
     float glowClock = 0;    // ms, control glow
-    // The caption of the current node's child at an index, for buttons drawn without
-    // one; nullptr for none.
-    const char* (*itemCaption)(int index) = nullptr;
 };
 extern WidgetRegistry widgetRegistry;
 
@@ -154,16 +148,14 @@ void drawPanel(float left, float top, float right, float bottom);
 // ---- Mouse cursor ------------------------------------------------------------------------
 
 enum CursorType : int { kCursorNormal = 0, kCursorHammer = 1, kCursorHelp = 2 };
-// On: the system cursor is hidden and drawCustomCursor draws the game's own each frame.
+// The custom-cursor setting and the one function that changes it: on, the system cursor
+// is hidden and drawCustomCursor draws the game's own each frame (the hammer of the play
+// screen while one is armed). The menus apply the setting once their images exist.
 void setCustomCursor(bool on);
-bool customCursorOn();
-// Remembered for drawing; with the custom cursor off the system cursor changes at once.
+// Which pointer shows: the one owner of that fact. With the custom cursor off the
+// system cursor changes at once.
 void setCursorType(int type);
 int cursorType();
-// The hammer of the play screen drawn at a point (set by the play screen); without it
-// the hammer type draws the ordinary cursor.
-using HammerCursorDrawer = void (*)(float x, float y);
-void setHammerCursorDrawer(HammerCursorDrawer drawer);
 // Each frame after everything else, while the custom cursor is on and the pointer is
 // inside the 800 x 600 area.
 void drawCustomCursor();

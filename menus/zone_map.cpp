@@ -2,16 +2,19 @@
 
 #include <algorithm>
 
+#include "app/persistence.h"
 #include "core/profile.h"
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
+#include "presentation/particles.h"
+#include "presentation/scenery.h"
+#include "resources/sound.h"
 #include "resources/trace.h"
 
 const ZoneCentre kZoneCentres[kZoneCount] = {{-310, -210}, {-310, -70}, {-310, 70}, {-310, 210}, {-170, 210},
                                              {-30, 210},   {110, 210},  {110, 70},  {110, -70},  {110, -210}};
 
 ZoneMap zoneMap;
-ZoneMapHooks zoneMapHooks;
 
 namespace {
 
@@ -44,14 +47,6 @@ void keepMapShown() {
     m.activateOnFadeEnd = false;
     m.fadeProgress = 0;
     m.slideOffset = 0;
-}
-
-void startLevel(const ZoneMap& map) {
-    if (zoneMapHooks.startLevel) zoneMapHooks.startLevel(map.mode, map.level);
-}
-
-void menuBackground(int mode) {
-    if (menuHooks.backgroundMode) menuHooks.backgroundMode(mode);
 }
 
 }  // namespace
@@ -98,7 +93,7 @@ void enterMode(ZoneMap& map, Profile& p, int mode) {
     }
     p.startedBefore = 1;
     clearCollection(map.collection);
-    menuBackground(1);
+    setBackgroundMode(kBackgroundMap);
     showMenu("startgame");
 }
 
@@ -116,33 +111,31 @@ bool pressZoneSlot(ZoneMap& map, const Profile& p, int zone) {
     return true;
 }
 
-void chooseStart(ZoneMap& map, Profile& p) {
+bool chooseStart(ZoneMap& map, Profile& p) {
     CollectionState& c = map.collection;
     if (collectionHolding(c)) {
         continueCollection(c);
         trace("quelmar continues");
         keepMapShown();
-        return;
+        return false;
     }
     if (map.zone >= kAllZonesDone || collectionAnimating(c)) {
         keepMapShown();
-        return;
+        return false;
     }
     const int mode = modeOf(p);
-    if (map.level == positionLevel(p, mode) && map.mode == mode) {
-        startLevel(map);
-    } else if (p.score[mode] > 0) {
+    if (map.level == positionLevel(p, mode) && map.mode == mode) return true;
+    if (p.score[mode] > 0) {
         messageBox(menuText("zeroscore"), false);
-    } else {
-        startLevel(map);
+        return false;
     }
+    return true;
 }
 
-void zeroScoreAndStart(ZoneMap& map, Profile& p) {
+void zeroScore(Profile& p) {
     const int mode = modeOf(p);
     p.score[mode] = 0;
     p.lives[mode] = 3;
-    startLevel(map);
 }
 
 void finishGame(ZoneMap& map, Profile& p) {
@@ -151,13 +144,11 @@ void finishGame(ZoneMap& map, Profile& p) {
     p.levelInStage[mode] = 0;
     map.zone = 0;
     map.level = 0;
-    menuBackground(0);
-    int row = -1;
-    if (zoneMapHooks.enterHiscore) row = zoneMapHooks.enterHiscore(mode, p.name, p.score[mode]);
-    menuSystem.hiscoreRow = row;
+    setBackgroundMode(kBackgroundScenery);
+    menuSystem.hiscoreRow = insertHiscore(hiscoreTable, mode, p.name, p.score[mode]);
     p.score[mode] = 0;
     p.lives[mode] = 3;
-    if (zoneMapHooks.saveFiles) zoneMapHooks.saveFiles();
+    writeAll();
 }
 
 bool zoneLocked(const ZoneMap& map) {
@@ -169,8 +160,7 @@ void returnToMap(ZoneMap& map, Profile& p, int wonLevel) {
     clearCollection(c);
     const int mode = modeOf(p);
     map.mode = mode;
-    if (zoneMapHooks.toMenuScreen) zoneMapHooks.toMenuScreen();
-    menuBackground(1);
+    setBackgroundMode(kBackgroundMap);
     placeOnPosition(map, p);
     const int finished = zonesFinished(p, mode);
     // A level below the frontier was a replay: its zone was finished before.
@@ -193,7 +183,7 @@ void returnToMap(ZoneMap& map, Profile& p, int wonLevel) {
     map.frontier = furthestLevelOf(p, mode);
     trace("map zone %d level %d finished %d", map.zone, map.level + 1, finished);
     showMenu(mapNodeName(mode));
-    if (menuHooks.setMusic) menuHooks.setMusic(0);
+    setMusic(0);
 }
 
 void updateZoneMap(ZoneMap& map, const Profile& p, float dt) {
@@ -215,13 +205,10 @@ void updateZoneMap(ZoneMap& map, const Profile& p, float dt) {
     const CollectionEvents events = advanceCollection(c, dt, into == 0);
     if (events.piecesOpened) {
         for (int k = c.openBefore; k < c.openNow; ++k)
-            if (zoneMapHooks.startEffect)
-                zoneMapHooks.startEffect("mask", kMedallionX + kPieceOffsets[k].x,
-                                         kMedallionY + kPieceOffsets[k].y);
+            startEffect("mask", kMedallionX + kPieceOffsets[k].x, kMedallionY + kPieceOffsets[k].y, 0);
         menuPlaySound("openpiece.ogg");
         trace("pieces open %d of 10, before %d", c.openNow, c.openBefore);
-        if (rightPictureChanged(map.level) && zoneMapHooks.startEffect)
-            zoneMapHooks.startEffect("effect01", 290, 0);
+        if (rightPictureChanged(map.level)) startEffect("effect01", 290, 0, 0);
     }
     if (events.quelmarComplete) {
         menuPlaySound("openquelmar.ogg");

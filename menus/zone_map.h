@@ -4,8 +4,7 @@
 // (endless) over the menu screen in background mode 1. Here is its state and its
 // rules: entering a mode, choosing a zone, starting a level, coming back after a won
 // level with the piece and collection animations, and the end of the game. The
-// drawing is in menus/zone_map_view.h; the menu engine reaches these through its
-// hooks (menus/menu_wiring.cpp).
+// drawing is in menus/zone_map_view.h; the game layer's menu actions call these.
 #include <cstdint>
 
 #include "menus/collection.h"
@@ -33,19 +32,6 @@ struct ZoneMap {
 };
 extern ZoneMap zoneMap;
 
-// What the map asks of the program. Unset entries do nothing.
-struct ZoneMapHooks {
-    // Play level `level` in `mode`: the profile's position, the level loaded, the play
-    // screen, the menus closed.
-    void (*startLevel)(int mode, int level);
-    void (*toMenuScreen)();
-    // The profile's score entered into the mode's hiscore table: the row, or -1.
-    int (*enterHiscore)(int mode, const char* name, int score);
-    void (*saveFiles)();  // settings, profiles, records, hiscores
-    void (*startEffect)(const char* effect, float x, float y);
-};
-extern ZoneMapHooks zoneMapHooks;
-
 // Progress of a profile in a mode: finished zones F (0..10), the position's zone and
 // level number.
 int zonesFinished(const Profile& p, int mode);
@@ -60,15 +46,19 @@ void enterZoneMap(ZoneMap& map, const Profile& p);
 // A press on zone slot `zone` (menu screen, before the engine's own handling). True
 // when the press was taken: the zone is selected and "start" is chosen.
 bool pressZoneSlot(ZoneMap& map, const Profile& p, int zone);
-// The item "start" (or "continue1" during the collection hold).
-void chooseStart(ZoneMap& map, Profile& p);
-// "yes" to "zeroscore": a new run from the chosen level.
-void zeroScoreAndStart(ZoneMap& map, Profile& p);
-// "ok" on the final box: progress back to the start, the score into the hiscores.
+// The item "start" (or "continue1" during the collection hold). True when the map's
+// level is to be played now (map.mode, map.level); otherwise the map stays, asks
+// "zeroscore" first, or lets the held quelmar go on.
+bool chooseStart(ZoneMap& map, Profile& p);
+// "yes" to "zeroscore": the mode's score back to 0 and 3 lives, for a new run.
+void zeroScore(Profile& p);
+// "ok" on the final box: progress back to the start, the score into the hiscores, the
+// player files written.
 void finishGame(ZoneMap& map, Profile& p);
 // The back item does nothing now (all zones finished, or the quelmar is presented).
 bool zoneLocked(const ZoneMap& map);
-// Back from a won level (wonLevel, the game already moved the profile on).
+// Back from a won level (wonLevel, the game already moved the profile on); the caller
+// has switched to the menu screen.
 void returnToMap(ZoneMap& map, Profile& p, int wonLevel);
 // Once per frame while the map is shown: hover rules, open pieces, the animations
 // with their sounds and effects, and "endgame" after the last quelmar.

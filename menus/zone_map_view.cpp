@@ -147,10 +147,6 @@ void drawCollection(const ZoneMap& map, const Profile& p) {
     drawImage(artefact(zone), pose.x, pose.y, pose.side);
 }
 
-void startMapEffect(const char* effect, float x, float y) {
-    startEffect(effect, x, y, 0);
-}
-
 }  // namespace
 
 void loadCollectionImages() {
@@ -177,11 +173,6 @@ void loadCollectionImages() {
         releaseTextureByName(mask);
     }
     attachZoneMapRoutines();
-}
-
-void registerZoneMapLoading() {
-    registerLoadingStep(kLoadCollection, "collection", loadCollectionImages);
-    zoneMapHooks.startEffect = startMapEffect;
 }
 
 void drawZoneMapScene(float dt) {

@@ -8,7 +8,6 @@ struct MenuNode;
 // The loading step: artefacts, pictures, icons, the map background and the ten covers
 // made from the closed cover and the masks. Missing images are fatal.
 void loadCollectionImages();
-void registerZoneMapLoading();
 
 // The menu screen's map for this frame (background mode 1): the rules advance by dt,
 // then everything below the menus is drawn, the particles included.

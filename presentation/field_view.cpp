@@ -8,10 +8,10 @@
 #include "app/textures.h"
 #include "core/random.h"
 #include "core/tutorial.h"
+#include "presentation/particles.h"
 
 FieldView fieldView;
 FieldTextures fieldTextures;
-FieldParticleSpawner fieldParticleSpawner = nullptr;
 
 namespace {
 
@@ -79,7 +79,7 @@ void square(const TextureRecord* texture, const TextureRect& rect, float x, floa
 }
 
 void spawnParticle(const char* name, float x, float y) {
-    if (fieldParticleSpawner != nullptr) fieldParticleSpawner(name, x, y);
+    spawnTemplateParticle(name, x, y);
 }
 
 Matrix4 fieldViewMatrix(const FieldView& view) {
@@ -107,7 +107,7 @@ int tileOf(const Cell& cell, int i, int j) {
 
 // Tiles are drawn one picture at a time (they do not overlap), so the whole grid takes a
 // handful of batches instead of one per cell.
-void drawTiles(GameState& g, const FieldFrame& frame) {
+void drawTiles(const GameState& g, const FieldFrame& frame) {
     const uint32_t c = frame.colour;
     int hoverRow = -1, hoverColumn = -1;
     const bool hovering = !frame.blocked && pointerCell(frame, &hoverRow, &hoverColumn);
@@ -122,15 +122,8 @@ void drawTiles(GameState& g, const FieldFrame& frame) {
                 square(fieldTextures.tiles[tile], kWholeTexture, cell.centre.x + cell.cellOffset.x,
                        cell.centre.y + cell.cellOffset.y, 0, half, c);
             }
-    // The covers blink until the level-end sequence starts.
+    // The covers blink until the level-end sequence starts (the game advances their timers).
     if (!g.levelOver && !g.bonusCountUp && !g.clearedWaiting) {
-        for (auto& row : g.cells)
-            for (Cell& cell : row) {
-                if (cell.cover <= 0) continue;
-                cell.blinkTimer -= frame.dt;
-                if (cell.blinkTimer < 0.0f)
-                    cell.blinkTimer = 3000.0f * std::sqrt(static_cast<float>(std::max(g.tilesLeft, 0)));
-            }
         for (int cover = 1; cover <= 2; ++cover)
             for (int i = 0; i < kRows; ++i)
                 for (int j = 0; j < kColumns; ++j) {
@@ -237,16 +230,8 @@ Vec2 piecePoint(const Cell& cell) {
 
 // The figures and what belongs to them, in passes so that each picture is one batch:
 // turn animation, pick-up backings, chute glows, the sheets, then the power-up markers.
-void drawFigures(GameState& g, const FieldFrame& frame) {
+void drawFigures(const GameState& g, const FieldFrame& frame) {
     const uint32_t c = frame.colour;
-    int hoverRow = -1, hoverColumn = -1;
-    const bool hovering = hoveredCell(g, frame, &hoverRow, &hoverColumn);
-    for (int i = 0; i < kRows; ++i)
-        for (int j = 0; j < kColumns; ++j) {
-            Cell& cell = g.cells[i][j];
-            if (cell.cover >= 0 && cell.figure >= 0)
-                advanceSpin(cell, hovering && i == hoverRow && j == hoverColumn, frame.dt);
-        }
     const uint32_t backing = withAlpha(0xFFFFFF, limitAlpha(200, c));
     for (const auto& row : g.cells)
         for (const Cell& cell : row)
@@ -346,12 +331,6 @@ void drawDemoField(DemoField& f, const int32_t* table, bool covers, uint32_t col
             }
     // Covers blink as they do on the field, so the player knows them again there.
     if (covers) {
-        for (auto& row : f.cells)
-            for (Cell& cell : row) {
-                if (cell.cover <= 0) continue;
-                cell.blinkTimer -= dt;
-                if (cell.blinkTimer < 0.0f) cell.blinkTimer = 3000.0f;
-            }
         for (int cover = 1; cover <= 2; ++cover)
             for (const auto& row : f.cells)
                 for (const Cell& cell : row) {
@@ -451,7 +430,7 @@ void spawnBreakPiece(FieldView& view, float x, float y, int kind) {
     piece.kind = kind == 2 ? 2 : 1;
     piece.age = 0.0f;
     piece.position = {x, y};
-    const float dx = -1.0f - randomSigned(1.0f), dy = 1.0f + randomSigned(1.0f);
+    const float dx = -1.0f - randomSigned(lookRandom, 1.0f), dy = 1.0f + randomSigned(lookRandom, 1.0f);
     const float length = std::sqrt(dx * dx + dy * dy);
     piece.direction = length > 0.0f ? Vec2{dx / length, dy / length} : Vec2{0.0f, 1.0f};
 }
@@ -459,9 +438,9 @@ void spawnBreakPiece(FieldView& view, float x, float y, int kind) {
 void updateMarkerArcs(FieldView& view, float dt) {
     for (MarkerArc& arc : view.arcs) {
         if (arc.timer < 0.0f) {
-            arc.from = {randomSigned(25.0f), randomSigned(25.0f)};
-            arc.to = {randomSigned(25.0f), randomSigned(25.0f)};
-            arc.timer = 2000.0f + randomSigned(1500.0f);
+            arc.from = {randomSigned(lookRandom, 25.0f), randomSigned(lookRandom, 25.0f)};
+            arc.to = {randomSigned(lookRandom, 25.0f), randomSigned(lookRandom, 25.0f)};
+            arc.timer = 2000.0f + randomSigned(lookRandom, 1500.0f);
         }
         arc.timer -= dt;
     }
@@ -507,7 +486,18 @@ float hintAngle(Vec2 a, Vec2 b) {
     return angle;
 }
 
-void drawField(GameState& g, const FieldFrame& frame) {
+void advanceFigureSpins(GameState& g, const FieldFrame& frame) {
+    int hoverRow = -1, hoverColumn = -1;
+    const bool hovering = hoveredCell(g, frame, &hoverRow, &hoverColumn);
+    for (int i = 0; i < kRows; ++i)
+        for (int j = 0; j < kColumns; ++j) {
+            Cell& cell = g.cells[i][j];
+            if (cell.cover >= 0 && cell.figure >= 0)
+                advanceSpin(cell, hovering && i == hoverRow && j == hoverColumn, frame.dt);
+        }
+}
+
+void drawField(const GameState& g, const FieldFrame& frame) {
     const Matrix4 view = fieldViewMatrix(fieldView);
     setView(&view);
     drawTiles(g, frame);
@@ -594,7 +584,7 @@ void drawQueuedBolts(FieldView& view) {
         Vec2 previous = bolt.from;
         for (int k = 1; k < points; ++k) {
             const float f = static_cast<float>(k) / static_cast<float>(points - 1);
-            const float push = k == points - 1 ? 0.0f : randomSigned(4.0f);
+            const float push = k == points - 1 ? 0.0f : randomSigned(lookRandom, 4.0f);
             const Vec2 next = {bolt.from.x + dx * f + sx * push, bolt.from.y + dy * f + sy * push};
             segment(previous, next, 0.8f, glowColour(0xFFFFFFu, alpha));
             previous = next;

@@ -87,10 +87,6 @@ struct FieldFrame {
     bool blocked;     // level over, a menu or modal tip up, paused: nothing is hovered
 };
 
-// Spawns one particle of a template at a menu-space point; null until particles exist.
-using FieldParticleSpawner = void (*)(const char* templateName, float x, float y);
-extern FieldParticleSpawner fieldParticleSpawner;
-
 // ---- state changes (no drawing; tests drive these) ----
 void clearFieldView(FieldView& view);  // a new level: no pieces, arcs restart, no shake
 void startFieldShake(FieldView& view);
@@ -115,7 +111,10 @@ float hintAngle(Vec2 a, Vec2 b);
 // chains, hint arrows, break pieces. Advances the animation that lives in the cells
 // (spin, blink) and the arc timers. Each picture is drawn in one pass over the field so
 // that the grid takes a few dozen batches rather than several per cell.
-void drawField(GameState& g, const FieldFrame& frame);
+void drawField(const GameState& g, const FieldFrame& frame);
+// The figures under and beside the pointer turn: their spin clocks advance by the frame's
+// time (before drawing; drawing itself changes nothing of the game).
+void advanceFigureSpins(GameState& g, const FieldFrame& frame);
 // The removed figures and pick-ups in flight, drawn after the field.
 void drawFlyingPieces(GameState& g, const FieldFrame& frame, bool spawnTrails);
 // The bolts queued this frame, additively, then the queue empties.

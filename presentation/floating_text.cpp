@@ -117,6 +117,8 @@ void advanceFloatingTexts(TextEffects& effects, float dtMs) {
 }
 
 void drawFlyingLetters() {
+    const int font = textPen.current;  // the game's first font, whatever the menus left current
+    selectFont(0);
     setTextColour(255, 255, 255, 255);
     for (const FlyingLetter& letter : textEffects.letters) {
         LetterLook look = flyingLetterLook(letter);
@@ -126,9 +128,12 @@ void drawFlyingLetters() {
     }
     advanceFlyingLetters(textEffects, frameDeltaMs);
     setTextColour(255, 255, 255, 255);
+    selectFont(font);
 }
 
 void drawFloatingTexts() {
+    const int font = textPen.current;
+    selectFont(0);
     auto green = static_cast<uint8_t>(230 + 25 * shimmer(3));
     auto blue = static_cast<uint8_t>(100 + 155 * shimmer(4));
     for (const FloatingText& slot : textEffects.floating) {
@@ -139,4 +144,5 @@ void drawFloatingTexts() {
     }
     advanceFloatingTexts(textEffects, frameDeltaMs);
     setTextColour(255, 255, 255, 255);
+    selectFont(font);
 }

@@ -14,10 +14,11 @@
 #include "core/random.h"
 #include "core/rules.h"
 #include "presentation/floating_text.h"
+#include "presentation/particles.h"
+#include "presentation/scenery.h"
 #include "presentation/text.h"
 
 HudState hudState;
-HudHooks hudHooks;
 
 namespace {
 
@@ -44,7 +45,7 @@ struct HudTextures {
 HudTextures textures;
 
 void spawn(const char* effect, float x, float y) {
-    if (hudHooks.spawnParticle != nullptr) hudHooks.spawnParticle(effect, x, y);
+    spawnTemplateParticle(effect, x, y);
 }
 
 TextureRect atlasCell(int cell) {
@@ -252,17 +253,29 @@ void drawBlinking(const char* key, float x, float y, float clock, float rate, bo
     setTextColour(255, 255, 255, 255);
 }
 
-void drawMessages(HudState& hud, GameState& g) {
+}  // namespace
+
+void drawPauseTexts(const GameState& g) {
+    const int font = textPen.current;
+    selectFont(0);
     if (g.paused != 0) drawBlinking("keytoresume", 0, -280, g.pauseClock, 0.0003f, true);
     if (g.transition != 0)
         drawBlinking("keytoresume", 0, -280, g.transitionClock - 6000, 0.0002f, false);
     else if (g.levelOver != 0 && g.gameMenuOpen == 0 && g.levelOverClock > 6000)
         drawBlinking("keytoresume", 0, -280, g.levelOverClock - 6000, 0.0002f, false);
-    if (g.noMoves != 0) {
-        setTextColour(255, 255, 255, 255);
-        drawText(hud.shakeX, hud.shakeY, 15, lookupText("nomoremoves"), true);
-    }
+    selectFont(font);
 }
+
+void drawNoMovesMessage(const HudState& hud, const GameState& g) {
+    if (g.noMoves == 0) return;
+    const int font = textPen.current;
+    selectFont(0);
+    setTextColour(255, 255, 255, 255);
+    drawText(hud.shakeX, hud.shakeY, 15, lookupText("nomoremoves"), true);
+    selectFont(font);
+}
+
+namespace {
 
 // ---- Flyers and popups ----
 
@@ -336,13 +349,8 @@ void updateFuse(HudState& hud, GameState& g, float dt) {
         hud.throbFrequency = 0.8f;
         hud.throbAmplitude = 1;
     }
-    if (g.levelOver == 0 && g.paused == 0 && hudHooks.setSceneTintTarget != nullptr) {
-        float left = g.timeLimit - g.elapsed;
-        if (left < 20000) {
-            float k = std::max(left, 0.0f) / 20000 * 0.5f + 0.5f;
-            hudHooks.setSceneTintTarget(k, k, k, 1);
-        }
-    }
+    // The scene greys as the clock runs out: half its brightness at the end.
+    if (g.levelOver == 0 && g.paused == 0) setTintForTimeLeft(scenery, g.timeLimit - g.elapsed);
     const bool frozen = g.paused != 0 || (g.gameMenuOpen != 0 && g.levelOver == 0) || f >= 1;
     if (frozen || (g.levelOver != 0 && g.bonusCountUp == 0)) return;
     float tipX, tipY;
@@ -432,23 +440,23 @@ void addFlyer(HudState& hud, int kind, float x, float y) {
     f.startX = f.x = x;
     f.startY = f.y = y;
     if (kind == 0) {
-        f.targetX = 245 + randomSigned(90);
-        f.targetY = -170 + randomSigned(30);
-        f.vx = randomSigned(0.6f);
-        f.vy = randomUnit(0.5f);
-        uint32_t r = 155 + static_cast<uint32_t>(randomBelow(100));
-        uint32_t g = 155 + static_cast<uint32_t>(randomBelow(100));
-        uint32_t b = 155 + static_cast<uint32_t>(randomBelow(100));
+        f.targetX = 245 + randomSigned(lookRandom, 90);
+        f.targetY = -170 + randomSigned(lookRandom, 30);
+        f.vx = randomSigned(lookRandom, 0.6f);
+        f.vy = randomUnit(lookRandom, 0.5f);
+        uint32_t r = 155 + static_cast<uint32_t>(randomBelow(lookRandom, 100));
+        uint32_t g = 155 + static_cast<uint32_t>(randomBelow(lookRandom, 100));
+        uint32_t b = 155 + static_cast<uint32_t>(randomBelow(lookRandom, 100));
         f.colour = 0xFF000000u | r << 16 | g << 8 | b;
     } else {
         f.targetX = x;  // the fuse tip, set every frame
         f.targetY = y;
-        f.vx = 0.3f + randomSigned(0.4f);
-        f.vy = randomUnit(0.6f);
+        f.vx = 0.3f + randomSigned(lookRandom, 0.4f);
+        f.vy = randomUnit(lookRandom, 0.6f);
         f.colour = 0xFFFFFFFFu;
     }
-    f.angle = randomSigned(360);
-    f.spin = randomSigned(10);
+    f.angle = randomSigned(lookRandom, 360);
+    f.spin = randomSigned(lookRandom, 10);
 }
 
 bool panelHidden(const GameState& g) {
@@ -603,10 +611,6 @@ void loadHudTextures() {
     textures.clock = loadTexture("figures/chasiki.tga", false);
 }
 
-void registerHudLoading() {
-    registerLoadingStep(kLoadMenuTextures, "play screen texts", loadHudTextures);
-}
-
 void updateHud(HudState& hud, GameState& g, float dt) {
     g.hudSlide = slidePanel(g.hudSlide, panelHidden(g), dt);
     if (hud.heartPulsing) {
@@ -620,8 +624,8 @@ void updateHud(HudState& hud, GameState& g, float dt) {
     if (hud.noMovesShake > 0) {
         hud.noMovesShake -= dt;
         float amount = std::max(hud.noMovesShake, 0.0f) / 600 * 6;
-        hud.shakeX = randomSigned(amount);
-        hud.shakeY = randomSigned(amount);
+        hud.shakeX = randomSigned(lookRandom, amount);
+        hud.shakeY = randomSigned(lookRandom, amount);
     } else {
         hud.shakeX = hud.shakeY = 0;
     }
@@ -631,21 +635,37 @@ void updateHud(HudState& hud, GameState& g, float dt) {
     advanceScorePopups(hud, dt);
 }
 
-void drawHud(HudState& hud, GameState& g) {
-    // The HUD speaks in the game's first font, whichever the menus left current.
+namespace {
+
+// The HUD speaks in the game's first font, whichever font was current before.
+template <typename Draw>
+void inHudFont(Draw draw) {
     const int font = textPen.current;
     selectFont(0);
-    drawSidePanel(hud, g);
-    if (timeBarShown(g)) drawTimeBar(hud, g);
-    drawStock(hud, g);
-    drawMessages(hud, g);
-    drawFlyers(hud);
-    drawScorePopups(hud);
+    draw();
     selectFont(font);
 }
 
-void drawHud(GameState& g) {
-    drawHud(hudState, g);
+}  // namespace
+
+void drawHudSidePanel(HudState& hud, GameState& g) {
+    inHudFont([&] { drawSidePanel(hud, g); });
+}
+
+void drawHudTimeBar(HudState& hud, GameState& g) {
+    if (timeBarShown(g)) inHudFont([&] { drawTimeBar(hud, g); });
+}
+
+void drawHudStock(HudState& hud, GameState& g) {
+    inHudFont([&] { drawStock(hud, g); });
+}
+
+void drawHudFlyers(const HudState& hud) {
+    drawFlyers(hud);
+}
+
+void drawHudScorePopups(const HudState& hud) {
+    inHudFont([&] { drawScorePopups(hud); });
 }
 
 void drawHammerCursor(float x, float y) {

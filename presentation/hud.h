@@ -52,13 +52,6 @@ struct HudState {
 };
 extern HudState hudState;  // the play screen's one HUD
 
-// What the HUD needs from other parts of the play screen; each may be null.
-struct HudHooks {
-    void (*spawnParticle)(const char* effect, float x, float y);  // one particle of a template
-    void (*setSceneTintTarget)(float r, float g, float b, float a);
-};
-extern HudHooks hudHooks;
-
 // ---- For the play screen -------------------------------------------------------------------
 
 // Empties the popups and flyers and resets the clocks: when a level is loaded.
@@ -71,16 +64,20 @@ bool hudAnnouncement(const Announcement& what);  // the global HUD and game stat
 
 // Loads the HUD's pictures (once, after the packs are open; the play screen's loading).
 void loadHudTextures();
-void registerHudLoading();  // adds loadHudTextures to the deferred loading
 
 // The HUD's frame: panel slide, flyers reaching their target (a time sparkle gives the
 // game its 2000 ms back), clocks. Once per frame before drawing.
 void updateHud(HudState& hud, GameState& g, float dtMs);
-// Everything the HUD draws, in order: side panel, time bar (barrel, fuse, bonus), stock,
-// pause texts, resume text, "nomoremoves", flyers, score popups. (The tutorial's panel is
-// a layer of its own, drawn over the HUD.)
-void drawHud(HudState& hud, GameState& g);
-void drawHud(GameState& g);  // the global HUD
+// The HUD's layers, each in the game's first font; the play screen draws them in its
+// order: time bar (before the field), side panel, stock, pause texts, "nomoremoves",
+// flyers, score popups.
+void drawHudTimeBar(HudState& hud, GameState& g);  // barrel, fuse, bonus (only where shown)
+void drawHudSidePanel(HudState& hud, GameState& g);
+void drawHudStock(HudState& hud, GameState& g);
+void drawPauseTexts(const GameState& g);  // "pause" and "keytoresume"
+void drawNoMovesMessage(const HudState& hud, const GameState& g);
+void drawHudFlyers(const HudState& hud);
+void drawHudScorePopups(const HudState& hud);
 // The hammer of the stock, turning (32 frames of 30 ms on the game clock), centred on a
 // point: the game's own pointer while a hammer is armed.
 void drawHammerCursor(float x, float y);

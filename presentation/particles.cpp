@@ -34,7 +34,7 @@ Offset turned(Offset v, float degrees) {
 }
 
 float deviated(float value, float deviation) {
-    return value + randomSigned(deviation);
+    return value + randomSigned(lookRandom, deviation);
 }
 
 // 0..1; a value that is not a number (a damaged file) counts as 0.
@@ -293,8 +293,9 @@ void loadParticleEffects() {
     loadEffectFiles(particleSystem, "effects");
 }
 
-void registerParticleLoading() {
-    registerLoadingStep(kLoadEffects, "effects", loadParticleEffects);
+void spawnTemplateParticle(const char* name, float x, float y) {
+    const int index = findEffect(particleSystem, name);
+    if (index >= 0) spawnParticle(particleSystem, Vector3{x, y, 0}, index);
 }
 
 int findEffect(const ParticleSystem& system, const char* name) {

@@ -139,7 +139,6 @@ int loadEffectFiles(ParticleSystem& system, const char* folder);
 // The deferred loading step: the atlas (fatal when missing) and the "effects" folder
 // under the data folder. registerParticleLoading adds it to the loading steps.
 void loadParticleEffects();
-void registerParticleLoading();
 
 // Index of the first template named exactly name (case-sensitive), or -1.
 int findEffect(const ParticleSystem& system, const char* name);
@@ -170,6 +169,8 @@ void startChainedEffect(const char* name, float x, float y, int layer = 0, float
 void spawnParticle(ParticleSystem& system, Vector3 position, int index, int layer = 0, float scale = 1,
                    int cellOverride = -1);
 void spawnParticle(Vector3 position, int index, int layer = 0, float scale = 1, int cellOverride = -1);
+// One particle of the named template at a menu-space point (nothing for an unknown name).
+void spawnTemplateParticle(const char* name, float x, float y);
 
 // Advances every emitter and particle by dtMs and queues a draw request for every live
 // particle copy that reaches the 800 x 600 screen, and advances the clock. No drawing.

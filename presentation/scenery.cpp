@@ -247,7 +247,7 @@ void fillSceneList(SceneryList& list, int index, const uint8_t* data, size_t siz
         e.mirrored = in.mirrored;
         e.early = in.early;
         e.colour = 0xFFFFFFFF;
-        e.phase = randomPhases ? randomUnit(500.0f) : 0.0f;
+        e.phase = randomPhases ? randomUnit(lookRandom, 500.0f) : 0.0f;
         e.drawnEarly = 0;
         e.kind = sceneryKindOf(object->name);
     }
@@ -370,8 +370,8 @@ void updateScenery(SceneryState& s, float dt) {
         e.phase = 0;
         Droplet& d = s.droplets[s.nextDroplet];
         s.nextDroplet = (s.nextDroplet + 1) % kDropletCapacity;
-        d.x = (e.x0 + e.x1) / 2 + randomSigned(w / 2);
-        d.y = (e.y0 + e.y1) / 2 + randomSigned(h / 2);
+        d.x = (e.x0 + e.x1) / 2 + randomSigned(lookRandom, w / 2);
+        d.y = (e.y0 + e.y1) / 2 + randomSigned(lookRandom, h / 2);
         d.life = kDropletLife;
         d.depth = 0;
         d.texture = e.texture;
@@ -467,33 +467,12 @@ void sceneryAnnouncement(const Announcement& what, const GameState& g) {
     }
 }
 
-void sceneryPlayUpdate(float dt) {
-    setSceneryMenuDim(scenery, gameState.gameMenuOpen != 0, 0);
-    updateScenery(scenery, dt);
-}
-
-void sceneryPlayBackground() {
-    drawScenery(scenery);
-}
-
-void sceneryPlayTransition() {
-    drawSceneryTransition(scenery, frameDeltaMs);
-}
-
-void sceneryAnnounce(const Announcement& what) {
-    sceneryAnnouncement(what, gameState);
-}
-
 void sceneryMenuTint(int tint) {
     setTintTarget(scenery, tint == 1 ? 3 : 2);
 }
 
 void sceneryMenuBack(int number) {
     if (number != scenery.backIndex || scenery.picture == nullptr) setBack(scenery, number);
-}
-
-void sceneryMenuFrame() {
-    sceneryFrame(frameDeltaMs);
 }
 
 void loadScenery() {
@@ -504,8 +483,4 @@ void loadScenery() {
         loadFile(path, nullptr, false);  // kept in the registry; later reads come from memory
     }
     setBack(scenery, 0);
-}
-
-void registerScenery() {
-    registerLoadingStep(kLoadBackgrounds, "backgrounds", loadScenery);
 }

@@ -140,16 +140,9 @@ void setBackgroundMode(int mode);
 // state being cleared. Other requests are ignored.
 void sceneryAnnouncement(const Announcement& what, const GameState& g);
 
-// Ready-made hooks over the program's one state, shaped for the play screen's layers
-// and announcement handlers and for the menus' scenery requests.
-void sceneryPlayUpdate(float dt);                // per frame; dims while the game menu is open
-void sceneryPlayBackground();                    // the back behind the field
-void sceneryPlayTransition();                    // the transition screen between two levels
-void sceneryAnnounce(const Announcement& what);  // sceneryAnnouncement with the running level
-void sceneryMenuTint(int tint);                  // 0 full colour, 1 dimmed (behind the credits)
-void sceneryMenuBack(int number);                // the back behind the menus
-void sceneryMenuFrame();  // the menu screen's background for this frame, by background mode
+// The menus' requests of the program's one scenery.
+void sceneryMenuTint(int tint);    // 0 full colour, 1 dimmed (behind the credits)
+void sceneryMenuBack(int number);  // the back behind the menus
 
 // Reads the game objects and the scene files the game starts with; a deferred loading step.
 void loadScenery();
-void registerScenery();  // adds loadScenery to the deferred loading

@@ -374,8 +374,3 @@ void loadTextAndFonts() {
     loadStringTables();
     loadFonts();
 }
-
-void registerTextLoading() {
-    registerLoadingStep(kLoadStringTables, "string tables", loadStringTables);
-    registerLoadingStep(kLoadFonts, "fonts", loadFonts);
-}

@@ -133,4 +133,3 @@ void drawGlyph(uint8_t byte, float cx, float cy, float s, uint32_t argb, float a
 // The text loading step: the three string files, then the fonts "font" and "font3"; font
 // 0 is current afterwards. Call once before the game starts its loop.
 void loadTextAndFonts();
-void registerTextLoading();

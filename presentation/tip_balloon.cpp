@@ -167,6 +167,9 @@ void drawTipBalloon(float dt) {
         drawState.colourMultiplier[3] = k;
     }
     setWorld(&world);
+    // The balloon speaks in the game's first font, whatever the menus left current.
+    const int font = textPen.current;
+    selectFont(0);
 
     const float width = tipBalloonWidth(r.maxWidth, textWidth(r.text, kTextSize));
     const float wrappedHeight = wrapText(width - 32, r.text, kTextSize);
@@ -204,6 +207,7 @@ void drawTipBalloon(float dt) {
     setWorld(nullptr);
     drawState.colourMultiplier[3] = 1.0f;
     setTextColour(255, 255, 255, 255);
+    selectFont(font);
 }
 
 bool tipBalloonButtonHit(float x, float y) {

@@ -36,21 +36,10 @@ const TutorialPanelLayout kTutorialPanel = {
 
 const char* const kTutorialTexts[2] = {"treasuretip", "squarehelp"};
 
-TutorialViewHooks tutorialViewHooks = {};
-
 namespace {
 
 uint32_t argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
     return a << 24 | r << 16 | g << 8 | b;
-}
-
-void drawBox(const TutorialPanelLayout& l) {
-    if (tutorialViewHooks.drawWindow != nullptr) {
-        tutorialViewHooks.drawWindow(l.boxX, l.boxY, l.boxWidth, l.boxHeight);
-        return;
-    }
-    bindTexture(nullptr);
-    drawQuadCentred(l.boxX, l.boxY, l.boxWidth, l.boxHeight, kWholeTexture, argb(235, 55, 15, 0), 35);
 }
 
 void drawTexts(const TutorialPanelLayout& l) {
@@ -96,24 +85,17 @@ void drawTutorialPanel(Tutorial& t, float pointerX, float pointerY, float dt, fl
     // The game's first font, whichever the menus left current; theirs again afterwards.
     const int font = textPen.current;
     selectFont(0);
-    drawBox(l);
     drawTexts(l);
     const uint32_t alpha = tutorialFadeAlpha(t);
     const uint32_t colour = argb(alpha, 255, 255, 255);
     for (int k = 0; k < 2; ++k) drawDemoField(t.fields[k], t.figureTable, k == 1, colour, dt);
     drawBreakPieces(fieldView, dt);
-    if (tutorialViewHooks.drawPointer != nullptr) {
-        // One pointer at a time: field 1's while it plays its steps, then field 2's.
-        const DemoField& f = t.fields[t.fields[0].stepIndex < kDemoPlayedSteps[0] ? 0 : 1];
-        tutorialViewHooks.drawPointer(f.pointer.x, f.pointer.y, std::clamp(f.clickFlash / 400.0f, 0.0f, 1.0f),
-                                      alpha);
-    }
     drawOkButton(l, pointerX, pointerY, clock);
     selectFont(font);
 }
 
-void drawTutorialLayer() {
-    float x = 0, y = 0;
-    cursorInMenuSpace(&x, &y);
-    drawTutorialPanel(tutorial, x, y, frameDeltaMs, animationClock);
+DemoPointer demoPointer(const Tutorial& t) {
+    // One pointer at a time: field 1's while it plays its steps, then field 2's.
+    const DemoField& f = t.fields[t.fields[0].stepIndex < kDemoPlayedSteps[0] ? 0 : 1];
+    return {f.pointer.x, f.pointer.y, std::clamp(f.clickFlash / 400.0f, 0.0f, 1.0f), tutorialFadeAlpha(t)};
 }

@@ -28,18 +28,17 @@ uint32_t tutorialButtonColour(float t);
 // before the reload and back in after it.
 uint32_t tutorialFadeAlpha(const Tutorial& t);
 
-// What the panel draws through other parts; each may be null (then a plain fill stands in
-// for the frame and no pointer is drawn).
-struct TutorialViewHooks {
-    void (*drawWindow)(float cx, float cy, float width, float height);  // the framed box
-    // The demonstration's pointer with its tip at (x, y); flash 0..1 right after a click;
-    // alpha 0..255 follows the demonstration's fade.
-    void (*drawPointer)(float x, float y, float flash, uint32_t alpha);
+// The demonstration's pointer: its tip, the glow right after a click (0..1) and the
+// demonstration's opacity (0..255). The game layer draws it with the game's own cursor.
+struct DemoPointer {
+    float x, y;
+    float flash;
+    uint32_t alpha;
 };
-extern TutorialViewHooks tutorialViewHooks;
+DemoPointer demoPointer(const Tutorial& t);
 
-// The whole panel over the play screen for one frame (the tutorial's own layer).
-// pointerX/pointerY is the player's pointer (the button answers it); dt and clock in ms.
+// The panel's contents over its framed box (which the caller draws first, with the
+// menus' window frame): title, paragraphs, both demonstration fields and the "ok"
+// button. pointerX/pointerY is the player's pointer (the button answers it); dt and
+// clock in ms.
 void drawTutorialPanel(Tutorial& t, float pointerX, float pointerY, float dt, float clock);
-// The same for the game's one tutorial, the play screen's pointer and the frame clocks.
-void drawTutorialLayer();

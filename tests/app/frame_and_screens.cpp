@@ -1,5 +1,5 @@
-// Screen switching and dispatch, the frame clock, the loading steps, the display-mode
-// list, the gamma ramp, the colour multiplier and the settings record.
+// Screen switching, the frame clock, the display-mode list, the gamma ramp, the colour
+// multiplier and the settings record.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,10 +7,9 @@
 
 #include "app/app.h"
 #include "app/draw.h"
-#include "app/screens.h"
+#include "app/screen.h"
 #include "app/settings.h"
 #include "platform/window.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -22,21 +21,6 @@ struct RecordingScreen : Screen {
     void onLeave() override { calls.push_back(std::string(name) + ".leave"); }
     const char* name;
 };
-
-bool overlay = false;
-std::vector<std::string> routed;
-
-void installRecordingHooks() {
-    playHooks = {};
-    playHooks.overlayOpen = [] { return overlay; };
-    playHooks.gameKeyDown = [](int32_t key) { routed.push_back("game.key" + std::to_string(key)); };
-    playHooks.overlayKeyDown = [](int32_t key) { routed.push_back("overlay.key" + std::to_string(key)); };
-    playHooks.gameLeftDown = [] { routed.push_back("game.left"); };
-    playHooks.overlayLeftDown = [] { routed.push_back("overlay.left"); };
-    playHooks.gameRightDown = [] { routed.push_back("game.right"); };
-    playHooks.gameLeftDoubleClick = [] { routed.push_back("game.double"); };
-    playHooks.overlayMouseMove = [] { routed.push_back("overlay.move"); };
-}
 
 }  // namespace
 
@@ -57,47 +41,12 @@ TEST(ScreenSwitching, LastRequestOfAFrameWinsAndOnlyItEnters) {
     EXPECT_EQ(registry.current, &c);  // never left without a screen
 }
 
-TEST(PlayScreenDispatch, OverlayTakesKeysAndPressesButNotRightClicks) {
-    installRecordingHooks();
-    PlayScreen play;
-    routed.clear();
-    overlay = true;
-    play.onKeyDown(kKeyEscape);
-    play.onLeftDown();
-    play.onRightDown();
-    play.onLeftDoubleClick();
-    play.onMouseMove();
-    overlay = false;
-    play.onKeyDown(kKeySpace);
-    play.onLeftDown();
-    play.onMouseMove();
-    play.onMiddleDown();
-    // A quick second click on the overlay is a click on the menus.
-    EXPECT_EQ(routed, (std::vector<std::string>{"overlay.key27", "overlay.left", "game.right", "overlay.left",
-                                                "overlay.move", "game.key32", "game.left"}));
-    playHooks = {};
-}
-
 TEST(FrameClock, MeasuresUnsignedDifferencesAcrossTheClockWrap) {
     AppState state = {};
     state.previousFrameTime = 0xFFFFFFF0u;
     EXPECT_EQ(advanceFrameClock(state, 0x10u), 32.0f);
     EXPECT_EQ(advanceFrameClock(state, 0x10u), 0.0f);
     EXPECT_EQ(state.previousFrameTime, 0x10u);
-}
-
-TEST(LoadingSteps, RunInOrderNumberThenRegistrationOrder) {
-    TempFolder folder;
-    std::snprintf(app.dataFolder, sizeof app.dataFolder, "%s/", folder.path().c_str());
-    static std::vector<int> ran;
-    registerLoadingStep(kLoadGameCore, "core", [] { ran.push_back(3); });
-    registerLoadingStep(kLoadStringTables, "strings", [] { ran.push_back(1); });
-    registerLoadingStep(kLoadGameCore, "sounds", [] { ran.push_back(4); });
-    registerLoadingStep(kLoadFonts, "fonts", [] { ran.push_back(2); });
-    runDeferredLoading();  // no packs in the test folder: they are skipped
-    EXPECT_EQ(ran, (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_TRUE(app.dataLoaded);
-    EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "settings"));
 }
 
 TEST(DisplayModes, KeepsFourToThreeModesOnceAndFallsBackToTheFirst) {
@@ -167,40 +116,4 @@ TEST(Letterbox, LargestCentredFourToThreeRectangle) {
     EXPECT_EQ(tall.y, 200);
     PixelRect none = letterboxRect(0, 600);
     EXPECT_EQ(none.width, 0);
-}
-
-TEST(WindowEvents, ActivationCloseQuitAndTheCursorReachTheRightPlaces) {
-    static int saves = 0;
-    RecordingScreen screen("s");
-    screens = {&screen, nullptr, false};
-    setSaveOnCloseHook([] { ++saves; });
-    calls.clear();
-
-    handlePlatformEvent({PlatformEventType::Deactivated, 0, 0, 0});
-    EXPECT_EQ(app.active, 0);
-    frameDeltaMs = 123;
-    handlePlatformEvent({PlatformEventType::Activated, 0, 0, 0});
-    EXPECT_EQ(app.active, 1);
-    EXPECT_EQ(frameDeltaMs, 0.0f);                            // no game clock jumps by the time spent away
-    EXPECT_EQ(calls, (std::vector<std::string>{"s.enter"}));  // enter again, without a leave
-
-    // Without a window the client area is the logical screen itself.
-    handlePlatformEvent({PlatformEventType::MouseMove, 0, 200, 150});
-    float x = 0, y = 0;
-    cursorInMenuSpace(&x, &y);
-    EXPECT_EQ(x, -200.0f);
-    EXPECT_EQ(y, 150.0f);
-    EXPECT_EQ(app.cursorX, 200);
-
-    app.quit = 0;
-    handlePlatformEvent({PlatformEventType::Quit, 0, 0, 0});
-    EXPECT_EQ(app.quit, 1);
-    EXPECT_EQ(saves, 0);  // a quit request saves no game
-    app.quit = 0;
-    handlePlatformEvent({PlatformEventType::Close, 0, 0, 0});
-    EXPECT_EQ(app.quit, 1);
-    EXPECT_EQ(saves, 1);
-    app.quit = 0;
-    setSaveOnCloseHook(nullptr);
-    screens = {nullptr, nullptr, false};
 }

@@ -3,16 +3,25 @@
 // item, and the way back from a won level up to the end of the game.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/app.h"
+#include "app/persistence.h"
 #include "core/profile.h"
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
 #include "menus/zone_map.h"
+#include "presentation/particles.h"
+#include "presentation/scenery.h"
+#include "presentation/text.h"
+#include "resources/sound.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -23,49 +32,38 @@ std::string shippedMenuFile() {
     return s.str();
 }
 
-struct Seen {
-    std::vector<std::string> calls;
-    std::vector<std::string> sounds;
-    std::vector<std::string> effects;
-    int startedMode = -1, startedLevel = -1;
-    int hiscoreScore = -1;
-    bool has(const std::string& call) const {
-        for (const std::string& c : calls)
-            if (c == call) return true;
-        return false;
-    }
-};
-Seen* seen = nullptr;
+const char* const kMapSamples[] = {"menu.ogg", "menu2.ogg", "openpiece.ogg", "openquelmar.ogg"};
 
 class ZoneMapRules : public ::testing::Test {
   protected:
-    Seen record;
     std::string file = shippedMenuFile();
     Profile p = makeProfile("TESTER");
+    TempFolder folder;  // the player files written at the end of the game
+    int heardUpTo = 0;
 
     void SetUp() override {
-        seen = &record;
-        MenuHooks h = {};
-        h.lookupText = [](const char* key) -> const char* { return key; };  // texts are their keys
-        h.playSound = [](const char* s, int) { seen->sounds.push_back(s); };
-        h.backgroundMode = [](int mode) { seen->calls.push_back("background " + std::to_string(mode)); };
-        h.closeMenus = [] { seen->calls.push_back("close"); };
-        h.profileMode = [] { return 0; };
-        h.enterZoneMap = [] {};
-        menuHooks = h;
-        ZoneMapHooks z = {};
-        z.startLevel = [](int mode, int level) {
-            seen->startedMode = mode;
-            seen->startedLevel = level;
-        };
-        z.toMenuScreen = [] { seen->calls.push_back("menuScreen"); };
-        z.enterHiscore = [](int, const char*, int score) {
-            seen->hiscoreScore = score;
-            return 3;
-        };
-        z.saveFiles = [] { seen->calls.push_back("save"); };
-        z.startEffect = [](const char* e, float, float) { seen->effects.push_back(e); };
-        zoneMapHooks = z;
+        const std::filesystem::path here = std::filesystem::current_path();
+        std::filesystem::current_path(QUELMAR_SOURCE_DIR "/assets/pack");
+        clearStringTable(stringTable);
+        for (const char* name : {"strings.txt", "tips.txt", "menutext.txt"}) loadStringFile(name);
+        std::filesystem::current_path(here);
+        std::snprintf(app.dataFolder, sizeof app.dataFolder, "%s/", folder.path().c_str());
+        // The sounds and effects the map starts, known by name so the test can see them.
+        soundSystem = {};
+        for (const char* name : kMapSamples) {
+            SoundSample& sample = soundSystem.samples[soundSystem.sampleCount];
+            std::snprintf(sample.name, sizeof sample.name, "%s", name);
+            sample.handle = soundSystem.sampleCount++;
+        }
+        resetParticleSystem(particleSystem);
+        for (const char* name : {"mask", "effect01"}) {
+            EffectTemplate& t = particleSystem.templates[particleSystem.templateCount++];
+            t = EffectTemplate{};
+            std::snprintf(t.name, sizeof t.name, "%s", name);
+            t.effectTime = 1000;
+        }
+        hiscoreTable = {};
+        gameProfile = &p;
         buildMenus(menuTable, menuSystem, file);
         zoneMap = ZoneMap{};
         p.startedBefore = 1;
@@ -74,16 +72,36 @@ class ZoneMapRules : public ::testing::Test {
         frames(400);
     }
     void TearDown() override {
-        menuHooks = MenuHooks{};
-        zoneMapHooks = ZoneMapHooks{};
-        seen = nullptr;
+        static Profile rest = makeProfile("");
+        gameProfile = &rest;
+        resetParticleSystem(particleSystem);
+        soundSystem = {};
+        app.dataFolder[0] = 0;
     }
+
+    // The samples requested since the last call.
+    std::vector<std::string> heard() {
+        std::vector<std::string> out;
+        for (; heardUpTo != soundSystem.writeIndex; heardUpTo = (heardUpTo + 1) % kSoundRequestCapacity)
+            out.push_back(kMapSamples[soundSystem.requests[heardUpTo].sample]);
+        for (SoundSample& sample : soundSystem.samples) sample.holdOff = 0;
+        return out;
+    }
+    // The effects started so far, in order.
+    std::vector<std::string> effects() const {
+        std::vector<std::string> out;
+        for (int i = 0; i < particleSystem.nextEmitter; ++i)
+            out.push_back(particleSystem.templates[particleSystem.emitters[i].templateIndex].name);
+        return out;
+    }
+    std::vector<std::string> sounds;  // everything heard while frames ran
 
     // Frames of the menu screen with the map behind: the engine, then the map's rules.
     void frames(float ms) {
         for (float t = 0; t < ms; t += 20) {
             updateMenus(20);
             updateZoneMap(zoneMap, p, 20);
+            for (const std::string& h : heard()) sounds.push_back(h);
         }
     }
     const char* current() const { return menuSystem.current ? menuSystem.current->name : ""; }
@@ -98,15 +116,15 @@ class ZoneMapRules : public ::testing::Test {
     void openMap() {
         enterMode(zoneMap, p, 0);
         frames(400);
-        enterZoneMap(zoneMap, p);  // the entry action (the engine's hook is a stub here)
     }
-    // "start" chosen: the engine's fade-out, then the item's action.
-    void chooseStartItem() {
+    // "start" chosen: the engine's fade-out, then the item's action. True when the
+    // map's level is to be played.
+    bool chooseStartItem() {
         menuSystem.selected = 0;
         menuKeyDown(kMenuKeyEnter);
         updateMenus(16);
         for (int i = 0; i < 30 && menuSystem.fadeOut; ++i) updateMenus(20);
-        chooseStart(zoneMap, p);
+        return chooseStart(zoneMap, p);
     }
     // A level won: the game moves the profile on as it does, then returns to the map.
     void winLevel() {
@@ -132,7 +150,7 @@ TEST_F(ZoneMapRules, EnteringAModeAsksAboutASavedGameOrWelcomesTheFirstTime) {
     frames(400);
     EXPECT_STREQ(current(), "startgame");
     EXPECT_EQ(p.startedBefore, 1);
-    EXPECT_TRUE(record.has("background 1")) << "the welcome box stands over the map";
+    EXPECT_EQ(scenery.backgroundMode, kBackgroundMap) << "the welcome box stands over the map";
 
     showMenu("main");
     frames(400);
@@ -175,17 +193,14 @@ TEST_F(ZoneMapRules, AFinishedZoneStartsAtItsFirstLevelAndTheSavedZoneResumes) {
 
     // The saved position starts at once; another level would lose the score, so it asks.
     p.score[0] = 5000;
-    chooseStart(zoneMap, p);
-    EXPECT_EQ(record.startedLevel, firstLevelOfZone(3) + 2);
-    record.startedLevel = -1;
+    EXPECT_TRUE(chooseStart(zoneMap, p));
     ASSERT_TRUE(pressZoneSlot(zoneMap, p, 0));
-    chooseStart(zoneMap, p);
+    EXPECT_FALSE(chooseStart(zoneMap, p));
     frames(400);
-    EXPECT_EQ(record.startedLevel, -1);
     EXPECT_STREQ(current(), "messageboxyn");
-    EXPECT_STREQ(menuSystem.message, "zeroscore");
-    zeroScoreAndStart(zoneMap, p);
-    EXPECT_EQ(record.startedLevel, 0);
+    EXPECT_STREQ(menuSystem.message, lookupText("zeroscore"));
+    zeroScore(p);
+    EXPECT_EQ(zoneMap.level, 0);
     EXPECT_EQ(p.score[0], 0);
     EXPECT_EQ(p.lives[0], 3);
 }
@@ -196,13 +211,12 @@ TEST_F(ZoneMapRules, AWonLevelOfTheZoneBeingPlayedOpensPiecesAReplayOpensNone) {
     winLevel();
     frames(400);
     EXPECT_STREQ(current(), "adventure");
-    EXPECT_TRUE(record.has("menuScreen"));
     EXPECT_TRUE(zoneMap.collection.pieceActive);
     // The fourth of 8 levels: piece 4 opens with one "mask" effect and a sound; the next
     // level is 27, where the right-hand picture changes.
     EXPECT_EQ(zoneMap.collection.openNow, 5);
-    EXPECT_EQ(record.effects, (std::vector<std::string>{"mask", "effect01"}));
-    EXPECT_EQ(record.sounds.back(), "openpiece.ogg");
+    EXPECT_EQ(effects(), (std::vector<std::string>{"mask", "effect01"}));
+    EXPECT_EQ(sounds.back(), "openpiece.ogg");
 
     // Back in zone 2 (finished long ago): nothing opens.
     frames(3000);
@@ -223,27 +237,25 @@ TEST_F(ZoneMapRules, StartDuringTheAnimationsKeepsTheMapAndContinuesTheHold) {
     EXPECT_EQ(stagePanelView(zoneMap, p).zone, 4);
     EXPECT_TRUE(zoneLocked(zoneMap));
 
-    chooseStartItem();
-    EXPECT_EQ(record.startedLevel, -1);
+    EXPECT_FALSE(chooseStartItem());
     EXPECT_EQ(menuSystem.fadeProgress, 0) << "the buttons stay shown";
     EXPECT_STREQ(current(), "adventure");
 
     for (int i = 0; i < 400 && !collectionHolding(zoneMap.collection); ++i) frames(20);
     ASSERT_TRUE(collectionHolding(zoneMap.collection));
-    EXPECT_EQ(record.sounds.back(), "openquelmar.ogg");
+    EXPECT_EQ(sounds.back(), "openquelmar.ogg");
     frames(3000);
     EXPECT_TRUE(collectionHolding(zoneMap.collection)) << "the quelmar waits for the player";
-    chooseStartItem();
+    EXPECT_FALSE(chooseStartItem()) << "continue1 only moves the animation on";
     EXPECT_TRUE(zoneMap.collection.phaseC);
-    EXPECT_EQ(record.startedLevel, -1) << "continue1 only moves the animation on";
     for (int i = 0; i < 200 && zoneMap.collection.active; ++i) frames(20);
     EXPECT_FALSE(zoneMap.collection.active);
     EXPECT_STREQ(current(), "adventure");
     EXPECT_FALSE(zoneLocked(zoneMap));
     EXPECT_EQ(stagePanelView(zoneMap, p).zone, -1) << "the new zone's story is locked";
 
-    chooseStartItem();
-    EXPECT_EQ(record.startedLevel, firstLevelOfZone(5));
+    EXPECT_TRUE(chooseStartItem());
+    EXPECT_EQ(zoneMap.level, firstLevelOfZone(5));
 }
 
 TEST_F(ZoneMapRules, TheLastQuelmarEndsTheGameOnceThenStraightToTheHiscores) {
@@ -261,8 +273,9 @@ TEST_F(ZoneMapRules, TheLastQuelmarEndsTheGameOnceThenStraightToTheHiscores) {
     EXPECT_STREQ(current(), "endgame");
 
     finishGame(zoneMap, p);
-    EXPECT_EQ(record.hiscoreScore, 777000);
-    EXPECT_EQ(menuSystem.hiscoreRow, 3);
+    ASSERT_GE(menuSystem.hiscoreRow, 0);
+    EXPECT_EQ(hiscoreTable.rows[0][menuSystem.hiscoreRow].score, 777000);
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "settings" / "hiscore.dat"));
     EXPECT_EQ(p.stage[0], 0);
     EXPECT_EQ(p.score[0], 0);
     EXPECT_EQ(p.lives[0], 3);
@@ -274,6 +287,6 @@ TEST_F(ZoneMapRules, TheLastQuelmarEndsTheGameOnceThenStraightToTheHiscores) {
     winLevel();
     frames(400);
     EXPECT_STREQ(current(), "hiscore");
-    EXPECT_EQ(record.hiscoreScore, 1000);
+    EXPECT_EQ(hiscoreTable.rows[0][menuSystem.hiscoreRow].score, 1000);
     EXPECT_FALSE(collectionAnimating(zoneMap.collection));
 }

@@ -1,18 +1,31 @@
-// The menu tree, the engine's navigation, fades and actions, the name entry and the
-// level statistics, driven through the engine's own input hooks.
+// The menu tree, the engine's navigation and fades, the game layer's menu actions on the
+// real game state, profiles and files, the name entry and the level statistics, driven
+// through the engine's own input functions.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/app.h"
+#include "app/persistence.h"
+#include "core/flow.h"
+#include "core/profile.h"
+#include "game/menu_actions.h"
+#include "game/screens.h"
+#include "helpers.h"
 #include "menus/dialogs.h"
 #include "menus/main_menu.h"
 #include "menus/menu_draw.h"
 #include "menus/menu_system.h"
+#include "presentation/text.h"
+#include "resources/sound.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -23,77 +36,70 @@ std::string shippedMenuFile() {
     return s.str();
 }
 
-// What the hooks saw.
-struct Record {
-    std::vector<std::string> calls;
-    std::vector<std::pair<std::string, int>> sounds;
-    std::map<std::string, std::string> texts;
-    int profiles = 1;
-    int lives = 2;
-    bool timeOut = false;
-    bool saved = false;
-    LevelStats stats = {};
-    float mouseX = 0, mouseY = 0;
-    bool has(const std::string& call) const {
-        for (const std::string& c : calls)
-            if (c == call) return true;
-        return false;
-    }
-};
-Record* rec = nullptr;
+// The sounds the menus play, heard through the sound system's request ring: every
+// sample the menus use is known by name, its handle its index here.
+const char* const kMenuSamples[] = {"menu.ogg", "menu2.ogg", "score.ogg", "wow.ogg", "gaf.ogg", "chpok1.ogg"};
 
 class MenuEngine : public ::testing::Test {
   protected:
-    Record record;
     std::string file = shippedMenuFile();
+    TempFolder folder;  // the player files of this test
+    int heardUpTo = 0;
 
     void SetUp() override {
-        rec = &record;
-        for (const char* key :
-             {"quit", "removeplayer", "restartquest", "skipquest", "nomorelives", "savemsg"})
-            record.texts[key] = std::string("text of ") + key;
-        record.texts["options"] = "Options";
-        MenuHooks h = {};
-        h.lookupText = [](const char* key) -> const char* {
-            auto it = rec->texts.find(key);
-            return it == rec->texts.end() ? nullptr : it->second.c_str();
-        };
-        h.playSound = [](const char* s, int f) { rec->sounds.emplace_back(s, f); };
-        h.mouse = [](float* x, float* y) {
-            *x = rec->mouseX;
-            *y = rec->mouseY;
-        };
-        h.closeMenus = [] { rec->calls.push_back("close"); };
-        h.toMenuScreen = [] { rec->calls.push_back("menuScreen"); };
-        h.quit = [] { rec->calls.push_back("quit"); };
-        h.profileCount = [] { return rec->profiles; };
-        h.levelTimeOut = [] { return rec->timeOut; };
-        h.livesLeft = [] { return rec->lives; };
-        h.restartLevelNow = [] { rec->calls.push_back("restartNow"); };
-        h.restartLevelCostingLife = [] { rec->calls.push_back("restartLife"); };
-        h.skipLevelCostingLife = [] { rec->calls.push_back("skipLife"); };
-        h.saveRunningGame = [] { return rec->saved; };
-        h.saveSettings = [] { rec->calls.push_back("saveSettings"); };
-        h.removeProfile = [](int index) {
-            rec->calls.push_back("remove " + std::to_string(index));
-            --rec->profiles;
-        };
-        h.createProfile = [](const char* name) {
-            rec->calls.push_back(std::string("create ") + name);
-            return name[0] != 0;
-        };
-        h.levelStats = [](LevelStats* out) { *out = rec->stats; };
-        h.startEffect = [](const char* e, float, float) { rec->calls.push_back(e); };
-        menuHooks = h;
+        // The shipped texts, read as the game reads them.
+        const std::filesystem::path here = std::filesystem::current_path();
+        std::filesystem::current_path(QUELMAR_SOURCE_DIR "/assets/pack");
+        clearStringTable(stringTable);
+        for (const char* name : {"strings.txt", "tips.txt", "menutext.txt"}) loadStringFile(name);
+        std::filesystem::current_path(here);
+        std::snprintf(app.dataFolder, sizeof app.dataFolder, "%s/", folder.path().c_str());
+        std::filesystem::create_directory(folder.path() / "settings");
+        soundSystem = {};
+        for (const char* name : kMenuSamples) {
+            SoundSample& sample = soundSystem.samples[soundSystem.sampleCount];
+            std::snprintf(sample.name, sizeof sample.name, "%s", name);
+            sample.handle = soundSystem.sampleCount++;
+        }
+        profileTable = {};
+        createProfile("TESTER");
+        setUpBoard(gameState, quietBoard(), 3);
+        gameState.timeLimit = 100000.0f;
+        // Restarting or skipping loads a level: every level reads this one.
+        useLevelText("figures=6\r\nlevel=\r\n000000000000\r\n011111111110\r\n");
+        app.quit = 0;
+        screens = {&playScreen, nullptr, false};
         buildMenus(menuTable, menuSystem, file);
     }
     void TearDown() override {
-        menuHooks = MenuHooks{};
-        rec = nullptr;
+        forgetLevelTexts();
+        screens = {nullptr, nullptr, false};
+        app.quit = 0;
+        app.dataFolder[0] = 0;
+        profileTable = {};
+        syncCurrentProfile();
+        soundSystem = {};
     }
 
+    // The samples requested since the last call, with their frequencies.
+    std::vector<std::pair<std::string, int>> heard() {
+        std::vector<std::pair<std::string, int>> out;
+        for (; heardUpTo != soundSystem.writeIndex; heardUpTo = (heardUpTo + 1) % kSoundRequestCapacity) {
+            const SoundRequest& r = soundSystem.requests[heardUpTo];
+            out.emplace_back(kMenuSamples[r.sample], r.frequency);
+        }
+        for (SoundSample& sample : soundSystem.samples) sample.holdOff = 0;  // the next request is heard too
+        return out;
+    }
+    bool heard(const char* sample) {
+        for (const auto& [name, frequency] : heard())
+            if (name == sample) return true;
+        return false;
+    }
+
+    // Frames of the menus as a screen runs them: the engine, then what was chosen carried out.
     void frames(float ms) {
-        for (float t = 0; t < ms; t += 20) updateMenus(20);
+        for (float t = 0; t < ms; t += 20) carryOut(updateMenus(20));
     }
     // Shows a node and lets its fade-in end.
     void open(const char* name) {
@@ -103,7 +109,7 @@ class MenuEngine : public ::testing::Test {
     }
     void key(int k) {
         menuKeyDown(k);
-        updateMenus(16);
+        carryOut(updateMenus(16));
     }
     // Chooses the item through Enter and waits for the fade-out and the next fade-in.
     void choose(const char* item) {
@@ -117,7 +123,20 @@ class MenuEngine : public ::testing::Test {
         key(kMenuKeyEnter);
         frames(800);
     }
+    // Opens the game menu over the level, as the game does.
+    void openGameMenu() {
+        frames(400);
+        ::openGameMenu(gameState);
+        openMenuFromGame("gameplay");
+        frames(400);
+    }
     const char* current() const { return menuSystem.current ? menuSystem.current->name : ""; }
+    // The pointer at a point of menu space.
+    void pointAt(float x, float y) {
+        app.cursorExactX = x + 400.0f;
+        app.cursorExactY = 300.0f - y;
+    }
+    int lives() const { return gameProfile->lives[0]; }
 };
 
 TEST_F(MenuEngine, TheTreeOfTheShippedFileHasItsSubmenusSharedNodesAndHiddenFirstItem) {
@@ -135,8 +154,9 @@ TEST_F(MenuEngine, TheTreeOfTheShippedFileHasItsSubmenusSharedNodesAndHiddenFirs
     // "messageboxok=" ends in "ok=": the leaf "ok" must not take that block's items.
     EXPECT_EQ(findMenuNode(menuTable, "ok")->childCount, 0);
     EXPECT_EQ(findMenuNode(menuTable, "messageboxyn")->childCount, 2);
-    EXPECT_STREQ(findMenuNode(menuTable, "options")->caption, "Options");
-    EXPECT_STREQ(findMenuNode(menuTable, "apply")->caption, "");  // missing text: empty caption
+    EXPECT_STREQ(findMenuNode(menuTable, "options")->caption, lookupText("options"));
+    buildMenus(menuTable, menuSystem, "main=\r\nhidden\r\nnosuchtext\r\n\r\n");
+    EXPECT_STREQ(findMenuNode(menuTable, "nosuchtext")->caption, "");  // no text of that name: empty caption
 }
 
 TEST_F(MenuEngine, BlocksAreFoundOnlyAtLineStartsAndHoldAtMostSixteenItems) {
@@ -210,32 +230,38 @@ TEST_F(MenuEngine, ExitAsksAndYesQuitsWhileNoReturnsToTheItem) {
     open("main");
     choose("exit");
     EXPECT_STREQ(current(), "messageboxyn");
-    EXPECT_STREQ(menuSystem.message, "text of quit");
+    EXPECT_STREQ(menuSystem.message, lookupText("quit"));
     choose("no");
     EXPECT_STREQ(current(), "main");
     EXPECT_EQ(menuSystem.selected, 0);
-    EXPECT_FALSE(record.has("quit"));
+    EXPECT_EQ(app.quit, 0);
     choose("exit");
     choose("yes");
-    EXPECT_TRUE(record.has("quit"));
+    EXPECT_EQ(app.quit, 1);
 }
 
 TEST_F(MenuEngine, RestartLevelDependsOnTimeAndLives) {
-    open("gameplay");
-    record.timeOut = true;
+    // The time has run out: the restart is free and the menu closes.
+    openGameMenu();
+    gameState.elapsed = gameState.timeLimit;
+    gameState.timeUp = 1;  // the lost level's life is already paid
+    const int before = lives();
     choose("restart level");
-    EXPECT_TRUE(record.has("restartNow"));
-    record.timeOut = false;
-    open("gameplay");
+    EXPECT_EQ(lives(), before);
+    EXPECT_EQ(gameState.elapsed, 0.0f);
+    EXPECT_FALSE(gameState.gameMenuOpen);
+    // With time left it asks, and costs a life.
+    openGameMenu();
     choose("restart level");
     EXPECT_STREQ(current(), "messageboxyn");
-    EXPECT_STREQ(menuSystem.message, "text of restartquest");
+    EXPECT_STREQ(menuSystem.message, lookupText("restartquest"));
     choose("yes");
-    EXPECT_TRUE(record.has("restartLife"));
-    EXPECT_FALSE(record.has("skipLife"));
+    EXPECT_EQ(lives(), before - 1);
+    EXPECT_EQ(gameState.level, 3);  // the same level again
+    EXPECT_FALSE(gameState.gameMenuOpen);
     // No lives left: an ok box whose "ok" goes back to the pause menu.
-    record.lives = 0;
-    open("gameplay");
+    gameProfile->lives[0] = 0;
+    openGameMenu();
     choose("restart level");
     EXPECT_STREQ(current(), "messageboxok");
     key(kMenuKeyEscape);  // an ok box ignores Escape
@@ -252,25 +278,30 @@ TEST_F(MenuEngine, SkipFromDefeatCostsALifeAndDefeatIgnoresEscape) {
     EXPECT_STREQ(current(), "defeat");
     EXPECT_FALSE(menuSystem.fadeOut);
     choose("skip level");
-    EXPECT_STREQ(menuSystem.message, "text of skipquest");
+    EXPECT_STREQ(menuSystem.message, lookupText("skipquest"));
+    const int before = lives();
     choose("yes");
-    EXPECT_TRUE(record.has("skipLife"));
-    EXPECT_TRUE(record.has("close"));
+    EXPECT_EQ(lives(), before - 1);
+    EXPECT_EQ(gameState.level, 4);  // the next level
+    EXPECT_FALSE(gameState.gameMenuOpen);
 }
 
 TEST_F(MenuEngine, MainFromThePauseMenuSavesOrLeaves) {
-    open("gameplay");
-    record.saved = true;
+    // After a swap the game can be saved: the file is written, the box says so.
+    gameState.movedThisLevel = 1;
+    openGameMenu();
     choose("main");
     EXPECT_STREQ(current(), "messageboxok");
-    EXPECT_STREQ(menuSystem.message, "text of savemsg");
+    EXPECT_STREQ(menuSystem.message, lookupText("savemsg"));
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "settings" / "TESTER_cls.sav"));
+    EXPECT_TRUE(gameProfile->savedGame[0]);
     choose("ok");
-    EXPECT_TRUE(record.has("menuScreen"));
+    EXPECT_EQ(screens.pending, &menuScreen);
     EXPECT_STREQ(current(), "main");
-    record.calls.clear();
-    open("gameplay");
+    screens = {&playScreen, nullptr, false};
+    openGameMenu();
     choose("resume game");
-    EXPECT_TRUE(record.has("close"));
+    EXPECT_FALSE(gameState.gameMenuOpen);
 }
 
 TEST_F(MenuEngine, LeavingOptionsSavesTheSettingsAndReturnsToItsItem) {
@@ -279,23 +310,24 @@ TEST_F(MenuEngine, LeavingOptionsSavesTheSettingsAndReturnsToItsItem) {
     EXPECT_STREQ(current(), "options");
     key(kMenuKeyEscape);
     frames(800);
-    EXPECT_TRUE(record.has("saveSettings"));
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "settings" / "settings.dat"));
     EXPECT_STREQ(current(), "main");
 }
 
 TEST_F(MenuEngine, RemovingTheLastProfileLeadsToTheNameEntry) {
-    record.profiles = 2;
+    createProfile("SECOND");
     open("profiles");
     widgetRegistry.hoverIndex = 1;
     choose("remove");
-    EXPECT_STREQ(menuSystem.message, "text of removeplayer");
+    EXPECT_STREQ(menuSystem.message, lookupText("removeplayer"));
     choose("yes");
-    EXPECT_TRUE(record.has("remove 1"));
+    ASSERT_EQ(profileTable.count, 1);
+    EXPECT_STREQ(profileTable.profiles[0].name, "TESTER");
     EXPECT_STREQ(current(), "profiles");  // one left: back to the list
     EXPECT_EQ(menuSystem.actProfile, 0);
     choose("remove");
     choose("yes");
-    EXPECT_TRUE(record.has("remove 0"));
+    EXPECT_EQ(profileTable.count, 0);
     EXPECT_STREQ(current(), "newprofile");
     EXPECT_TRUE(menuSystem.textEntry);
 }
@@ -320,36 +352,34 @@ TEST_F(MenuEngine, AClickOnAnItemChoosesIt) {
     open("main");
     addItemHitBox({0, 100, 100, 80});
     addItemHitBox({0, 60, 100, 40});
-    record.mouseX = 50;
-    record.mouseY = 50;
+    pointAt(50, 50);
+    heard();
     menuLeftDown();
     EXPECT_EQ(menuSystem.selected, 1);
     EXPECT_EQ(menuSystem.pendingKey, kMenuKeyEnter);
     updateMenus(16);
     EXPECT_TRUE(menuSystem.fadeOut);
-    ASSERT_FALSE(record.sounds.empty());
-    EXPECT_EQ(record.sounds.back().first, "menu.ogg");
+    EXPECT_TRUE(heard("menu.ogg"));
 }
 
 TEST_F(MenuEngine, SlidersStepAtTheirEndsAndFollowADrag) {
     open("options");
     int slider = addMenuControl({-80, 10, 80, -10, kControlSlider, 0, 100, 50});
-    record.mouseX = -110;  // in the zone left of the bar: one step down
-    record.mouseY = 0;
+    pointAt(-110, 0);  // in the zone left of the bar: one step down
     menuLeftDown();
     EXPECT_EQ(widgetRegistry.controls[slider].value, 49);
     EXPECT_EQ(widgetRegistry.hoverIndex, slider);
-    record.mouseX = 0;  // the drag follows the mouse while the button is held
+    pointAt(0, 0);  // the drag follows the mouse while the button is held
     updateMenus(16);
     EXPECT_EQ(widgetRegistry.controls[slider].value, 50);
-    record.mouseX = 200;
+    pointAt(200, 0);
     updateMenus(16);
     EXPECT_EQ(widgetRegistry.controls[slider].value, 50);  // outside the widened bar: untouched
-    record.mouseX = 90;
+    pointAt(90, 0);
     updateMenus(16);
     EXPECT_EQ(widgetRegistry.controls[slider].value, 99);
     menuLeftUp();
-    record.mouseX = -80;
+    pointAt(-80, 0);
     updateMenus(16);
     EXPECT_EQ(widgetRegistry.controls[slider].value, 99);
 }
@@ -387,62 +417,131 @@ TEST_F(MenuEngine, ARefusedNameKeepsTheBoxAndItsText) {
     open("newprofile");
     key(kMenuKeyEnter);  // empty name: refused
     frames(800);
-    EXPECT_TRUE(record.has("create "));
+    EXPECT_EQ(profileTable.count, 1);
     EXPECT_STREQ(current(), "newprofile");
+    for (int k : {'T', 'E', 'S', 'T', 'E', 'R'}) key(k);  // a name that exists: refused, kept
+    key(kMenuKeyEnter);
+    frames(800);
+    EXPECT_EQ(profileTable.count, 1);
+    EXPECT_STREQ(menuSystem.text, "TESTER");
+    for (int i = 0; i < 6; ++i) key(kMenuKeyBackspace);
     for (int k : {'Z', 'O', 'E'}) key(k);
     key(kMenuKeyEnter);
     frames(800);
-    EXPECT_TRUE(record.has("create ZOE"));
+    ASSERT_EQ(profileTable.count, 2);
+    EXPECT_STREQ(gameProfile->name, "ZOE");
     EXPECT_STREQ(current(), "main");
     EXPECT_FALSE(menuSystem.textEntry);
 }
 
 TEST_F(MenuEngine, LevelStatisticsCountTheScoreThenTheTime) {
-    record.stats = {1000, 75, 800, 60, "ANN", "BOB"};
+    gameState.displayedScore = 1000;
+    gameState.elapsed = 75000.0f;
     open("levelcomplete");
     frames(400);
     MenuSystem& m = menuSystem;
-    LevelStats s = record.stats;
+    const LevelStats s = {1000, 75, 800, 60, "ANN", "BOB"};
     m.statsPhase = 0;
     m.statsElapsed = 0;
     m.statsTick = 0;
-    record.sounds.clear();
-    for (int i = 0; i < 25; ++i) advanceStatistics(m, s, 20);  // 500 ms
+    heard();
+    std::vector<std::pair<std::string, int>> sounds;
+    for (int i = 0; i < 25; ++i) {  // 500 ms
+        advanceStatistics(m, s, 20);
+        for (const auto& h : heard()) sounds.push_back(h);
+    }
     EXPECT_EQ(m.statsPhase, 0);
     EXPECT_EQ(shownStatisticsScore(m, s), 500);
-    ASSERT_GE(record.sounds.size(), 4u);
-    EXPECT_EQ(record.sounds[0].first, "score.ogg");
-    EXPECT_LT(record.sounds[0].second, record.sounds.back().second);  // rising pitch
+    ASSERT_GE(sounds.size(), 4u);
+    EXPECT_EQ(sounds[0].first, "score.ogg");
+    EXPECT_LT(sounds[0].second, sounds.back().second);  // rising pitch
     // Enter ends the count; the next frame books the record and moves on.
     finishStatisticsCount();
     advanceStatistics(m, s, 20);
     EXPECT_EQ(shownStatisticsScore(m, s), 1000);
-    EXPECT_TRUE(record.has("scorewow"));
+    EXPECT_TRUE(heard("wow.ogg"));
     EXPECT_EQ(m.statsPhase, 2);  // the time has no count: shown at once
 }
 
 TEST_F(MenuEngine, AScoreOfZeroShowsEverythingAtOnce) {
     MenuSystem m = {};
     LevelStats s = {0, 30, 500, 20, "", ""};
+    heard();
     advanceStatistics(m, s, 16);
     EXPECT_EQ(m.statsPhase, 2);
-    EXPECT_FALSE(record.has("scorewow"));  // neither record was beaten
+    EXPECT_FALSE(heard("wow.ogg"));  // neither record was beaten
     EXPECT_EQ(shownStatisticsScore(m, s), 0);
 }
 
 TEST_F(MenuEngine, TheFirstEnterOnTheStatisticsOnlyEndsTheCount) {
-    record.stats = {2000, 75, 9000, 60, "", ""};
+    const LevelStats stats = {2000, 75, 9000, 60, "", ""};
+    gameState.displayedScore = 2000;
+    gameState.gameMenuOpen = 1;
     open("levelcomplete");
     EXPECT_EQ(menuSystem.statsPhase, 0);
     menuSystem.fadeIn = false;
     key(kMenuKeyEnter);
     EXPECT_FALSE(menuSystem.fadeOut);
-    advanceStatistics(menuSystem, record.stats, 16);
+    advanceStatistics(menuSystem, stats, 16);
     EXPECT_EQ(menuSystem.statsPhase, 2);
     key(kMenuKeyEscape);  // acts as Enter once the count is done
     EXPECT_TRUE(menuSystem.fadeOut);
     frames(400);
-    EXPECT_TRUE(record.has("close"));
+    EXPECT_FALSE(gameState.gameMenuOpen);  // "oknextlevel": the menus close
 }
 
 }  // namespace
+
+// A name typed quickly arrives as several keys between two frames: every one is taken,
+// in order, up to the box's twelve letters.
+TEST_F(MenuEngine, EveryLetterTypedBetweenTwoFramesIsKept) {
+    open("newprofile");
+    for (int k : {'T', 'E', 'S', 'T', 'E', 'R'}) menuKeyDown(k);
+    carryOut(updateMenus(16));
+    EXPECT_STREQ(menuSystem.text, "TESTER");
+    for (int i = 0; i < 10; ++i) menuKeyDown('X');
+    carryOut(updateMenus(16));
+    EXPECT_STREQ(menuSystem.text, "TESTERXXXXXX");
+}
+
+// Leaving a name box any way but its "ok" ends the typing: the arrows, Space and
+// Backspace then work the next menu again.
+TEST_F(MenuEngine, CancellingARenameEndsTheTyping) {
+    open("profiles");
+    widgetRegistry.hoverIndex = 0;
+    choose("rename");
+    EXPECT_STREQ(current(), "rename");
+    EXPECT_TRUE(menuSystem.textEntry);
+    choose("cancel");
+    EXPECT_STREQ(current(), "profiles");
+    EXPECT_FALSE(menuSystem.textEntry);
+    const int before = menuSystem.selected;
+    key(kMenuKeyDown);
+    EXPECT_NE(menuSystem.selected, before);
+}
+
+// Escape on a box whose one answer is its button gives that answer: the welcome box
+// shows the map, the final box enters the score and shows the hiscores. The first name
+// entry has no player to go back to: its hidden "cancel" cannot be reached.
+TEST_F(MenuEngine, EscapeAnswersTheWelcomeAndFinalBoxesAndTheFirstNameEntryHasNoCancel) {
+    gameProfile->mode = 0;
+    open("startgame");
+    key(kMenuKeyEscape);
+    frames(800);
+    EXPECT_STREQ(current(), "adventure");
+
+    gameProfile->score[0] = 4321;
+    gameProfile->stage[0] = 9;
+    open("endgame");
+    key(kMenuKeyEscape);
+    frames(800);
+    EXPECT_STREQ(current(), "hiscore");
+    EXPECT_EQ(gameProfile->score[0], 0);  // banked into the table, progress back to the start
+    EXPECT_EQ(gameProfile->stage[0], 0);
+    EXPECT_EQ(hiscoreTable.rows[0][menuSystem.hiscoreRow].score, 4321);
+
+    deleteProfile(0);
+    open("newprofile");
+    for (int k : {kMenuKeyDown, kMenuKeyUp, kMenuKeyRight, kMenuKeyDown}) key(k);
+    EXPECT_EQ(menuSystem.selected, 0);
+}

@@ -6,8 +6,8 @@
 
 #include "core/field.h"
 #include "core/random.h"
+#include "game/automation.h"
 #include "presentation/field_view.h"
-#include "presentation/play_frame.h"
 
 namespace {
 

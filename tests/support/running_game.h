@@ -102,14 +102,18 @@ class RunningGame {
     }
 
     // Starts the program with `extraEnvironment` ("NAME=value" entries) added; waits
-    // for its window.
+    // for its window. Every frame is 16 ms of game time, however long it took: a busy
+    // machine makes the game slower, never harder (a test may ask for another step).
     void start(const std::vector<std::string>& extraEnvironment = {}) {
         window.clear();
         traceRead = 0;
-        std::vector<std::string> env = {"QUELMAR_INSTANCE_LOCK=" + (folder.path() / "lock").string(),
-                                        "QUELMAR_NO_MESSAGE_BOXES=1", "ASAN_OPTIONS=detect_leaks=0",
-                                        "QUELMAR_TRACE=" + tracePath().string()};
+        std::vector<std::string> env;
         for (const std::string& e : extraEnvironment) env.push_back(e);
+        for (const std::string& e :
+             {"QUELMAR_INSTANCE_LOCK=" + (folder.path() / "lock").string(),
+              std::string("QUELMAR_NO_MESSAGE_BOXES=1"), std::string("ASAN_OPTIONS=detect_leaks=0"),
+              "QUELMAR_TRACE=" + tracePath().string(), std::string("QUELMAR_FIXED_STEP_MS=16")})
+            env.push_back(e);
         for (char** e = environ; *e != nullptr; ++e) env.push_back(*e);
         std::vector<char*> envp;
         for (std::string& e : env) envp.push_back(e.data());
@@ -143,6 +147,18 @@ class RunningGame {
         std::system(
             ("xdotool windowfocus " + window + " key --delay 60 " + keys + " >/dev/null 2>&1").c_str());
         std::this_thread::sleep_for(150ms);
+    }
+
+    // Keys typed as a quick typist does, delayMs apart.
+    void typeKeys(const std::string& keys, int delayMs) {
+        std::system(("xdotool windowfocus " + window + " key --delay " + std::to_string(delayMs) + " " +
+                     keys + " >/dev/null 2>&1")
+                        .c_str());
+    }
+
+    // Asks the program to end, as the desktop does when the session closes.
+    void terminate() {
+        if (pid > 0) kill(pid, SIGTERM);
     }
 
     // Moves the pointer to a point of menu space (and clicks the left button there).

@@ -66,6 +66,17 @@ class HudScreens : public GlTest {
         return count;
     }
 
+    // Every layer of the HUD, in the play screen's order.
+    static void drawHud(HudState& hud, GameState& g) {
+        drawHudSidePanel(hud, g);
+        drawHudTimeBar(hud, g);
+        drawHudStock(hud, g);
+        drawPauseTexts(g);
+        drawNoMovesMessage(hud, g);
+        drawHudFlyers(hud);
+        drawHudScorePopups(hud);
+    }
+
     static inline std::filesystem::path previous;
     Profile profile;
     Profile* savedProfile = nullptr;

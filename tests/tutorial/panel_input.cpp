@@ -10,15 +10,18 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/screens.h"
 #include "core/flow.h"
 #include "core/profile.h"
 #include "core/tips.h"
 #include "core/tutorial.h"
+#include "game/announcements.h"
+#include "game/menu_actions.h"
+#include "game/play.h"
+#include "game/program.h"
+#include "game/screens.h"
 #include "helpers.h"
 #include "menus/menu_system.h"
-#include "menus/menu_wiring.h"
-#include "presentation/play_frame.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -31,10 +34,6 @@ std::string fileText(const std::string& path) {
     return s.str();
 }
 
-void toMenus(const Announcement& what) {
-    handleMenuAnnouncement(what);
-}
-
 class PanelInput : public ::testing::Test {
   protected:
     Profile profile = makeProfile("tester");
@@ -45,14 +44,7 @@ class PanelInput : public ::testing::Test {
         ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
         ASSERT_EQ(chdir(QUELMAR_SOURCE_DIR "/assets"), 0);
         gameProfile = &profile;
-        static bool registered = false;  // each registers loading steps: once per run
-        if (!registered) {
-            registerPlayScreen();
-            registerMenus();
-            registered = true;
-        }
-        setAnnounceSink(playAnnounce, nullptr);
-        setPlayAnnounceHandler(Announce::Menu, toMenus);
+        setAnnounceSink(gameAnnounce, nullptr);
         buildMenus(menuTable, menuSystem, fileText(QUELMAR_SOURCE_DIR "/assets/pack/menu.txt"));
         setUpBoard(gameState, quietBoard(), 0);
         setCurrentScreen(screens, &playScreen);
@@ -82,8 +74,9 @@ class PanelInput : public ::testing::Test {
         send(PlatformEventType::LeftDown, 0, x, y);
         send(PlatformEventType::LeftUp, 0, x, y);
     }
+    // Frames of the menus as a screen runs them: the engine, then what was chosen carried out.
     static void menuFrames(float ms) {
-        for (float t = 0; t < ms; t += 20) updateMenus(20);
+        for (float t = 0; t < ms; t += 20) carryOut(updateMenus(20));
     }
     static void gameFrames(float ms) {
         for (float t = 0; t < ms; t += 20) updateGame(gameState, 20);

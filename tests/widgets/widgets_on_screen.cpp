@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
 #include "app/draw.h"
+#include "menus/menu_system.h"
 #include "menus/widgets.h"
 #include "platform/gpu.h"
 #include "platform/system.h"
@@ -67,13 +69,12 @@ class WidgetScreen : public testing::Test {
     std::vector<uint8_t> scene;
 };
 
-const char* caption(int index) {
-    static const char* const captions[] = {"Play", "Options", "Exit"};
-    return index < 3 ? captions[index] : nullptr;
-}
-
 TEST_F(WidgetScreen, MenuWindowWithButtonsCheckBoxAndSlider) {
-    widgetRegistry.itemCaption = caption;
+    // Buttons without a caption of their own are the current node's items.
+    buildMenus(menuTable, menuSystem, "main=\r\nhidden\r\nplay\r\noptions\r\nexit\r\n\r\n");
+    menuSystem.current = findMenuNode(menuTable, "main");
+    const char* const captions[] = {"Play", "Options", "Exit"};
+    for (int i = 0; i < 3; ++i) std::strcpy(menuSystem.current->children[i]->caption, captions[i]);
     widgetRegistry.selectedItem = 1;
     widgetRegistry.fadingIn = true;
     drawWindowCentred(-120, 40, 440, 420);
@@ -90,6 +91,7 @@ TEST_F(WidgetScreen, MenuWindowWithButtonsCheckBoxAndSlider) {
     menuSpriteScale = 1.0f;
     drawPanel(140, -100, 380, -180);
     finish("widgets.png");
+    menuSystem.current = nullptr;
 
     EXPECT_EQ(widgetRegistry.hitBoxCount, 2);
     EXPECT_FLOAT_EQ(widgetRegistry.hitBoxes[1].top, 110 + 24);

@@ -1,39 +1,22 @@
 #pragma once
-// The three screen objects.
+// The three screen objects. Every window event reaches the current one (game/program.cpp
+// dispatches them), and each hands it straight to the part it belongs to: the play screen
+// to the game core or, while a menu is over the field, to the menu engine; the menu
+// screen to the menus and the zone map; the splash screen to its own timers.
 #include <cstdint>
 
 #include "app/screen.h"
 
 struct TextureRecord;
 
-// The play screen hands its input either to the menu overlay opened over the field or to
-// the game. The game flow and the menus connect their handlers here; a missing handler
-// does nothing.
-struct PlayHooks {
-    bool (*overlayOpen)();     // a menu page, dialog or message box is over the field
-    void (*gameFrame)();       // the game reads the cursor, advances by frameDeltaMs, draws the field
-    void (*menuTimers)();      // the menus' per-frame timers
-    void (*overlayFrame)();    // update and draw the overlay
-    void (*drawGameCursor)();  // the game's own cursor, drawn last when that setting is on
-    void (*gameKeyDown)(int32_t key);
-    void (*overlayKeyDown)(int32_t key);
-    void (*gameLeftDown)();
-    void (*overlayLeftDown)();
-    void (*gameLeftDoubleClick)();
-    void (*gameLeftUp)();
-    void (*overlayLeftUp)();
-    void (*gameRightDown)();
-    void (*gameRightUp)();
-    void (*overlayMouseMove)();
-};
-extern PlayHooks playHooks;
-
 class PlayScreen : public Screen {
   public:
+    void onEnter() override;
+    void onLeave() override;
     void draw() override;
     void onKeyDown(int32_t key) override;
     void onLeftDown() override;
-    void onLeftDoubleClick() override;
+    void onLeftDoubleClick() override;  // over a menu, a quick second click is a click
     void onLeftUp() override;
     void onRightDown() override;
     void onRightUp() override;
@@ -72,20 +55,7 @@ class SplashScreen : public Screen {
     TextureRecord* loadBar = nullptr;
 };
 
-// The menu screen hands its frame and input to the menus, which connect here; without
-// them it shows a calm backdrop and Escape ends the game. firstMenu is called when the
-// splash hands over (the main menu, or the name entry when there is no profile yet).
-struct MenuScreenHooks {
-    void (*frame)();
-    void (*keyDown)(int32_t key);
-    void (*leftDown)();
-    void (*leftUp)();
-    void (*firstMenu)();
-    // Draws a table text centred at (x, y); the splash's key prompt uses it.
-    void (*drawText)(const char* key, float x, float y, float size, uint32_t colour);
-};
-extern MenuScreenHooks menuScreenHooks;
-
+// The menus over the living back, the zone map or the credits.
 class MenuScreen : public Screen {
   public:
     void draw() override;
@@ -93,6 +63,7 @@ class MenuScreen : public Screen {
     void onLeftDown() override;
     void onLeftDoubleClick() override;  // a quick second click is a click like any other
     void onLeftUp() override;
+    void onMouseMove() override;
 };
 
 extern PlayScreen playScreen;
@@ -100,3 +71,8 @@ extern SplashScreen splashScreen;
 extern MenuScreen menuScreen;
 
 constexpr uint32_t kLoadingTotalBytes = 21176136;  // the data's size, for the loading bar
+
+// Switches at the end of the frame (nothing when the screen is already current or asked for).
+void toPlayScreen();
+void toMenuScreen();
+bool onPlayScreen();

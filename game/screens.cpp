@@ -1,4 +1,5 @@
-#include "app/screens.h"
+// The three screens: what each does with a frame and with each kind of input.
+#include "game/screens.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,13 +7,23 @@
 
 #include "app/app.h"
 #include "app/draw.h"
+#include "app/persistence.h"
 #include "app/settings.h"
 #include "app/textures.h"
+#include "core/field.h"
+#include "core/flow.h"
+#include "game/menu_actions.h"
+#include "game/play.h"
+#include "menus/menu_draw.h"
+#include "menus/menu_system.h"
+#include "menus/widgets.h"
+#include "menus/zone_map_view.h"
 #include "platform/window.h"
+#include "presentation/scenery.h"
+#include "presentation/tip_balloon.h"
 #include "resources/sound.h"
+#include "resources/trace.h"
 
-PlayHooks playHooks = {};
-MenuScreenHooks menuScreenHooks = {};
 PlayScreen playScreen;
 SplashScreen splashScreen;
 MenuScreen menuScreen;
@@ -20,10 +31,6 @@ MenuScreen menuScreen;
 namespace {
 
 constexpr TextureRect kScreenPicture = {0, 0, 0.78125f, 0.5859375f};  // 800 x 600 of a 1024 x 1024 texture
-
-bool overlayOpen() {
-    return playHooks.overlayOpen != nullptr && playHooks.overlayOpen();
-}
 
 bool fileExists(const char* name) {
     std::FILE* file = std::fopen(name, "rb");
@@ -60,59 +67,84 @@ void drawEmblem(float cx, float cy, float radius, uint32_t tint, float turn) {
 
 }  // namespace
 
+void toPlayScreen() {
+    if (screens.current != &playScreen) requestScreen(&playScreen);
+}
+
+void toMenuScreen() {
+    gameState.gameMenuOpen = 0;
+    if (screens.current != &menuScreen) requestScreen(&menuScreen);
+}
+
+bool onPlayScreen() {
+    return screens.current == &playScreen;
+}
+
 // ---- PlayScreen ----------------------------------------------------------------------
+// Input goes to the menu engine while a menu is over the field, to the game core
+// otherwise.
+
+namespace {
+
+Vec2 pointerInMenuSpace() {
+    Vec2 p = {};
+    cursorInMenuSpace(&p.x, &p.y);
+    return p;
+}
+
+}  // namespace
+
+void PlayScreen::onEnter() {
+    followPointer();
+}
+
+void PlayScreen::onLeave() {
+    leavePlayScreen();
+}
 
 void PlayScreen::draw() {
     sleepMilliseconds(5);  // caps the frame rate and leaves time to the system
-    if (playHooks.gameFrame) playHooks.gameFrame();
-    if (playHooks.menuTimers) playHooks.menuTimers();
-    if (overlayOpen() && playHooks.overlayFrame) playHooks.overlayFrame();
-    if (settings.customCursor && playHooks.drawGameCursor) playHooks.drawGameCursor();
+    runGameFrame();
 }
 
 void PlayScreen::onKeyDown(int32_t key) {
-    if (overlayOpen()) {
-        if (playHooks.overlayKeyDown) playHooks.overlayKeyDown(key);
-    } else if (playHooks.gameKeyDown) {
-        playHooks.gameKeyDown(key);
-    }
+    if (overlayOpen())
+        menuKeyDown(key);
+    else
+        onKey(gameState, key);
 }
 
 void PlayScreen::onLeftDown() {
-    if (overlayOpen()) {
-        if (playHooks.overlayLeftDown) playHooks.overlayLeftDown();
-    } else if (playHooks.gameLeftDown) {
-        playHooks.gameLeftDown();
-    }
+    if (overlayOpen())
+        menuLeftDown();
+    else
+        ::onLeftDown(gameState, pointerInMenuSpace());
 }
 
 void PlayScreen::onLeftDoubleClick() {
-    // The menus take a quick second click as a click: an arrow pressed twice steps twice.
-    if (overlayOpen()) {
-        if (playHooks.overlayLeftDown) playHooks.overlayLeftDown();
-    } else if (playHooks.gameLeftDoubleClick) {
-        playHooks.gameLeftDoubleClick();
-    }
+    if (overlayOpen())
+        menuLeftDown();
+    else
+        ::onLeftDoubleClick(gameState, pointerInMenuSpace());
 }
 
 void PlayScreen::onLeftUp() {
-    if (overlayOpen()) {
-        if (playHooks.overlayLeftUp) playHooks.overlayLeftUp();
-    } else if (playHooks.gameLeftUp) {
-        playHooks.gameLeftUp();
-    }
+    if (overlayOpen())
+        menuLeftUp();
+    else
+        ::onLeftUp(gameState);
 }
 
 void PlayScreen::onRightDown() {
-    if (playHooks.gameRightDown) playHooks.gameRightDown();
+    ::onRightDown(gameState);
 }
 
 void PlayScreen::onRightUp() {
-    if (playHooks.gameRightUp) playHooks.gameRightUp();
+    ::onRightUp(gameState);
 }
 
 void PlayScreen::onMouseMove() {
-    if (overlayOpen() && playHooks.overlayMouseMove) playHooks.overlayMouseMove();
+    if (overlayOpen()) menuPointerMoved();
 }
 
 // ---- SplashScreen --------------------------------------------------------------------
@@ -224,10 +256,10 @@ void SplashScreen::draw() {
         fadeOutTimer += frameDeltaMs;
         if (fadeOutTimer > 800) {
             fadeOutTimer = 800;
-            requestScreen(&menuScreen);
+            toMenuScreen();
             releaseImages();
             setMusic(0);
-            if (menuScreenHooks.firstMenu) menuScreenHooks.firstMenu();
+            showFirstMenu();
             return;
         }
     }
@@ -235,50 +267,66 @@ void SplashScreen::draw() {
     tint = grey(1.0f - fade);
     drawLoadingScreen();
     uint32_t alpha = static_cast<uint32_t>((1.0f - fade) * 255.0f);
-    if (menuScreenHooks.drawText) {
-        float size = 13.5f + 0.1f * std::sin(promptTimer * 0.01f);
-        uint32_t blue =
-            static_cast<uint32_t>(std::clamp(200.0f + 55.0f * std::sin(promptTimer * 0.02f), 0.0f, 255.0f));
-        menuScreenHooks.drawText("presskey", -0.5f, -261.0f, size, alpha << 24 | 0xFFFF00u | blue);
-        return;
-    }
-    // Without the text drawing: a pulsing mark above the bar.
-    float pulse = 0.5f + 0.5f * std::sin(promptTimer * 0.02f);
-    bindTexture(nullptr);
-    drawQuadCentred(-0.5f, -212.0f, 60.0f + 6.0f * pulse, 6.0f, kWholeTexture,
-                    alpha << 24 | 0xFFFF00u | static_cast<uint32_t>(200 + 55 * pulse), 10);
+    const float size = 13.5f + 0.1f * std::sin(promptTimer * 0.01f);
+    const auto blue =
+        static_cast<uint32_t>(std::clamp(200.0f + 55.0f * std::sin(promptTimer * 0.02f), 0.0f, 255.0f));
+    menuSetFont(0);
+    menuDrawText(menuText("presskey"), -0.5f, -261.0f, size, alpha << 24 | 0xFFFF00u | blue, true);
 }
 
 // ---- MenuScreen ----------------------------------------------------------------------
 
-void MenuScreen::draw() {
+namespace {
+
+// The menu screen's frame: the living back or the zone map, then the menus over it.
+void menuScreenFrame() {
+    const float dt = frameDeltaMs;
     begin2D();
-    if (menuScreenHooks.frame) {
-        menuScreenHooks.frame();
-        return;
+    sceneryFrame(dt);  // the living back behind the menus, by background mode
+    if (scenery.backgroundMode == kBackgroundMap) drawZoneMapScene(dt);
+    begin2D();
+    carryOut(updateMenus(dt));
+    drawMenus();
+    drawMenuEffects(dt);
+    drawTipBalloon(dt);
+    setCursorType(kCursorNormal);  // no hammer or help here
+    if (settings.customCursor) drawCustomCursor();
+}
+
+// A press on a profile row picks that profile at once, through the "selectprofile" item.
+bool pressProfileRow() {
+    MenuSystem& m = menuSystem;
+    if (!nodeIs(m.current, "profiles") || m.fadeIn || m.fadeOut) return false;
+    float x = 0, y = 0;
+    cursorInMenuSpace(&x, &y);
+    for (int i = 0; i < widgetRegistry.controlCount; ++i) {
+        const MenuControl& c = widgetRegistry.controls[i];
+        if (c.kind != kControlProfileRow || x < c.left || x > c.right || y > c.top || y < c.bottom) continue;
+        for (int k = 0; k < m.current->childCount; ++k) {
+            if (!nodeIs(m.current->children[k], "selectprofile")) continue;
+            widgetRegistry.hoverIndex = i;
+            m.selected = k;
+            m.pendingKey = kMenuKeyEnter;
+            return true;
+        }
     }
-    bindTexture(nullptr);
-    // A dusk backdrop in bands, and the ring of quelmars turning slowly.
-    for (int band = 0; band < 12; ++band) {
-        float t = static_cast<float>(band) / 11.0f;
-        uint32_t r = static_cast<uint32_t>(28 + 40 * t), g = static_cast<uint32_t>(36 + 30 * t),
-                 b = static_cast<uint32_t>(70 - 20 * t);
-        drawQuadPixels(0, band * 50.0f, 800, band * 50.0f + 50.0f, kWholeTexture,
-                       0xFF000000 | r << 16 | g << 8 | b);
-    }
-    drawEmblem(0, 0, 160, 0xFFFFFFFF, animationClock * 0.01f);
+    return false;
+}
+
+}  // namespace
+
+void MenuScreen::draw() {
+    menuScreenFrame();
 }
 
 void MenuScreen::onKeyDown(int32_t key) {
-    if (menuScreenHooks.keyDown) {
-        menuScreenHooks.keyDown(key);
-    } else if (key == kKeyEscape) {
-        app.quit = 1;
-    }
+    menuKeyDown(key);
 }
 
 void MenuScreen::onLeftDown() {
-    if (menuScreenHooks.leftDown) menuScreenHooks.leftDown();
+    // A press on a profile row or a zone slot is taken there; anything else by the engine.
+    if (pressProfileRow() || pressZoneSlotAtCursor()) return;
+    menuLeftDown();
 }
 
 void MenuScreen::onLeftDoubleClick() {
@@ -286,5 +334,9 @@ void MenuScreen::onLeftDoubleClick() {
 }
 
 void MenuScreen::onLeftUp() {
-    if (menuScreenHooks.leftUp) menuScreenHooks.leftUp();
+    menuLeftUp();
+}
+
+void MenuScreen::onMouseMove() {
+    menuPointerMoved();
 }

@@ -1,5 +1,5 @@
-// The splash screen's timing, and mesh lists that share meshes, run without a window
-// (drawing calls do nothing until a GPU device exists).
+// Mesh lists that share meshes, without a window (drawing calls do nothing until a GPU
+// device exists).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,21 +7,12 @@
 
 #include "app/app.h"
 #include "app/mesh.h"
-#include "app/screens.h"
 #include "app/textures.h"
 #include "resources/fatal.h"
 #include "resources/files.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
-
-void frames(SplashScreen& splash, int count, float ms) {
-    frameDeltaMs = ms;
-    for (int i = 0; i < count; ++i) {
-        splash.draw();
-        splash.update();
-    }
-}
 
 std::string lastFatal;
 void recordFatal(const char* caption, const char* text) {
@@ -43,46 +34,6 @@ std::string triangleMesh(uint32_t thirdIndex) {
 }
 
 }  // namespace
-
-TEST(SplashFlow, KeySkipsToTheFadeSecondSplashFollowsThenLoadingAndHandOver) {
-    SplashScreen splash;
-    TextureRecord second{};
-    splash.splash2 = &second;  // a second picture exists
-    app.loadDataRequested = false;
-    screens = {&splash, nullptr, false};
-
-    frames(splash, 10, 100);  // one second into the first splash
-    splash.onKeyDown(kKeySpace);
-    frames(splash, 1, 0);
-    EXPECT_EQ(splash.splashTimer, 3500.0f);
-    frames(splash, 5, 100);
-    EXPECT_TRUE(splash.secondSplashShown);
-    EXPECT_FALSE(splash.splashesDone);
-    frames(splash, 40, 100);
-    EXPECT_TRUE(splash.splashesDone);
-    EXPECT_TRUE(app.loadDataRequested);
-
-    // Waiting at the prompt until a click; the fade then takes 800 ms.
-    frames(splash, 50, 100);
-    EXPECT_FALSE(screens.switchPending);
-    splash.onLeftDown();
-    frames(splash, 8, 100);
-    EXPECT_FALSE(screens.switchPending);
-    frames(splash, 1, 100);
-    EXPECT_TRUE(screens.switchPending);
-    EXPECT_EQ(screens.pending, &menuScreen);
-    EXPECT_EQ(splash.splash2, nullptr);  // its pictures are released on the way out
-    screens = {nullptr, nullptr, false};
-    app.loadDataRequested = false;
-}
-
-TEST(SplashFlow, WithoutASecondPictureOneSplashIsShown) {
-    SplashScreen splash;
-    frames(splash, 40, 100);
-    EXPECT_FALSE(splash.secondSplashShown);
-    EXPECT_TRUE(splash.splashesDone);
-    app.loadDataRequested = false;
-}
 
 TEST(MeshLists, ListsShareMeshesAndDamagedMeshesGiveNull) {
     TempFolder folder;

@@ -1,0 +1,189 @@
+#include "game/play.h"
+
+#include <algorithm>
+
+#include "app/app.h"
+#include "app/draw.h"
+#include "app/settings.h"
+#include "core/flow.h"
+#include "core/level.h"
+#include "core/profile.h"
+#include "core/rules.h"
+#include "core/tips.h"
+#include "core/tutorial.h"
+#include "game/automation.h"
+#include "game/menu_actions.h"
+#include "game/screens.h"
+#include "menus/menu_system.h"
+#include "menus/widgets.h"
+#include "presentation/field_view.h"
+#include "presentation/floating_text.h"
+#include "presentation/hud.h"
+#include "presentation/particles.h"
+#include "presentation/scenery.h"
+#include "presentation/text.h"
+#include "presentation/tip_balloon.h"
+#include "presentation/tutorial_view.h"
+#include "resources/trace.h"
+
+namespace {
+
+Vec2 pointerInMenuSpace() {
+    Vec2 p = {};
+    cursorInMenuSpace(&p.x, &p.y);
+    return p;
+}
+
+// While any of these holds no cell answers the pointer.
+bool fieldBlocked(const GameState& g) {
+    return g.levelOver || g.bonusCountUp || g.clearedWaiting || g.timeUp || g.transition || playFrozen(g) ||
+           overlayOpen();
+}
+
+uint32_t fieldColourOf(const GameState& g) {
+    const uint32_t alpha =
+        std::min(static_cast<uint32_t>(std::clamp(g.fadeA, 0.0f, 255.0f)), g.fieldColour[0] >> 24);
+    return alpha << 24 | (g.fieldColour[0] & 0xFFFFFFu);
+}
+
+FieldFrame fieldFrameOf(const GameState& g, float dt) {
+    return {fieldColourOf(g), g.animationClock, dt, g.pointer, g.hammerMode ? 1 : 0, fieldBlocked(g)};
+}
+
+// The demonstration's "click" words belong to the panel: they go with it.
+void tidyAfterTutorial(const GameState& g) {
+    static bool wasOn = false;
+    if (wasOn && !g.tutorialOn) clearFloatingTexts();
+    wasOn = g.tutorialOn != 0;
+}
+
+// The game's tips speak through the balloon, over everything else of the field (the
+// tutorial's panel covers the field, and the balloon with it).
+void requestTipBalloon(const GameState& g) {
+    const char* key = g.tutorialOn ? nullptr : visibleTipKey(g);
+    if (key == nullptr) return;
+    const char* text = lookupText(key);
+    const TipBox& tip = g.tip;
+    constexpr float kTowardCentre = -1000.0f;
+    if (tip.modal)
+        showTipBalloonWithButton(tip.position.x, tip.position.y, text, 300, tip.pointing, kTowardCentre,
+                                 true);
+    else
+        showTipBalloon(tip.position.x, tip.position.y, text, 300, tip.pointing, kTowardCentre, true);
+}
+
+// The instruction panel: the menus' framed box, the panel's contents, and the
+// demonstration's pointer drawn as the game's own cursor, its glow flaring after a click.
+void drawTutorialLayer() {
+    const TutorialPanelLayout& l = kTutorialPanel;
+    drawWindowCentred(l.boxX, l.boxY, l.boxWidth, l.boxHeight);
+    const Vec2 p = pointerInMenuSpace();
+    drawTutorialPanel(tutorial, p.x, p.y, frameDeltaMs, animationClock);
+    const DemoPointer d = demoPointer(tutorial);
+    const auto glow = static_cast<uint32_t>(d.flash * static_cast<float>(d.alpha));
+    const float press = d.flash > 0.75f ? 1.0f : 0.0f;  // pressed in for the first 100 ms
+    drawMenuSprite(kSpriteCursorGlow, d.x + 30 + press, d.y - 32 - press, glow << 24 | 0xFFFFFFu);
+    drawMenuSprite(kSpriteCursor, d.x + 30 + press, d.y - 32 - press, d.alpha << 24 | 0xFFFFFFu);
+}
+
+}  // namespace
+
+void startLevel(int level) {
+    gameState.mode = gameProfile->mode ? 1 : 0;
+    setCurrentLevel(*gameProfile, gameState.mode, level);
+    loadLevel(gameState, level);
+    gameState.gameMenuOpen = 0;
+    toPlayScreen();
+}
+
+bool overlayOpen() {
+    return gameState.gameMenuOpen != 0;
+}
+
+void followPointer() {
+    const GameState& g = gameState;
+    setCursorType(g.tutorialOn ? kCursorHelp : g.hammerMode ? kCursorHammer : kCursorNormal);
+}
+
+bool gameRunsThisFrame() {
+    return !(screens.switchPending && screens.pending != &playScreen);
+}
+
+void runGameFrame() {
+    GameState& g = gameState;
+    const float dt = frameDeltaMs;
+    playScriptedInput();
+    setPointer(g, pointerInMenuSpace());
+    if (gameRunsThisFrame()) updateGame(g, dt);
+    traceWaitingMove(g, fieldBlocked(g));
+    // The presentation follows the game.
+    updateFieldShake(fieldView, dt);
+    updateHud(hudState, g, dt);
+    updateEffects(particleSystem, dt);
+    setSceneryMenuDim(scenery, g.gameMenuOpen != 0, menuSystem.fadeProgress);
+    updateScenery(scenery, dt);
+    advanceFigureSpins(g, fieldFrameOf(g, dt));
+    followPointer();
+    tidyAfterTutorial(g);
+    // The menus over the field take their input and carry out what was chosen.
+    if (overlayOpen()) carryOut(updateMenus(dt));
+    composePlayScreen(g, dt);
+    afterPlayFrame();
+}
+
+void composePlayScreen(GameState& g, float dt) {
+    begin2D();
+    setCulling(false);
+    disable(kStateDepthWrite);
+    disable(kStateLighting);
+    const FieldFrame frame = fieldFrameOf(g, dt);
+    if (g.transition) {
+        drawSceneryTransition(scenery, dt);
+        drawPauseTexts(g);
+    } else if (g.tutorialOn) {
+        // The HUD slides away under the panel; the field is not drawn.
+        drawScenery(scenery);
+        drawHudSidePanel(hudState, g);
+        drawHudTimeBar(hudState, g);
+        drawTutorialLayer();
+        drawEffectQueue(particleSystem, 0);
+    } else {
+        drawScenery(scenery);
+        drawHudSidePanel(hudState, g);
+        drawHudTimeBar(hudState, g);  // before the field: the barrel never covers a cell
+        drawHudStock(hudState, g);
+        drawField(g, frame);
+        drawFlyingPieces(g, frame, !g.paused && !g.gameMenuOpen && !g.tutorialOn);
+        drawPauseTexts(g);
+        drawNoMovesMessage(hudState, g);
+        drawQueuedBolts(fieldView);
+        drawEffectQueue(particleSystem, 0);
+        drawHudFlyers(hudState);
+    }
+    fieldView.boltCount = 0;  // bolts queued on a frame that did not draw them are dropped
+    enable(kStateAlphaTest);
+    setAlphaReference(1);
+    if (!g.transition && !g.tutorialOn) drawHudScorePopups(hudState);
+    drawFlyingLetters();
+    drawFloatingTexts();
+    requestTipBalloon(g);
+    drawTipBalloon(dt);
+    if (overlayOpen()) {
+        begin2D();
+        drawMenus();
+        drawMenuEffects(dt);
+    }
+    if (settings.customCursor) drawCustomCursor();
+}
+
+void leavePlayScreen() {
+    stopAllEffects(particleSystem);
+}
+
+bool saveGameOnClose() {
+    static bool saved = false;  // the close button and the end request may both arrive
+    if (saved || !app.dataLoaded || !onPlayScreen() || !canSaveGame(gameState)) return false;
+    saved = saveGame(gameState);
+    trace("saved on close: %s", saved ? "yes" : "no");
+    return saved;
+}

@@ -1,0 +1,262 @@
+#include "game/program.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/app.h"
+#include "app/draw.h"
+#include "app/mesh.h"
+#include "app/persistence.h"
+#include "app/settings.h"
+#include "app/textures.h"
+#include "core/announce.h"
+#include "core/level.h"
+#include "core/random.h"
+#include "game/announcements.h"
+#include "game/automation.h"
+#include "game/play.h"
+#include "game/screens.h"
+#include "menus/main_menu.h"
+#include "menus/menu_system.h"
+#include "menus/widgets.h"
+#include "menus/zone_map_view.h"
+#include "platform/audio_device.h"
+#include "platform/gpu.h"
+#include "platform/system.h"
+#include "platform/window.h"
+#include "presentation/field_view.h"
+#include "presentation/hud.h"
+#include "presentation/particles.h"
+#include "presentation/scenery.h"
+#include "presentation/text.h"
+#include "resources/fatal.h"
+#include "resources/files.h"
+#include "resources/sound.h"
+#include "resources/trace.h"
+#include "resources/vector_math.h"
+
+namespace {
+
+constexpr uint32_t kBackgroundColour = 0xFFC8C8FF;  // shows only where a screen draws nothing
+
+void platformFatalHandler(const char* caption, const char* text) {
+    showMessageBox(caption, text);
+    std::exit(1);
+}
+
+// Every registered file advances the loading bar.
+void reportLoadingProgress(uint32_t bytes) {
+    splashScreen.reportProgress(bytes);
+}
+
+enum class StartUp { Running, SecondCopy, Failed };
+
+StartUp startUp() {
+    if (!acquireSingleInstanceLock()) return StartUp::SecondCopy;  // another copy runs: end silently
+    buildSqrtTable();
+    if (!executableFolder(app.programFolder, sizeof app.programFolder))
+        currentFolder(app.programFolder, sizeof app.programFolder);
+    std::snprintf(app.dataFolder, sizeof app.dataFolder, "%s/Data/", app.programFolder);
+    changeFolder(app.dataFolder);
+    readSettings(settings);
+    changeFolder(app.dataFolder);
+
+    app.displayWidth = 800;
+    app.displayHeight = 600;
+    app.active = 1;
+    drawState.displayWidth = 800;
+    drawState.displayHeight = 600;
+    drawState.colourDepth32 = false;
+    drawState.verticalSync = false;
+    const bool fullScreen = settings.fullScreen != 0;
+
+    if (!createMainWindow("10 Quelmars", app.displayWidth, app.displayHeight, fullScreen)) {
+        std::fprintf(stderr, "10 Quelmars: cannot open a window: %s\n", platformError());
+        return StartUp::Failed;
+    }
+    setFatalHandler(platformFatalHandler);
+    if (!fullScreen) showMainWindow();
+    if (!createDevice()) return StartUp::Failed;  // the device has shown its message
+    if (fullScreen) showMainWindow();
+    setPerspectiveFromClient();
+
+    setCurrentScreen(screens, &splashScreen);
+    beginFrame();
+    clearColour(0xFF000000);
+    endFrame();
+    present();
+
+    splashScreen.loadSplashImages();
+    // The system arrow shows until the menus take over; they put the game's own cursor
+    // in its place when the custom-cursor setting is on (it is drawn from their images).
+    // Without a usable audio device the game runs silent.
+    initSound(soundSystem, deviceAudioBackend(), settings.musicVolume, settings.effectsVolume);
+    setAnnounceSink(gameAnnounce, nullptr);
+    app.previousFrameTime = millisecondClock();
+    return StartUp::Running;
+}
+
+void shutDown() {
+    releaseAllMeshes(staticMeshTable);
+    releaseDevice();
+    shutdownSound();
+    destroyMainWindow();
+    if (app.dataLoaded) writeAll();
+    setCursorShape(CursorShape::Arrow);
+    setFatalHandler(nullptr);
+    platformShutdown();
+}
+
+// The player files in the settings folder, read with that folder current.
+void loadPlayerFiles() {
+    // The default holders of the records and hiscores come from the string table.
+    const int first = findTextIndex(stringTable, "defname1");
+    const char* names[kDefaultNameCount] = {};
+    for (int j = 0; j < kDefaultNameCount && first >= 0; ++j) names[j] = textAt(first + j);
+    setDefaultNames(names);
+    makeFolder("settings");
+    changeFolder("settings");
+    readProfiles();
+    readRecords();
+    changeFolder(app.dataFolder);
+}
+
+// The program ends when the window closes or it is told to: a running game is saved
+// first, so the player finds it again.
+void endProgram() {
+    saveGameOnClose();
+    changeFolder(app.dataFolder);
+    app.quit = 1;
+}
+
+}  // namespace
+
+void loadGameData() {
+    seedRandom(millisecondClock());
+    setLoadProgressHook(reportLoadingProgress);
+    openPack("targa.dat");
+    openPack("jpeg.dat");
+    openPack("texts.dat");
+    loadTextAndFonts();
+    loadPlayerFiles();
+    loadParticleEffects();
+    loadScenery();
+    loadMenus();
+    loadHudTextures();
+    loadMenuImages();
+    loadFieldTextures();
+    preloadLevels();
+    loadSounds(soundSystem, reportLoadingProgress);
+    loadCollectionImages();
+    changeFolder(app.dataFolder);
+    setLoadProgressHook(nullptr);
+    app.dataLoaded = true;
+    setCurrentScreen(screens, &splashScreen);
+    startRequestedLevel();
+}
+
+void handlePlatformEvent(const PlatformEvent& event) {
+    Screen* screen = screens.current;
+    switch (event.type) {
+        case PlatformEventType::Quit:
+        case PlatformEventType::Close:
+            endProgram();
+            break;
+        case PlatformEventType::KeyDown:
+            if (screen) screen->onKeyDown(event.key);
+            break;
+        case PlatformEventType::MouseMove:
+            setCursorFromWindow(event.x, event.y);
+            if (screen) screen->onMouseMove();
+            break;
+        case PlatformEventType::LeftDown:
+            if (screen) screen->onLeftDown();
+            break;
+        case PlatformEventType::LeftUp:
+            if (screen) screen->onLeftUp();
+            break;
+        case PlatformEventType::LeftDoubleClick:
+            if (screen) screen->onLeftDoubleClick();
+            break;
+        case PlatformEventType::RightDown:
+            if (screen) screen->onRightDown();
+            break;
+        case PlatformEventType::RightUp:
+            if (screen) screen->onRightUp();
+            break;
+        case PlatformEventType::MiddleDown:
+            if (screen) screen->onMiddleDown();
+            break;
+        case PlatformEventType::Resized:
+            setPerspectiveFromClient();
+            break;
+        case PlatformEventType::Activated:
+            if (mainWindowMinimised()) {
+                pauseAll();
+                app.active = 0;
+                break;
+            }
+            resumeAll();
+            app.active = 1;
+            frameDeltaMs = 0;
+            app.previousFrameTime = millisecondClock();
+            if (screen) screen->onEnter();
+            break;
+        case PlatformEventType::Deactivated:
+            pauseAll();
+            app.active = 0;
+            break;
+        default:
+            break;  // key up, double clicks of the other buttons: nothing
+    }
+}
+
+void runFrame() {
+    clearDepth(1.0f);
+    clearColour(kBackgroundColour);
+    beginFrame();
+    if (screens.current) screens.current->draw();
+    endFrame();
+    beforePresent();
+    present();
+    afterPresent();
+    frameDeltaMs = advanceFrameClock(app, millisecondClock());
+    if (fixedFrameStep() > 0) frameDeltaMs = fixedFrameStep();
+    if (screens.current) screens.current->update();
+    // Once per frame on every screen, so menu sounds start at once as well.
+    updateSound(frameDeltaMs);
+    Screen* before = screens.current;
+    switchPendingScreen(screens);
+    if (screens.current != before && traceOn()) {
+        const Screen* now = screens.current;
+        trace("screen %s", now == &playScreen ? "play" : now == &menuScreen ? "menu" : "splash");
+    }
+    animationClock += frameDeltaMs;
+}
+
+int runProgram() {
+    readAutomation();
+    StartUp started = startUp();
+    if (started != StartUp::Running) {
+        platformShutdown();
+        return started == StartUp::SecondCopy ? 0 : 1;
+    }
+    while (app.quit == 0) {
+        PlatformEvent event;
+        if (pollPlatformEvent(event)) {
+            handlePlatformEvent(event);
+            continue;
+        }
+        if (app.active == 0) {
+            sleepMilliseconds(200);
+        } else {
+            runFrame();
+        }
+        if (app.loadDataRequested) {
+            loadGameData();
+            app.loadDataRequested = false;
+        }
+    }
+    shutDown();
+    return 0;
+}
