@@ -165,20 +165,29 @@ TEST_F(ZoneMapRules, ZonesBeyondTheFinishedOnesCannotBeChosen) {
 TEST_F(ZoneMapRules, AFinishedZoneStartsAtItsFirstLevelAndTheSavedZoneResumes) {
     progress(3, 2, 3);
     openMap();
+    // A first click on a finished zone only shows it (its story and its quelmar); a
+    // second click on it, or "start", plays it.
     ASSERT_TRUE(pressZoneSlot(zoneMap, p, 1));
+    EXPECT_EQ(zoneMap.zone, 1);
     EXPECT_EQ(zoneMap.level, firstLevelOfZone(1));
-    EXPECT_EQ(menuSystem.pendingKey, kMenuKeyEnter) << "a click on a zone chooses start at once";
+    EXPECT_EQ(menuSystem.pendingKey, 0) << "looking at a finished zone must not ask to start over";
+    ASSERT_TRUE(pressZoneSlot(zoneMap, p, 1));
+    EXPECT_EQ(menuSystem.pendingKey, kMenuKeyEnter);
     EXPECT_EQ(menuSystem.selected, 0);
     menuSystem.pendingKey = 0;
+    // The zone being played starts at once, at the saved level.
     ASSERT_TRUE(pressZoneSlot(zoneMap, p, 3));
     EXPECT_EQ(zoneMap.level, firstLevelOfZone(3) + 2);
+    EXPECT_EQ(menuSystem.pendingKey, kMenuKeyEnter);
 
     // The saved position starts at once; another level would lose the score, so it asks.
     p.score[0] = 5000;
     chooseStart(zoneMap, p);
     EXPECT_EQ(record.startedLevel, firstLevelOfZone(3) + 2);
     record.startedLevel = -1;
+    menuSystem.pendingKey = 0;
     ASSERT_TRUE(pressZoneSlot(zoneMap, p, 0));
+    EXPECT_EQ(menuSystem.pendingKey, 0);
     chooseStart(zoneMap, p);
     frames(400);
     EXPECT_EQ(record.startedLevel, -1);
