@@ -38,6 +38,8 @@ void drawMainMenu(MenuNode& node) {
     menuDrawFrame(cx, cy, w, h, 0.5f);
     menuDrawRect(cx - w / 2 + 18, cy + 2, cx + w / 2 - 18, cy - 2, argb(196, 150, 60));
     menuSetFont(1);
+    // The game's name fills the window's top, above the two modes.
+    menuDrawText(menuText("gametitle"), cx, cy + 0.5f * h - 48, 24, argb(240, 200, 90), true);
     // The first two items (the two modes) above the divider, the rest below.
     for (int i = 0; i < n; ++i) {
         bool upper = i < 2;
@@ -63,7 +65,7 @@ void drawMainMenu(MenuNode& node) {
     char greeting[160];
     std::snprintf(greeting, sizeof greeting, "%s%s", menuText("hallo"), name);
     menuSetFont(0);
-    menuDrawText(greeting, -220, T - 40, 15, argb(240, 233, 0), true);
+    menuDrawText(greeting, -220, T - 31, 15, argb(240, 233, 0), true);  // in the middle of its panel
     const char* link = menuText("ifnotyou");
     float lw = menuTextWidth(link, 15);
     int index = addMenuControl({-220 - lw / 2, T - 70, -220 + lw / 2, T - 88, kControlLink, 0, 0, 0});

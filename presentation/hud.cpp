@@ -252,12 +252,61 @@ void drawBlinking(const char* key, float x, float y, float clock, float rate, bo
     setTextColour(255, 255, 255, 255);
 }
 
+// The prompt to go on, `shownMs` after it is due: it comes in over half a second on
+// a dark band and then pulses gently, never fading out, so it is seen at once.
+void drawPrompt(float shownMs) {
+    const float in = std::clamp(shownMs / 500, 0.0f, 1.0f);
+    if (in <= 0) return;
+    bindTexture(nullptr);
+    drawQuadCentred(0, -280, 460, 34, kWholeTexture, static_cast<uint32_t>(120 * in) << 24, 10);
+    const float pulse = 0.8f + 0.2f * std::sin(shownMs * 0.004f);
+    setTextColour(255, 255, 255, static_cast<uint8_t>(255 * in * pulse));
+    drawText(0, -280, 15, lookupText("keytoresume"), true);
+    setTextColour(255, 255, 255, 255);
+}
+
+// Between two levels, while the old back zooms away: the coming level's number rises
+// in at once, and the prompt follows a second later.
+void drawTransitionMessage(const GameState& g) {
+    constexpr float kTitleFrom = 300, kTitleIn = 700, kPromptFrom = 1000;
+    const int font = textPen.current;
+    selectFont(0);
+    const float t = g.transitionClock;
+    const float title = std::clamp((t - kTitleFrom) / kTitleIn, 0.0f, 1.0f);
+    if (title > 0) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%s %i", lookupText("level"), g.level + 1);
+        setTextColour(255, 230, 140, static_cast<uint8_t>(255 * title));
+        drawText(0, 20 + 20 * title, 26, line, true);
+    }
+    drawPrompt(t - kPromptFrom);
+    setTextColour(255, 255, 255, 255);
+    selectFont(font);
+}
+
+// A level started again after its time ran out: "Try again" and the lives left, for
+// the first seconds, so the restart is never silent.
+void drawRetryMessage(const GameState& g) {
+    constexpr float kShownMs = 3500, kFadeMs = 800;
+    if (g.retried == 0 || g.mode != 0 || g.levelOver != 0 || g.timeUp != 0 || g.elapsed >= kShownMs) return;
+    const float alpha = std::clamp((kShownMs - g.elapsed) / kFadeMs, 0.0f, 1.0f);
+    setTextColour(255, 230, 140, static_cast<uint8_t>(255 * alpha));
+    drawText(0, 30, 26, lookupText("tryagain"), true);
+    setTextColour(255, 255, 255, static_cast<uint8_t>(255 * alpha));
+    char line[48];
+    std::snprintf(line, sizeof line, "%s: %i", lookupText("lives"),
+                  gameProfile != nullptr ? gameProfile->lives[0] : 0);
+    drawText(0, -10, 15, line, true);
+    setTextColour(255, 255, 255, 255);
+}
+
 void drawMessages(HudState& hud, GameState& g) {
+    drawRetryMessage(g);
     if (g.paused != 0) drawBlinking("keytoresume", 0, -280, g.pauseClock, 0.0003f, true);
-    if (g.transition != 0)
-        drawBlinking("keytoresume", 0, -280, g.transitionClock - 6000, 0.0002f, false);
-    else if (g.levelOver != 0 && g.gameMenuOpen == 0 && g.levelOverClock > 6000)
-        drawBlinking("keytoresume", 0, -280, g.levelOverClock - 6000, 0.0002f, false);
+    // A won level waits for a click once its statistics are closed: say so soon.
+    constexpr float kPromptAfterWinMs = 1500;
+    if (g.transition == 0 && g.levelOver != 0 && g.gameMenuOpen == 0)
+        drawPrompt(g.levelOverClock - kPromptAfterWinMs);
     if (g.noMoves != 0) {
         setTextColour(255, 255, 255, 255);
         drawText(hud.shakeX, hud.shakeY, 15, lookupText("nomoremoves"), true);
@@ -280,11 +329,19 @@ void drawFlyers(const HudState& hud) {
     enable(kStateAlphaTest);
 }
 
+// Each "+N" in warm gold on a dark rim, a little larger than its record's size, so it
+// reads over the brightest charms.
 void drawScorePopups(const HudState& hud) {
+    constexpr float kRim = 1.3f, kGrow = 3;
     for (const ScorePopup& p : hud.popups) {
         if (p.size <= 0 || p.alpha <= 0) continue;
-        setTextColour(255, 255, 255, static_cast<uint8_t>(std::min(p.alpha, 255.0f)));
-        drawNumber("+%i", p.points, p.x, p.y, p.size, true);
+        const uint8_t alpha = static_cast<uint8_t>(std::min(p.alpha, 255.0f));
+        setTextColour(40, 15, 0, static_cast<uint8_t>(alpha * 3 / 4));
+        for (int k = 0; k < 4; ++k)
+            drawNumber("+%i", p.points, p.x + (k % 2 ? kRim : -kRim), p.y + (k / 2 ? kRim : -kRim),
+                       p.size + kGrow, true);
+        setTextColour(255, 236, 130, alpha);
+        drawNumber("+%i", p.points, p.x, p.y, p.size + kGrow, true);
     }
     setTextColour(255, 255, 255, 255);
 }
@@ -640,8 +697,13 @@ void drawHud(HudState& hud, GameState& g) {
     drawStock(hud, g);
     drawMessages(hud, g);
     drawFlyers(hud);
-    drawScorePopups(hud);
+    // The field is hidden while paused; its score texts go with it.
+    if (g.paused == 0) drawScorePopups(hud);
     selectFont(font);
+}
+
+void drawTransitionTexts(const GameState& g) {
+    drawTransitionMessage(g);
 }
 
 void drawHud(GameState& g) {

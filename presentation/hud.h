@@ -81,6 +81,8 @@ void updateHud(HudState& hud, GameState& g, float dtMs);
 // a layer of its own, drawn over the HUD.)
 void drawHud(HudState& hud, GameState& g);
 void drawHud(GameState& g);  // the global HUD
+// Between two levels, over the zooming back: the coming level's number and the prompt.
+void drawTransitionTexts(const GameState& g);
 // The hammer of the stock, turning (32 frames of 30 ms on the game clock), centred on a
 // point: the game's own pointer while a hammer is armed.
 void drawHammerCursor(float x, float y);

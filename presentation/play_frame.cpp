@@ -319,7 +319,7 @@ void composePlayScreen(GameState& g, float dt) {
                               g.pointer,        g.hammerMode ? 1 : 0, fieldBlocked(g)};
     if (g.transition) {
         call(playLayers.transition);
-        call(playLayers.pauseTexts);
+        drawTransitionTexts(g);
     } else if (g.tutorialOn) {
         // The HUD slides away under the panel; the field is not drawn.
         call(playLayers.background);

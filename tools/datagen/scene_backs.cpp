@@ -87,8 +87,9 @@ struct BackPlan {
     uint32_t seed;
 };
 
+// Back 0 is also the menus' back: its pagoda stands left of the main menu's window.
 const BackPlan kPlans[13] = {
-    {1, true, 150, true, true, 620, 101},  {0, false, 0, true, true, 230, 102},
+    {1, true, 150, true, true, 390, 101},  {0, false, 0, true, true, 230, 102},
     {4, true, 560, false, false, 0, 103},  {2, false, 0, true, true, 520, 104},
     {3, true, 240, true, false, 0, 105},   {1, false, 0, true, true, 110, 106},
     {0, true, 660, true, false, 0, 107},   {4, false, 0, true, true, 420, 108},
@@ -823,8 +824,15 @@ Painted paintBack(int index) {
     // Branches swaying over the picture from the top corners, and a hanging lantern.
     const int variant = index % 3;
     const char* leafNames[3] = {"leaves1", "leaves2", "leaves3"};
-    result.elements.push_back({leafNames[variant], -400, 300, -120, 160, -8, 0, 0, 0, 0});
-    result.elements.push_back({leafNames[(variant + 1) % 3], 130, 300, 400, 170, 8, 0, 0, 1, 0});
+    // Back 0 is also the menus' back: its top right lies under the main menu's window,
+    // which would show a branch there only as smudges, so it has the blossom branch at
+    // the left alone.
+    if (index == 0) {
+        result.elements.push_back({"leaves2", -400, 300, -100, 150, -8, 0, 0, 0, 0});
+    } else {
+        result.elements.push_back({leafNames[variant], -400, 300, -120, 160, -8, 0, 0, 0, 0});
+        result.elements.push_back({leafNames[(variant + 1) % 3], 130, 300, 400, 170, 8, 0, 0, 1, 0});
+    }
     if (index % 2 == 0) result.elements.push_back({"lantern1", -300, 252, -260, 152, 0, 0, 0, 0, 0});
     // The sun or the moon hangs in the open sky, above the far ridge.
     if (plan.mood == 3 || plan.mood == 2 || plan.mood == 0) {
@@ -891,43 +899,94 @@ Image flowTexture(int w, int h, bool falls, uint32_t seed, Rgb deep = {0.16, 0.3
     return img;
 }
 
+// A branch reaching in from the left edge (the swing pivots there): tapered bark lit
+// from above, a side twig, and leaves with a lit half and a midrib, or blossoms with
+// shaded petals round a golden heart.
 Image branchTexture(int variant) {
-    // A branch from the left edge with leaves or blossoms; the swing pivots at the left.
     Canvas c(256, 128);
     cairo_t* cr = c.cr;
     Rng rng(900 + static_cast<uint32_t>(variant));
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    cairo_move_to(cr, 0, 30);
-    cairo_curve_to(cr, 80, 40, 150, 70, 250, 95);
-    cairo_set_line_width(cr, 9);
-    setRgb(cr, {0.22, 0.13, 0.08});
-    cairo_stroke(cr);
-    cairo_move_to(cr, 90, 48);
-    cairo_curve_to(cr, 120, 20, 160, 15, 200, 20);
-    cairo_set_line_width(cr, 4);
-    cairo_stroke(cr);
-    const Rgb leafColour = variant == 0   ? Rgb{0.25, 0.55, 0.22}
-                           : variant == 1 ? Rgb{0.95, 0.72, 0.80}
-                                          : Rgb{0.85, 0.38, 0.12};
-    for (int k = 0; k < 38; ++k) {
+    const Rgb bark{0.30, 0.19, 0.12};
+    auto limb = [&](double x0, double y0, double x1, double y1, double x2, double y2, double x3, double y3,
+                    double w0, double w1) {
+        // A tapered limb: its outline from a centre curve, thick at the start.
+        const int steps = 24;
+        std::vector<std::pair<double, double>> centre, normal;
+        for (int k = 0; k <= steps; ++k) {
+            const double t = static_cast<double>(k) / steps, u = 1 - t;
+            const double x = u * u * u * x0 + 3 * u * u * t * x1 + 3 * u * t * t * x2 + t * t * t * x3;
+            const double y = u * u * u * y0 + 3 * u * u * t * y1 + 3 * u * t * t * y2 + t * t * t * y3;
+            const double dx = 3 * u * u * (x1 - x0) + 6 * u * t * (x2 - x1) + 3 * t * t * (x3 - x2);
+            const double dy = 3 * u * u * (y1 - y0) + 6 * u * t * (y2 - y1) + 3 * t * t * (y3 - y2);
+            const double len = std::max(1e-6, std::hypot(dx, dy));
+            centre.push_back({x, y});
+            normal.push_back({-dy / len, dx / len});
+        }
+        for (int k = 0; k <= steps; ++k) {
+            const double w = (w0 + (w1 - w0) * k / steps) / 2;
+            cairo_line_to(cr, centre[k].first + normal[k].first * w, centre[k].second + normal[k].second * w);
+        }
+        for (int k = steps; k >= 0; --k) {
+            const double w = (w0 + (w1 - w0) * k / steps) / 2;
+            cairo_line_to(cr, centre[k].first - normal[k].first * w, centre[k].second - normal[k].second * w);
+        }
+        cairo_close_path(cr);
+        cairo_pattern_t* p = cairo_pattern_create_linear(0, y0 - w0, 0, y0 + w0 + (y3 - y0) * 0.2);
+        cairo_pattern_add_color_stop_rgb(p, 0, bark.r * 1.7, bark.g * 1.7, bark.b * 1.6);
+        cairo_pattern_add_color_stop_rgb(p, 1, bark.r * 0.55, bark.g * 0.5, bark.b * 0.5);
+        cairo_set_source(cr, p);
+        cairo_fill(cr);
+        cairo_pattern_destroy(p);
+    };
+    limb(0, 26, 80, 36, 150, 66, 250, 94, 11, 2);
+    limb(88, 44, 112, 24, 150, 16, 196, 20, 5, 1.5);
+    const Rgb leafColour = variant == 0   ? Rgb{0.30, 0.58, 0.22}
+                           : variant == 1 ? Rgb{0.98, 0.74, 0.82}
+                                          : Rgb{0.90, 0.42, 0.14};
+    for (int k = 0; k < 40; ++k) {
         const double t = rng.range(0.15, 1.0);
         const bool upper = rng.unit() < 0.35;
-        const double bx = upper ? 90 + 110 * t : 250 * t, by = upper ? 48 - 30 * t : 30 + 65 * t * t;
+        const double bx = upper ? 90 + 106 * t : 250 * t, by = upper ? 44 - 24 * t : 26 + 68 * t * t;
         cairo_save(cr);
         cairo_translate(cr, bx + rng.range(-8, 8), by + rng.range(-6, 10));
         cairo_rotate(cr, rng.range(-1.2, 1.2) + 0.6);
+        const Rgb colour = scaled(leafColour, rng.range(0.8, 1.1));
         if (variant == 1) {
+            // Five petals, each darker at its base, with a golden heart.
             for (int p = 0; p < 5; ++p) {
                 const double a = p * 2 * M_PI / 5;
-                cairo_arc(cr, 5 * std::cos(a), 5 * std::sin(a), 4.5, 0, 2 * M_PI);
+                const double px = 5 * std::cos(a), py = 5 * std::sin(a);
+                cairo_arc(cr, px, py, 4.6, 0, 2 * M_PI);
+                cairo_pattern_t* petal = cairo_pattern_create_radial(0, 0, 1, px, py, 5.5);
+                cairo_pattern_add_color_stop_rgb(petal, 0, colour.r * 0.75, colour.g * 0.45, colour.b * 0.55);
+                cairo_pattern_add_color_stop_rgb(petal, 1, std::min(1.0, colour.r * 1.05),
+                                                 std::min(1.0, colour.g * 1.1),
+                                                 std::min(1.0, colour.b * 1.08));
+                cairo_set_source(cr, petal);
+                cairo_fill(cr);
+                cairo_pattern_destroy(petal);
             }
+            cairo_arc(cr, 0, 0, 2.2, 0, 2 * M_PI);
+            setRgb(cr, {1.0, 0.85, 0.35});
+            cairo_fill(cr);
         } else {
+            // The leaf's upper half catches the light, the lower half is in shade.
             cairo_move_to(cr, 0, 0);
             cairo_curve_to(cr, 6, -6, 16, -4, 22, 0);
+            cairo_line_to(cr, 0, 0);
+            setRgb(cr, mix(colour, {1, 1, 0.8}, 0.2));
+            cairo_fill(cr);
+            cairo_move_to(cr, 0, 0);
+            cairo_line_to(cr, 22, 0);
             cairo_curve_to(cr, 16, 4, 6, 6, 0, 0);
+            setRgb(cr, scaled(colour, 0.7));
+            cairo_fill(cr);
+            cairo_move_to(cr, 1, 0);
+            cairo_line_to(cr, 20, 0);
+            cairo_set_line_width(cr, 0.8);
+            setRgb(cr, scaled(colour, 0.5));
+            cairo_stroke(cr);
         }
-        setRgb(cr, scaled(leafColour, rng.range(0.75, 1.15)));
-        cairo_fill(cr);
         cairo_restore(cr);
     }
     return c.image();
