@@ -122,8 +122,11 @@ void drawSidePanel(HudState& hud, GameState& g) {
     drawNumber("%i", g.level + 1, x, 150, 13, false);
 
     if (!timeBarShown(g) && g.mode != 0) {
-        drawText(x, 91, 13, lookupText("mode"), false);
-        drawText(x, 55, 11, lookupText("mode2"), false);
+        // Centred on the parchment: a long mode name started at the labels' left edge
+        // would run into the panel's right border.
+        const float middle = -337 + offset;
+        drawText(middle, 91, 12, lookupText("mode"), true);
+        drawText(middle, 62, 11, lookupText("mode2"), true);
     } else {
         drawText(-343 + offset, 93, 13, lookupText("lives"), false);
         int lives = gameProfile != nullptr ? gameProfile->lives[0] : 0;
@@ -290,6 +293,8 @@ void drawRetryMessage(const GameState& g) {
     constexpr float kShownMs = 3500, kFadeMs = 800;
     if (g.retried == 0 || g.mode != 0 || g.levelOver != 0 || g.timeUp != 0 || g.elapsed >= kShownMs) return;
     const float alpha = std::clamp((kShownMs - g.elapsed) / kFadeMs, 0.0f, 1.0f);
+    bindTexture(nullptr);
+    drawQuadCentred(0, 14, 300, 92, kWholeTexture, static_cast<uint32_t>(150 * alpha) << 24, 10);
     setTextColour(255, 230, 140, static_cast<uint8_t>(255 * alpha));
     drawText(0, 30, 26, lookupText("tryagain"), true);
     setTextColour(255, 255, 255, static_cast<uint8_t>(255 * alpha));
