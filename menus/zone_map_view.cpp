@@ -1,5 +1,6 @@
 #include "menus/zone_map_view.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -124,10 +125,10 @@ void drawMedallion(const ZoneMap& map, const Profile& p) {
 // pushes a line that begins with a narrow letter to the right), and the whole block
 // sits in the middle of the panel at a size that fills it.
 void drawStagePanel(const ZoneMap& map, const Profile& p) {
-    constexpr float kPanelX = -100, kPanelY = -222, kTextWidth = 248, kTextSize = 13, kTitleSize = 14;
-    constexpr float kTitleHeight = 26;
+    constexpr float kPanelX = -100, kPanelY = -222, kPanelHeight = 148, kTextWidth = 248, kTitleSize = 14;
+    constexpr float kTitleHeight = 26, kBorder = 14;  // the panel's band on each side
     const StagePanelView view = stagePanelView(map, p);
-    menuDrawPanel(kPanelX, kPanelY, 276, 148);
+    menuDrawPanel(kPanelX, kPanelY, 276, kPanelHeight);
     char key[24];
     if (view.zone >= 0)
         std::snprintf(key, sizeof key, "stage%i", view.zone);
@@ -136,9 +137,17 @@ void drawStagePanel(const ZoneMap& map, const Profile& p) {
     const bool title = view.title && view.zone >= 0;
     menuSetFont(0);
     textPen.lineSpacing = 0.75f;
-    const float line = 2 * textPen.lineSpacing * kTextSize;
-    const float textHeight = menuWrapHeight(menuText(key), kTextWidth, kTextSize);
-    const float top = kPanelY + ((title ? kTitleHeight : 0) + textHeight) / 2;
+    // The largest size at which title and story fit inside the band, never below 11;
+    // the block's top stays under the band, clear of the panel's top ornament.
+    float size = 13, textHeight = 0;
+    for (; size > 11; size -= 1) {
+        textHeight = menuWrapHeight(menuText(key), kTextWidth, size);
+        if ((title ? kTitleHeight : 0) + textHeight <= kPanelHeight - 2 * kBorder) break;
+    }
+    textHeight = menuWrapHeight(menuText(key), kTextWidth, size);
+    const float line = 2 * textPen.lineSpacing * size;
+    const float top = std::min(kPanelY + ((title ? kTitleHeight : 0) + textHeight) / 2,
+                               kPanelY + kPanelHeight / 2 - kBorder - 4);
     if (title) {
         char titleKey[24];
         std::snprintf(titleKey, sizeof titleKey, "stagetitle%i", view.zone);
@@ -147,8 +156,8 @@ void drawStagePanel(const ZoneMap& map, const Profile& p) {
                      true);
         menuSetFont(0);
     }
-    menuDrawWrapped(menuText(key), kPanelX, top - (title ? kTitleHeight : 0) - line / 2, kTextWidth,
-                    kTextSize, kWhite, true);
+    menuDrawWrapped(menuText(key), kPanelX, top - (title ? kTitleHeight : 0) - line / 2, kTextWidth, size,
+                    kWhite, true);
     textPen.lineSpacing = 0.9f;
 }
 
