@@ -89,7 +89,7 @@ struct BackPlan {
 
 // Back 0 is also the menus' back: its pagoda stands left of the main menu's window.
 const BackPlan kPlans[13] = {
-    {1, true, 150, true, true, 390, 101},  {0, false, 0, true, true, 230, 102},
+    {1, true, 150, true, true, 300, 101},  {0, false, 0, true, true, 230, 102},
     {4, true, 560, false, false, 0, 103},  {2, false, 0, true, true, 520, 104},
     {3, true, 240, true, false, 0, 105},   {1, false, 0, true, true, 110, 106},
     {0, true, 660, true, false, 0, 107},   {4, false, 0, true, true, 420, 108},
