@@ -334,19 +334,20 @@ void drawFlyers(const HudState& hud) {
     enable(kStateAlphaTest);
 }
 
-// Each "+N" in warm gold on a dark rim, a little larger than its record's size, so it
-// reads over the brightest charms.
+// Each "+N" in pale gold on a soft dark rim, a little larger than its record's size,
+// so it reads over the brightest charms.
 void drawScorePopups(const HudState& hud) {
     constexpr float kRim = 1.3f, kGrow = 3;
     for (const ScorePopup& p : hud.popups) {
         if (p.size <= 0 || p.alpha <= 0) continue;
         const uint8_t alpha = static_cast<uint8_t>(std::min(p.alpha, 255.0f));
-        setTextColour(40, 15, 0, static_cast<uint8_t>(alpha * 3 / 4));
+        setTextColour(40, 15, 0, static_cast<uint8_t>(alpha * 2 / 5));
         for (int k = 0; k < 4; ++k)
             drawNumber("+%i", p.points, p.x + (k % 2 ? kRim : -kRim), p.y + (k / 2 ? kRim : -kRim),
                        p.size + kGrow, true);
-        setTextColour(255, 236, 130, alpha);
-        drawNumber("+%i", p.points, p.x, p.y, p.size + kGrow, true);
+        // Twice over: the glyphs' soft edges would otherwise let the rim darken the gold.
+        setTextColour(255, 248, 175, alpha);
+        for (int pass = 0; pass < 2; ++pass) drawNumber("+%i", p.points, p.x, p.y, p.size + kGrow, true);
     }
     setTextColour(255, 255, 255, 255);
 }
