@@ -110,7 +110,12 @@ StartUp startUp() {
     // in its place when the custom-cursor setting is on (it is drawn from their images).
     // Without a usable audio device the game runs silent.
     initSound(soundSystem, deviceAudioBackend(), settings.musicVolume, settings.effectsVolume);
-    registerLoadingStep(kLoadGameCore, "sounds", [] { loadSounds(soundSystem, progressHook); });
+    // The sounds and the music come first, and the menu tune starts at once: the rest of
+    // the loading screen is not silent.
+    registerLoadingStep(kLoadSounds, "sounds", [] {
+        loadSounds(soundSystem, progressHook);
+        setMusicNow(soundSystem, 0);
+    });
     app.previousFrameTime = millisecondClock();
     return StartUp::Running;
 }

@@ -33,6 +33,7 @@ void cursorInMenuSpace(float* x, float* y);
 // Deferred loading: steps run once, in order of their order number, after the random
 // seed and the packs. Later parts add theirs before the loop starts.
 enum LoadingOrder : int {
+    kLoadSounds = 20,  // first, so the menu tune plays over the rest of the loading
     kLoadStringTables = 30,
     kLoadFonts = 40,
     kLoadProfiles = 50,  // runs with the settings folder current
