@@ -178,7 +178,7 @@ void drawHiscore(MenuNode& node) {
         // Three columns: the rank and the score right-aligned, the name from one left edge.
         // A line's position is the middle of its first letter, so each is moved by half
         // that letter's width, or names would shift by their first letter.
-        char rank[8], value[24];
+        char rank[16], value[24];
         std::snprintf(rank, sizeof rank, "%i.", i + 1);
         std::snprintf(value, sizeof value, "%i", score);
         const char* shown = name != nullptr ? name : "";
