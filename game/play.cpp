@@ -139,7 +139,7 @@ void composePlayScreen(GameState& g, float dt) {
     const FieldFrame frame = fieldFrameOf(g, dt);
     if (g.transition) {
         drawSceneryTransition(scenery, dt);
-        drawPauseTexts(g);
+        drawTransitionTexts(g);
     } else if (g.tutorialOn) {
         // The HUD slides away under the panel; the field is not drawn.
         drawScenery(scenery);
@@ -163,7 +163,8 @@ void composePlayScreen(GameState& g, float dt) {
     fieldView.boltCount = 0;  // bolts queued on a frame that did not draw them are dropped
     enable(kStateAlphaTest);
     setAlphaReference(1);
-    if (!g.transition && !g.tutorialOn) drawHudScorePopups(hudState);
+    // The field is hidden while paused; its score texts go with it.
+    if (!g.transition && !g.tutorialOn && !g.paused) drawHudScorePopups(hudState);
     drawFlyingLetters();
     drawFloatingTexts();
     requestTipBalloon(g);

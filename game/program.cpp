@@ -137,6 +137,10 @@ void loadGameData() {
     openPack("targa.dat");
     openPack("jpeg.dat");
     openPack("texts.dat");
+    // The sounds and the music come first, and the menu tune starts at once: the rest of
+    // the loading screen is not silent.
+    loadSounds(soundSystem, reportLoadingProgress);
+    setMusicNow(soundSystem, 0);
     loadTextAndFonts();
     loadPlayerFiles();
     loadParticleEffects();
@@ -146,7 +150,6 @@ void loadGameData() {
     loadMenuImages();
     loadFieldTextures();
     preloadLevels();
-    loadSounds(soundSystem, reportLoadingProgress);
     loadCollectionImages();
     changeFolder(app.dataFolder);
     setLoadProgressHook(nullptr);

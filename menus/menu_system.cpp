@@ -654,7 +654,12 @@ void drawItemList(MenuNode& node, float x, float y, float size) {
     menuSetFont(1);
     float widest = 0;
     for (int i = 0; i < n; ++i) widest = std::max(widest, menuTextWidth(node.children[i]->caption, size));
-    menuDrawFrame(x, y, widest + 64, 2 * size * n + 64);
+    // Room for the frame's band on both sides of the widest caption; a list near the
+    // screen's edge moves in so its frame stays whole.
+    constexpr float kSideRoom = 84, kScreenMargin = 6;
+    const float width = widest + kSideRoom;
+    x = std::clamp(x, -400 + kScreenMargin + width / 2, 400 - kScreenMargin - width / 2);
+    menuDrawFrame(x, y, width, 2 * size * n + 64);
     menuSetFont(1);
     for (int i = 0; i < n; ++i) {
         float line = y + size * n - size - 2 * size * i;

@@ -26,7 +26,6 @@ packages=(
   fonts-dejavu-core      # font source for the bitmap fonts
   fonts-averia-serif-gwf # font source for the title font
   fonts-linuxlibertine   # font source for the story texts
-  espeak-ng              # the generator's three spoken lines
   xvfb                   # headless X server for the end-to-end tests
   xdotool                # the menu end-to-end tests type and click through the real window
   x11-apps               # xwd: the menu end-to-end tests read back the window between steps

@@ -25,6 +25,7 @@
 #include "menus/menu_system.h"
 #include "presentation/text.h"
 #include "resources/sound.h"
+#include "tests/support/shipped_texts.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -48,11 +49,7 @@ class MenuEngine : public ::testing::Test {
 
     void SetUp() override {
         // The shipped texts, read as the game reads them.
-        const std::filesystem::path here = std::filesystem::current_path();
-        std::filesystem::current_path(QUELMAR_SOURCE_DIR "/assets/pack");
-        clearStringTable(stringTable);
-        for (const char* name : {"strings.txt", "tips.txt", "menutext.txt"}) loadStringFile(name);
-        std::filesystem::current_path(here);
+        loadShippedTexts();
         std::snprintf(app.dataFolder, sizeof app.dataFolder, "%s/", folder.path().c_str());
         std::filesystem::create_directory(folder.path() / "settings");
         soundSystem = {};
