@@ -11,11 +11,13 @@
 #include "app/screens.h"
 #include "app/settings.h"
 #include "app/textures.h"
+#include "app/user_folders.h"
 #include "core/random.h"
 #include "platform/audio_device.h"
 #include "platform/gpu.h"
 #include "platform/system.h"
 #include "resources/fatal.h"
+#include "resources/image.h"
 #include "resources/files.h"
 #include "resources/sound.h"
 #include "resources/trace.h"
@@ -66,17 +68,27 @@ void writeScreenshot(const char* path) {
     if (gpuTakeCapture(rgba, &width, &height)) stbi_write_png(path, width, height, 4, rgba.data(), width * 4);
 }
 
+// The window's icon is the desktop icon's picture, a loose file of the data; a game
+// without it keeps the window system's default.
+void setWindowIcon() {
+    static uint8_t bytes[1 << 18];
+    uint32_t size = 0;
+    Image icon;
+    if (readFileInto("icon.tga", bytes, sizeof bytes, &size) != nullptr && size <= sizeof bytes &&
+        decodeTarga(bytes, size, icon))
+        setMainWindowIcon(icon.pixels.data(), icon.width, icon.height);
+}
+
 enum class StartUp { Running, SecondCopy, Failed };
 
 StartUp startUp() {
-    if (!acquireSingleInstanceLock()) return StartUp::SecondCopy;  // another copy runs: end silently
+    const GameLock folders = setUpGameFolders(gameFolders);
+    if (folders != GameLock::Run) return folders == GameLock::AnotherCopy ? StartUp::SecondCopy : StartUp::Failed;
     buildSqrtTable();
-    if (!executableFolder(app.programFolder, sizeof app.programFolder))
-        currentFolder(app.programFolder, sizeof app.programFolder);
-    std::snprintf(app.dataFolder, sizeof app.dataFolder, "%s/Data/", app.programFolder);
+    std::snprintf(app.programFolder, sizeof app.programFolder, "%s", gameFolders.program);
+    std::snprintf(app.dataFolder, sizeof app.dataFolder, "%s", gameFolders.data);
     changeFolder(app.dataFolder);
     readSettings(settings);
-    changeFolder(app.dataFolder);
     registerPersistence();
 
     app.displayWidth = 800;
@@ -94,6 +106,7 @@ StartUp startUp() {
         return StartUp::Failed;
     }
     setFatalHandler(platformFatalHandler);
+    setWindowIcon();
     if (app.fullScreen == 0) showMainWindow();
     if (!createDevice()) return StartUp::Failed;  // the device has shown its message
     if (app.fullScreen != 0) showMainWindow();
@@ -165,22 +178,7 @@ void runDeferredLoading() {
     openPack("targa.dat");
     openPack("jpeg.dat");
     openPack("texts.dat");
-    bool settingsFolderReady = false;
-    for (int i = 0; i < loadingStepCount; ++i) {
-        if (!settingsFolderReady && loadingSteps[i].order >= kLoadProfiles) {
-            makeFolder("settings");
-            settingsFolderReady = true;
-        }
-        if (loadingSteps[i].order == kLoadProfiles) {
-            changeFolder("settings");
-            loadingSteps[i].run();
-            changeFolder(app.dataFolder);
-        } else {
-            loadingSteps[i].run();
-        }
-    }
-    if (!settingsFolderReady) makeFolder("settings");
-    changeFolder(app.dataFolder);
+    for (int i = 0; i < loadingStepCount; ++i) loadingSteps[i].run();
     setLoadProgressHook(nullptr);
     app.dataLoaded = true;
     setCurrentScreen(screens, &splashScreen);

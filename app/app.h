@@ -6,8 +6,8 @@
 #include "platform/window.h"
 
 struct AppState {
-    char programFolder[256];              // the executable's folder
-    char dataFolder[272];                 // programFolder + "/Data/": the current folder while the game runs
+    char programFolder[4096];  // the executable's folder
+    char dataFolder[4096];     // the game's data (app/user_folders.h): the current folder while the game runs
     int32_t displayWidth, displayHeight;  // 800 x 600 at every start
     int32_t fullScreen;
     int32_t active;          // 1 while the window is active and not minimised
@@ -35,7 +35,7 @@ void cursorInMenuSpace(float* x, float* y);
 enum LoadingOrder : int {
     kLoadStringTables = 30,
     kLoadFonts = 40,
-    kLoadProfiles = 50,  // runs with the settings folder current
+    kLoadProfiles = 50,  // reads the player files from the user's folder
     kLoadEffects = 60,
     kLoadBackgrounds = 70,
     kLoadMenuFile = 80,

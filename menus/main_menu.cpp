@@ -12,6 +12,7 @@
 #include "menus/menu_draw.h"
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
+#include "resources/fatal.h"
 #include "resources/files.h"
 #include "resources/trace.h"
 
@@ -257,6 +258,13 @@ void loadMenus() {
     uint32_t size = 0;
     uint8_t* data = loadFile("menu.txt", &size, true);
     std::string_view text(reinterpret_cast<const char*>(data), size > 0 ? size - 1 : 0);
+    if (const char* missing = missingMenuNode(text)) {
+        // An empty main menu would leave nothing to choose and no way out.
+        char message[160];
+        std::snprintf(message, sizeof message,
+                      "menu.txt is damaged: the menu \"%s\" is missing or empty.\nProgram will now stop.", missing);
+        fatalError("Loading Error", message);
+    }
     buildMenus(menuTable, menuSystem, text);
     attachDrawRoutines(menuTable);
     readCreditsLines(creditsText, menuText("credititems"));

@@ -168,6 +168,29 @@ MenuNode* createMenuNode(MenuTable& table, std::string_view text, std::string_vi
     return &node;
 }
 
+const char* missingMenuNode(std::string_view text) {
+    static const char* const needed[] = {"main",         "gameplaytip",   "loadgamequest", "newprofile",
+                                         "rename",       "profiles",      "levelcomplete", "messageboxok",
+                                         "messageboxyn", "endgame",       "startgame",     "defeat",
+                                         "gameover",     "gameplay",      "gameplay1"};
+    for (const char* name : needed) {
+        const size_t at = findBlock(text, name);
+        if (at == std::string_view::npos) return name;
+        if (std::strcmp(name, "main") != 0) continue;
+        // The main menu's first line is its title: it needs at least one item after it.
+        int lines = 0;
+        size_t p = at;
+        while (p < text.size() && text[p] != '\r' && text[p] != '\n' && text[p] != 0 && lines < 2) {
+            while (p < text.size() && !isLineEnd(text[p]) && text[p] != 0) ++p;
+            ++lines;
+            while (p < text.size() && text[p] == '\r') ++p;
+            if (p < text.size() && text[p] == '\n') ++p;
+        }
+        if (lines < 2) return name;
+    }
+    return nullptr;
+}
+
 void buildMenus(MenuTable& table, MenuSystem& menus, std::string_view text) {
     resetSystem(menus);
     table.count = 0;
@@ -389,10 +412,14 @@ void activateSelected() {
     } else if (is("main")) {
         if (nodeIs(node, "defeat") || nodeIs(node, "gameover")) {
             toMenuScreenAndMain();
-        } else if (menuHooks.saveRunningGame && menuHooks.saveRunningGame()) {
-            messageBox(menuText("savemsg"), true);
         } else {
-            toMenuScreenAndMain();
+            const int saved = menuHooks.saveRunningGame ? menuHooks.saveRunningGame() : 0;
+            if (saved > 0)
+                messageBox(menuText("savemsg"), true);
+            else if (saved < 0)
+                messageBox(menuText("savefailed"), true);  // the level stays: leaving would lose it
+            else
+                toMenuScreenAndMain();
         }
     } else if (is("oknextlevel")) {
         closeMenus();
@@ -409,7 +436,8 @@ void activateSelected() {
             if (menuHooks.clearHiscoreRow) menuHooks.clearHiscoreRow();
             toMenuScreenAndMain();
         } else if (nodeIs(node, "messageboxok") && (nodeIs(from, "defeat") || nodeIs(from, "gameover") ||
-                                                    std::strcmp(m.message, menuText("nomorelives")) == 0)) {
+                                                    std::strcmp(m.message, menuText("nomorelives")) == 0 ||
+                                                    std::strcmp(m.message, menuText("savefailed")) == 0)) {
             backAction();
         } else {
             toMenuScreenAndMain();

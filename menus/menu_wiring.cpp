@@ -276,7 +276,10 @@ void installMenuHooks() {
         skipLevel(gameState);
         traceLives("skip");
     };
-    h.saveRunningGame = [] { return canSaveGame(gameState) && saveGame(gameState); };
+    h.saveRunningGame = [] {
+        const SaveOutcome outcome = saveRunningGame(gameState);
+        return outcome == SaveOutcome::Saved ? 1 : outcome == SaveOutcome::Failed ? -1 : 0;
+    };
     h.loadSavedGame = [] { loadGame(gameState); };
     h.saveSettings = saveSettings;
     h.applyFullScreen = applyFullScreen;
@@ -292,7 +295,7 @@ void installMenuHooks() {
     h.zeroScoreAndStart = [] { zeroScoreAndStart(zoneMap, *gameProfile); };
     h.finishGame = [] { finishGame(zoneMap, *gameProfile); };
     h.zoneLocked = [] { return zoneLocked(zoneMap); };
-    h.discardSavedGame = [] { gameProfile->savedGame[gameProfile->mode ? 1 : 0] = 0; };
+    h.discardSavedGame = discardSavedGame;
     menuHooks = h;
 }
 

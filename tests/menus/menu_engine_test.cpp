@@ -31,7 +31,7 @@ struct Record {
     int profiles = 1;
     int lives = 2;
     bool timeOut = false;
-    bool saved = false;
+    int saved = 0;  // what the save answers: 1 saved, 0 nothing to save, -1 not written
     LevelStats stats = {};
     float mouseX = 0, mouseY = 0;
     bool has(const std::string& call) const {
@@ -50,7 +50,7 @@ class MenuEngine : public ::testing::Test {
     void SetUp() override {
         rec = &record;
         for (const char* key :
-             {"quit", "removeplayer", "restartquest", "skipquest", "nomorelives", "savemsg"})
+             {"quit", "removeplayer", "restartquest", "skipquest", "nomorelives", "savemsg", "savefailed"})
             record.texts[key] = std::string("text of ") + key;
         record.texts["options"] = "Options";
         MenuHooks h = {};
@@ -260,7 +260,16 @@ TEST_F(MenuEngine, SkipFromDefeatCostsALifeAndDefeatIgnoresEscape) {
 
 TEST_F(MenuEngine, MainFromThePauseMenuSavesOrLeaves) {
     open("gameplay");
-    record.saved = true;
+    record.saved = -1;  // the disk is full: the level must not be thrown away
+    choose("main");
+    EXPECT_STREQ(current(), "messageboxok");
+    EXPECT_STREQ(menuSystem.message, "text of savefailed");
+    choose("ok");
+    EXPECT_STREQ(current(), "gameplay");
+    EXPECT_FALSE(record.has("menuScreen"));
+    record.calls.clear();
+    open("gameplay");
+    record.saved = 1;
     choose("main");
     EXPECT_STREQ(current(), "messageboxok");
     EXPECT_STREQ(menuSystem.message, "text of savemsg");

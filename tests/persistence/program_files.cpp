@@ -40,12 +40,13 @@ int runGameCopy(const fs::path& folder, Ready ready) {
         fs::remove_all(game / "Data" / "settings");
     }
     std::vector<std::string> environment = {"QUELMAR_INSTANCE_LOCK=" + (folder / "lock").string(),
+                                            "XDG_DATA_HOME=" + (folder / "home").string(),
                                             "QUELMAR_NO_MESSAGE_BOXES=1", "SDL_AUDIODRIVER=dummy",
                                             // Mesa's own allocations would read as leaks
                                             "ASAN_OPTIONS=detect_leaks=0"};
     for (char** e = environ; *e != nullptr; ++e)
         if (std::strncmp(*e, "QUELMAR_", 8) != 0 && std::strncmp(*e, "SDL_AUDIODRIVER=", 16) != 0 &&
-            std::strncmp(*e, "ASAN_OPTIONS=", 13) != 0)
+            std::strncmp(*e, "ASAN_OPTIONS=", 13) != 0 && std::strncmp(*e, "XDG_DATA_HOME=", 14) != 0)
             environment.push_back(*e);
     std::vector<char*> envp;
     for (std::string& e : environment) envp.push_back(e.data());
@@ -86,7 +87,7 @@ bool readSince(const fs::path& file) {
 TEST(ProgramFiles, FirstStartWritesDefaultsAndALaterStartKeepsEveryByte) {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display";
     TempFolder folder;
-    const fs::path settingsFolder = folder.path() / "game" / "Data" / "settings";
+    const fs::path settingsFolder = folder.path() / "home" / "10quelmars" / "settings";
     // A first start creates the settings folder as its loading reaches the player files.
     ASSERT_EQ(runGameCopy(folder.path(), [&] { return fs::exists(settingsFolder); }), 0);
     const std::string hiscores = readBytes(settingsFolder / "hiscore.dat");
