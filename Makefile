@@ -49,13 +49,13 @@ install: setup
 	cmake --build $(INSTALLING) -j$(JOBS)
 	DESTDIR="$(DESTDIR)" cmake --install $(INSTALLING)
 
-# The Debian package, build/package/package/10quelmars_VERSION_ARCH.deb, its
+# The Debian package, build/package/10quelmars_VERSION_ARCH.deb, its
 # dependencies computed from the binaries.
 package: setup
 	cmake -S . -B $(PACKAGING) -DCMAKE_BUILD_TYPE=Release -DQUELMAR_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 	cmake --build $(PACKAGING) -j$(JOBS)
 	cd $(PACKAGING) && cpack -G DEB
-	@ls $(PACKAGING)/package/*.deb
+	@ls $(PACKAGING)/*.deb
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -181,6 +181,7 @@ void runDeferredLoading() {
     for (int i = 0; i < loadingStepCount; ++i) loadingSteps[i].run();
     setLoadProgressHook(nullptr);
     app.dataLoaded = true;
+    trace("data loaded");
     setCurrentScreen(screens, &splashScreen);
 }
 

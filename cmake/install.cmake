@@ -16,12 +16,17 @@ file(RELATIVE_PATH installed_data_relative /prefix/${QUELMAR_INSTALL_GAMEDIR}
      /prefix/${QUELMAR_INSTALL_GAMEDATADIR})
 target_compile_definitions(quelmar_app PRIVATE QUELMAR_INSTALLED_DATA="${installed_data_relative}")
 
+# The desktop entry names the program alone where the users' search path has it (the
+# games folders of /usr and /usr/local), and by its whole path elsewhere.
 set(QUELMAR_GAME_PATH ${CMAKE_INSTALL_PREFIX}/${QUELMAR_INSTALL_GAMEDIR}/10quelmars)
+if(QUELMAR_GAME_PATH STREQUAL "/usr/games/10quelmars" OR QUELMAR_GAME_PATH STREQUAL "/usr/local/games/10quelmars")
+  set(QUELMAR_GAME_PATH 10quelmars)
+endif()
 set(QUELMAR_DATA_PATH ${CMAKE_INSTALL_PREFIX}/${QUELMAR_INSTALL_GAMEDATADIR})
 set(desktop_out ${CMAKE_BINARY_DIR}/desktop)
 configure_file(${PROJECT_SOURCE_DIR}/desktop/10quelmars.desktop.in ${desktop_out}/10quelmars.desktop @ONLY)
-configure_file(${PROJECT_SOURCE_DIR}/desktop/10quelmars.metainfo.xml.in ${desktop_out}/10quelmars.metainfo.xml
-               @ONLY)
+set(metainfo org.quelmars.TenQuelmars.metainfo.xml)
+configure_file(${PROJECT_SOURCE_DIR}/desktop/${metainfo}.in ${desktop_out}/${metainfo} @ONLY)
 
 # Manual pages and the Debian changelog are installed compressed, as Debian wants them.
 set(compressed)
@@ -45,7 +50,7 @@ install(TARGETS crateforge quelmar-lab RUNTIME DESTINATION ${CMAKE_INSTALL_BINDI
 install(DIRECTORY ${QUELMAR_DATA_DIR}/ DESTINATION ${QUELMAR_INSTALL_GAMEDATADIR}
         PATTERN settings EXCLUDE)
 install(FILES ${desktop_out}/10quelmars.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${desktop_out}/10quelmars.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${desktop_out}/${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/datagen/desktop/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(FILES ${desktop_out}/10quelmars.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${desktop_out}/crateforge.1.gz ${desktop_out}/quelmar-lab.1.gz
@@ -59,19 +64,18 @@ set(CPACK_PACKAGE_VERSION ${QUELMAR_VERSION})
 set(CPACK_PACKAGE_VENDOR "The 10 Quelmars developers")
 set(CPACK_PACKAGE_CONTACT "The 10 Quelmars developers <maintainers@users.noreply.c-seed-6e948f8a.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "match-three puzzle game with ten treasures to uncover")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "match-three puzzle game with ten treasures to uncover
- Swap two neighbouring charms so that lines of three or more equal charms
- form and vanish; long lines and crossings leave bombs and lightning behind.
- Eighty levels in ten stages, a classic mode against a burning fuse and an
- endless mode, profiles for several players, saved games and hiscores.
- .
- The package also holds crateforge, the tool that packs the game's data
- files, and quelmar-lab, which runs level files through the game's rules.")
+# CPack indents these lines and turns the empty one into the paragraph mark.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Swap two neighbouring charms so that lines of three or more equal charms
+form and vanish; long lines and crossings leave bombs and lightning behind.
+Eighty levels in ten stages, a classic mode against a burning fuse and an
+endless mode, profiles for several players, saved games and hiscores.
+
+The package also holds crateforge, the tool that packs the game's data
+files, and quelmar-lab, which runs level files through the game's rules.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/package)
 include(CPack)

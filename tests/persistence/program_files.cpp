@@ -40,6 +40,7 @@ int runGameCopy(const fs::path& folder, Ready ready) {
         fs::remove_all(game / "Data" / "settings");
     }
     std::vector<std::string> environment = {"QUELMAR_INSTANCE_LOCK=" + (folder / "lock").string(),
+                                            "QUELMAR_TRACE=" + (folder / "trace.txt").string(),
                                             "XDG_DATA_HOME=" + (folder / "home").string(),
                                             "QUELMAR_NO_MESSAGE_BOXES=1", "SDL_AUDIODRIVER=dummy",
                                             // Mesa's own allocations would read as leaks
@@ -88,8 +89,10 @@ TEST(ProgramFiles, FirstStartWritesDefaultsAndALaterStartKeepsEveryByte) {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display";
     TempFolder folder;
     const fs::path settingsFolder = folder.path() / "home" / "10quelmars" / "settings";
-    // A first start creates the settings folder as its loading reaches the player files.
-    ASSERT_EQ(runGameCopy(folder.path(), [&] { return fs::exists(settingsFolder); }), 0);
+    // A first start: the loading has looked for the player files.
+    ASSERT_EQ(runGameCopy(folder.path(),
+                          [&] { return readBytes(folder.path() / "trace.txt").find("data loaded") != std::string::npos; }),
+              0);
     const std::string hiscores = readBytes(settingsFolder / "hiscore.dat");
     ASSERT_EQ(hiscores.size(), sizeof(HiscoreTable));
     HiscoreTable table;
@@ -118,6 +121,7 @@ TEST(ProgramFiles, FirstStartWritesDefaultsAndALaterStartKeepsEveryByte) {
     const std::string records = readBytes(settingsFolder / "records.dat");
 
     ageAccessTime(settingsFolder / "hiscore.dat");
+    fs::remove(folder.path() / "trace.txt");
     ASSERT_EQ(runGameCopy(folder.path(), [&] { return readSince(settingsFolder / "hiscore.dat"); }), 0);
     EXPECT_EQ(readBytes(settingsFolder / "profiles.dat"), profileBytes);
     EXPECT_EQ(readBytes(settingsFolder / "records.dat"), records);
