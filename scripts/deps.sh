@@ -30,6 +30,7 @@ packages=(
   xvfb                   # headless X server for the end-to-end tests
   xdotool                # the menu end-to-end tests type and click through the real window
   x11-apps               # xwd: the menu end-to-end tests read back the window between steps
+  x11-utils              # xprop: the end-to-end tests read the window's icon
   xauth                  # needed by xvfb-run
   libgl1-mesa-dri        # software OpenGL (llvmpipe) under Xvfb
   libegl-mesa0           # EGL for the offscreen video driver

@@ -115,6 +115,13 @@ bool lockIsHeld(const fs::path& path) {
     return held;
 }
 
+// Waits until the process shows a window: from then on a quit request reaches its loop.
+void waitForWindow(pid_t pid) {
+    const std::string search = "xdotool search --pid " + std::to_string(pid) + " >/dev/null 2>&1";
+    for (int i = 0; i < 300 && std::system(search.c_str()) != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
 bool haveDisplay() {
     return std::getenv("DISPLAY") != nullptr;
 }
@@ -162,6 +169,7 @@ TEST(GameProgram, ASecondCopyEndsAtOnceWithoutAWindow) {
     EXPECT_FALSE(fs::exists(shot));  // it never drew a frame
     EXPECT_NE(readBytes(game.folder.path() / "second.txt").find("already running"), std::string::npos);
 
+    waitForWindow(first);
     kill(first, SIGTERM);  // a quit request: the loop ends and the program shuts down normally
     EXPECT_EQ(waitFor(first, 30), 0) << readBytes(game.folder.path() / "first.txt");
     EXPECT_FALSE(lockIsHeld(game.lock()));
@@ -202,6 +210,7 @@ TEST(GameLock, TwoCopiesNeverRunOnOneUsersFilesAndALockThatCannotBeTakenStops) {
     pid_t second = game.start({nowhere, "QUELMAR_EXIT_AFTER_FRAMES=1"}, game.folder.path() / "second.txt");
     EXPECT_EQ(waitFor(second, 20), 0);
     EXPECT_NE(readBytes(game.folder.path() / "second.txt").find("already running"), std::string::npos);
+    waitForWindow(first);
     kill(first, SIGTERM);
     EXPECT_EQ(waitFor(first, 30), 0) << readBytes(game.folder.path() / "first.txt");
 
@@ -261,4 +270,32 @@ TEST(GameProgram, ADamagedMenuFileEndsTheProgramNamingIt) {
         EXPECT_NE(readBytes(game.folder.path() / "errors.txt").find("menu.txt is damaged"), std::string::npos)
             << readBytes(game.folder.path() / "errors.txt");
     }
+}
+
+TEST(GameProgram, TheWindowCarriesTheGamesIcon) {
+    if (!haveDisplay()) GTEST_SKIP() << "needs an X display";
+    Installation game;
+    game.windowed();
+    fs::copy_file(QUELMAR_DATA_DIR "/icon.tga", game.data() / "icon.tga");
+    pid_t pid = game.start({"SDL_AUDIODRIVER=dummy"}, game.folder.path() / "errors.txt");
+    ASSERT_GT(pid, 0);
+    waitForWindow(pid);
+    const std::string window = [&] {
+        std::string found;
+        if (FILE* pipe = popen(("xdotool search --pid " + std::to_string(pid) + " 2>/dev/null").c_str(), "r")) {
+            char line[64] = {};
+            if (fgets(line, sizeof line, pipe) != nullptr) found = line;
+            pclose(pipe);
+        }
+        return found.substr(0, found.find('\n'));
+    }();
+    std::string icon;
+    if (FILE* pipe = popen(("xprop -id " + window + " _NET_WM_ICON 2>&1").c_str(), "r")) {
+        char chunk[256] = {};
+        if (fgets(chunk, sizeof chunk, pipe) != nullptr) icon = chunk;
+        pclose(pipe);
+    }
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitFor(pid, 30), 0) << readBytes(game.folder.path() / "errors.txt");
+    EXPECT_NE(icon.find("Icon (64 x 64)"), std::string::npos) << icon;
 }
