@@ -17,8 +17,8 @@
 #include "platform/gpu.h"
 #include "platform/system.h"
 #include "resources/fatal.h"
-#include "resources/image.h"
 #include "resources/files.h"
+#include "resources/image.h"
 #include "resources/sound.h"
 #include "resources/trace.h"
 #include "resources/vector_math.h"
@@ -83,7 +83,8 @@ enum class StartUp { Running, SecondCopy, Failed };
 
 StartUp startUp() {
     const GameLock folders = setUpGameFolders(gameFolders);
-    if (folders != GameLock::Run) return folders == GameLock::AnotherCopy ? StartUp::SecondCopy : StartUp::Failed;
+    if (folders != GameLock::Run)
+        return folders == GameLock::AnotherCopy ? StartUp::SecondCopy : StartUp::Failed;
     buildSqrtTable();
     std::snprintf(app.programFolder, sizeof app.programFolder, "%s", gameFolders.program);
     std::snprintf(app.dataFolder, sizeof app.dataFolder, "%s", gameFolders.data);

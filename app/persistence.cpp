@@ -108,7 +108,8 @@ void readProfiles() {
     static uint8_t buffer[kProfileCapacity * sizeof(Profile)];
     uint32_t size = 0;
     if (!readPlayerFile("profiles.dat", buffer, sizeof buffer, &size, &kept.profiles)) size = 0;
-    decodeProfiles(profileTable, buffer, size < sizeof buffer ? size : sizeof buffer, settings.currentProfile);
+    decodeProfiles(profileTable, buffer, size < sizeof buffer ? size : sizeof buffer,
+                   settings.currentProfile);
     syncCurrentProfile();
 }
 

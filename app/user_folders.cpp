@@ -61,13 +61,15 @@ bool findDataFolder(const char* programFolder, char* out, size_t capacity) {
     char candidate[kGameFolderCapacity];
     if (const char* chosen = std::getenv("QUELMAR_DATA_DIR"); chosen != nullptr && chosen[0] != 0) {
         // Asked for by name: that folder or none, never a silent fallback.
-        return isFolder(chosen) && realpath(chosen, candidate) != nullptr && withSlash(out, capacity, candidate);
+        return isFolder(chosen) && realpath(chosen, candidate) != nullptr &&
+               withSlash(out, capacity, candidate);
     }
     const char* const relative[] = {"/Data", "/" QUELMAR_INSTALLED_DATA};
     for (const char* tail : relative) {
         char joined[kGameFolderCapacity];
         if (!joinPath(joined, sizeof joined, programFolder, tail)) continue;
-        if (isFolder(joined) && realpath(joined, candidate) != nullptr) return withSlash(out, capacity, candidate);
+        if (isFolder(joined) && realpath(joined, candidate) != nullptr)
+            return withSlash(out, capacity, candidate);
     }
     return false;
 }

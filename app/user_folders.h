@@ -8,9 +8,9 @@
 constexpr int kGameFolderCapacity = 4096;
 
 struct GameFolders {
-    char program[kGameFolderCapacity];   // the executable's folder, no trailing slash
-    char data[kGameFolderCapacity];      // the game's data, absolute, with a trailing slash
-    char user[kGameFolderCapacity];      // $XDG_DATA_HOME/10quelmars/ (or ~/.local/share/...); "" without a home
+    char program[kGameFolderCapacity];  // the executable's folder, no trailing slash
+    char data[kGameFolderCapacity];     // the game's data, absolute, with a trailing slash
+    char user[kGameFolderCapacity];  // $XDG_DATA_HOME/10quelmars/ (or ~/.local/share/...); "" without a home
     char settings[kGameFolderCapacity];  // user + "settings/": the player files
     bool userWritable;                   // the settings folder exists and takes new files
 };

@@ -262,7 +262,8 @@ void loadMenus() {
         // An empty main menu would leave nothing to choose and no way out.
         char message[160];
         std::snprintf(message, sizeof message,
-                      "menu.txt is damaged: the menu \"%s\" is missing or empty.\nProgram will now stop.", missing);
+                      "menu.txt is damaged: the menu \"%s\" is missing or empty.\nProgram will now stop.",
+                      missing);
         fatalError("Loading Error", message);
     }
     buildMenus(menuTable, menuSystem, text);

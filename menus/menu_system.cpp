@@ -169,10 +169,10 @@ MenuNode* createMenuNode(MenuTable& table, std::string_view text, std::string_vi
 }
 
 const char* missingMenuNode(std::string_view text) {
-    static const char* const needed[] = {"main",         "gameplaytip",   "loadgamequest", "newprofile",
-                                         "rename",       "profiles",      "levelcomplete", "messageboxok",
-                                         "messageboxyn", "endgame",       "startgame",     "defeat",
-                                         "gameover",     "gameplay",      "gameplay1"};
+    static const char* const needed[] = {"main",         "gameplaytip", "loadgamequest", "newprofile",
+                                         "rename",       "profiles",    "levelcomplete", "messageboxok",
+                                         "messageboxyn", "endgame",     "startgame",     "defeat",
+                                         "gameover",     "gameplay",    "gameplay1"};
     for (const char* name : needed) {
         const size_t at = findBlock(text, name);
         if (at == std::string_view::npos) return name;

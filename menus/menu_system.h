@@ -135,7 +135,7 @@ struct MenuHooks {
     void (*restartLevelNow)();          // restart without a box (time ran out)
     void (*restartLevelCostingLife)();  // adds the level's score, takes a life, restarts
     void (*skipLevelCostingLife)();     // takes a life, next level
-    int (*saveRunningGame)();  // 1 saved, 0 nothing to save, -1 the files could not be written
+    int (*saveRunningGame)();           // 1 saved, 0 nothing to save, -1 the files could not be written
     void (*loadSavedGame)();
     void (*discardSavedGame)();
     void (*startHelp)();          // help mode on, tutorial over the level

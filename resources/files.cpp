@@ -297,9 +297,12 @@ bool writeWholeFile(const char* name, const void* data, uint32_t size) {
     char folder[kDiskPathCapacity];
     std::snprintf(folder, sizeof folder, "%s", path);
     char* slash = std::strrchr(folder, '/');
-    if (slash == nullptr) std::strcpy(folder, ".");
-    else if (slash == folder) folder[1] = 0;
-    else *slash = 0;
+    if (slash == nullptr)
+        std::strcpy(folder, ".");
+    else if (slash == folder)
+        folder[1] = 0;
+    else
+        *slash = 0;
     const int folderFd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd >= 0) {
         fsync(folderFd);

@@ -49,8 +49,7 @@ class Installation {
         Settings values;
         values.fullScreen = 0;
         SettingsFile file = encodeSettings(values, 800, 600, 0, 0);
-        writeBytes(settings() / "settings.dat",
-                   std::string(reinterpret_cast<char*>(&file), sizeof file));
+        writeBytes(settings() / "settings.dat", std::string(reinterpret_cast<char*>(&file), sizeof file));
     }
 
     // extraEnvironment: "NAME=value" entries, or "NAME" alone to leave NAME out.
@@ -205,7 +204,8 @@ TEST(GameLock, TwoCopiesNeverRunOnOneUsersFilesAndALockThatCannotBeTakenStops) {
     pid_t first = game.start({nowhere}, game.folder.path() / "first.txt");
     ASSERT_GT(first, 0);
     const fs::path lock = game.userData() / "10quelmars" / "10quelmars.lock";
-    for (int i = 0; i < 500 && !lockIsHeld(lock); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int i = 0; i < 500 && !lockIsHeld(lock); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_TRUE(lockIsHeld(lock));
     pid_t second = game.start({nowhere, "QUELMAR_EXIT_AFTER_FRAMES=1"}, game.folder.path() / "second.txt");
     EXPECT_EQ(waitFor(second, 20), 0);
@@ -227,7 +227,8 @@ TEST(GameLock, TwoCopiesNeverRunOnOneUsersFilesAndALockThatCannotBeTakenStops) {
                                 "QUELMAR_INSTANCE_LOCK=" + (game.folder.path() / "gone" / "x.lock").string()},
                                game.folder.path() / "missing.txt");
     EXPECT_EQ(waitFor(missing, 20), 1);
-    EXPECT_NE(readBytes(game.folder.path() / "missing.txt").find("Cannot take the lock file"), std::string::npos);
+    EXPECT_NE(readBytes(game.folder.path() / "missing.txt").find("Cannot take the lock file"),
+              std::string::npos);
 }
 
 // Without a display SDL would fall back to drawing nowhere: the game would run unseen,
@@ -239,8 +240,9 @@ TEST(GameProgram, WithNoDisplayAtAllItRefusesToRunUnseenUnlessAskedTo) {
     EXPECT_EQ(waitFor(pid, 60), 1);
     EXPECT_NE(readBytes(game.folder.path() / "errors.txt").find("there is no display"), std::string::npos)
         << readBytes(game.folder.path() / "errors.txt");
-    pid = game.start({"DISPLAY", "SDL_VIDEODRIVER=offscreen", "QUELMAR_EXIT_AFTER_FRAMES=5", "SDL_AUDIODRIVER=dummy"},
-                     game.folder.path() / "asked.txt");
+    pid = game.start(
+        {"DISPLAY", "SDL_VIDEODRIVER=offscreen", "QUELMAR_EXIT_AFTER_FRAMES=5", "SDL_AUDIODRIVER=dummy"},
+        game.folder.path() / "asked.txt");
     EXPECT_EQ(waitFor(pid, 60), 0) << readBytes(game.folder.path() / "asked.txt");
 }
 
@@ -259,10 +261,15 @@ TEST(GameProgram, ADamagedMenuFileEndsTheProgramNamingIt) {
         const fs::path texts = game.folder.path() / "texts";
         fs::create_directories(texts);
         for (const auto& entry : fs::directory_iterator(QUELMAR_BINARY_DIR "/datagen-stage"))
-            if (entry.path().extension() == ".txt") fs::copy_file(entry.path(), texts / entry.path().filename());
+            if (entry.path().extension() == ".txt")
+                fs::copy_file(entry.path(), texts / entry.path().filename());
         writeBytes(texts / "menu.txt", menu);
-        ASSERT_EQ(std::system(("cd " + texts.string() + " && " QUELMAR_BINARY_DIR "/bin/crateforge >/dev/null").c_str()), 0);
-        fs::copy(QUELMAR_DATA_DIR, game.data(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        ASSERT_EQ(
+            std::system(
+                ("cd " + texts.string() + " && " QUELMAR_BINARY_DIR "/bin/crateforge >/dev/null").c_str()),
+            0);
+        fs::copy(QUELMAR_DATA_DIR, game.data(),
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         fs::copy_file(texts / "texts.dat", game.data() / "texts.dat", fs::copy_options::overwrite_existing);
         // The loading, after the splash pictures, ends the program.
         pid_t pid = game.start({"SDL_AUDIODRIVER=dummy"}, game.folder.path() / "errors.txt");
@@ -282,7 +289,8 @@ TEST(GameProgram, TheWindowCarriesTheGamesIcon) {
     waitForWindow(pid);
     const std::string window = [&] {
         std::string found;
-        if (FILE* pipe = popen(("xdotool search --pid " + std::to_string(pid) + " 2>/dev/null").c_str(), "r")) {
+        if (FILE* pipe =
+                popen(("xdotool search --pid " + std::to_string(pid) + " 2>/dev/null").c_str(), "r")) {
             char line[64] = {};
             if (fgets(line, sizeof line, pipe) != nullptr) found = line;
             pclose(pipe);

@@ -39,7 +39,8 @@ int run(const std::string& command, std::string* output) {
 fs::path stageInstall(const fs::path& folder) {
     const fs::path stage = folder / "stage";
     std::string log;
-    EXPECT_EQ(run("DESTDIR=" + stage.string() + " cmake --install " QUELMAR_BINARY_DIR " --prefix /usr", &log), 0)
+    EXPECT_EQ(
+        run("DESTDIR=" + stage.string() + " cmake --install " QUELMAR_BINARY_DIR " --prefix /usr", &log), 0)
         << log;
     return stage;
 }
@@ -78,8 +79,8 @@ TEST(InstalledGame, EveryPieceIsInItsPlaceAndTheDesktopFilesAreValid) {
           "share/games/10quelmars/icon.tga", "share/games/10quelmars/LICENSES.md",
           "share/applications/10quelmars.desktop", "share/metainfo/org.quelmars.TenQuelmars.metainfo.xml",
           "share/icons/hicolor/scalable/apps/10quelmars.svg", "share/man/man6/10quelmars.6.gz",
-          "share/man/man1/crateforge.1.gz", "share/man/man1/quelmar-lab.1.gz", "share/doc/10quelmars/copyright",
-          "share/doc/10quelmars/changelog.gz"})
+          "share/man/man1/crateforge.1.gz", "share/man/man1/quelmar-lab.1.gz",
+          "share/doc/10quelmars/copyright", "share/doc/10quelmars/changelog.gz"})
         EXPECT_TRUE(fs::is_regular_file(usr / file)) << file;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
         const std::string side = std::to_string(size);
@@ -88,23 +89,27 @@ TEST(InstalledGame, EveryPieceIsInItsPlaceAndTheDesktopFilesAreValid) {
         ASSERT_GT(bytes.size(), 24u) << png;
         // The PNG header's width and height.
         const auto word = [&](size_t at) {
-            return static_cast<int>(static_cast<uint8_t>(bytes[at]) << 24 | static_cast<uint8_t>(bytes[at + 1]) << 16 |
-                                    static_cast<uint8_t>(bytes[at + 2]) << 8 | static_cast<uint8_t>(bytes[at + 3]));
+            return static_cast<int>(
+                static_cast<uint8_t>(bytes[at]) << 24 | static_cast<uint8_t>(bytes[at + 1]) << 16 |
+                static_cast<uint8_t>(bytes[at + 2]) << 8 | static_cast<uint8_t>(bytes[at + 3]));
         };
         EXPECT_EQ(word(16), size);
         EXPECT_EQ(word(20), size);
     }
     EXPECT_FALSE(fs::exists(usr / "share/games/10quelmars/settings"));  // no player's files ship
     std::string log;
-    EXPECT_EQ(run("desktop-file-validate " + (usr / "share/applications/10quelmars.desktop").string(), &log), 0)
+    EXPECT_EQ(run("desktop-file-validate " + (usr / "share/applications/10quelmars.desktop").string(), &log),
+              0)
         << log;
     EXPECT_EQ(log, "");
-    EXPECT_EQ(run("appstreamcli validate --no-net --pedantic " + (usr / "share/metainfo/org.quelmars.TenQuelmars.metainfo.xml").string(),
+    EXPECT_EQ(run("appstreamcli validate --no-net --pedantic " +
+                      (usr / "share/metainfo/org.quelmars.TenQuelmars.metainfo.xml").string(),
                   &log),
               0)
         << log;
     for (const char* page : {"man6/10quelmars.6.gz", "man1/crateforge.1.gz", "man1/quelmar-lab.1.gz"}) {
-        EXPECT_EQ(run("(man -l --warnings " + (usr / "share/man" / page).string() + " >/dev/null)", &log), 0) << log;
+        EXPECT_EQ(run("(man -l --warnings " + (usr / "share/man" / page).string() + " >/dev/null)", &log), 0)
+            << log;
         EXPECT_EQ(log, "") << page;
     }
 }
@@ -133,12 +138,11 @@ TEST(InstalledGame, AnOrdinaryUserRunsItFromAReadOnlyInstallAndKeepsTheirFilesAt
     }
     const fs::path errors = folder.path() / "errors.txt";
     const fs::path trace = home / "trace.txt";
-    const std::string command = become + "env -i HOME=" + home.string() + " DISPLAY=" + std::getenv("DISPLAY") +
-                                " " + xauthority +
-                                "SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 QUELMAR_NO_MESSAGE_BOXES=1 "
-                                "QUELMAR_TRACE=" +
-                                trace.string() + " " + (stage / "usr/games/10quelmars").string() + " 2>" +
-                                errors.string();
+    const std::string command =
+        become + "env -i HOME=" + home.string() + " DISPLAY=" + std::getenv("DISPLAY") + " " + xauthority +
+        "SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 QUELMAR_NO_MESSAGE_BOXES=1 "
+        "QUELMAR_TRACE=" +
+        trace.string() + " " + (stage / "usr/games/10quelmars").string() + " 2>" + errors.string();
     // The loading reads the player files; the exit writes them.
     EXPECT_EQ(runUntilTraced(command, trace, "data loaded"), 0) << readBytes(errors);
     const fs::path settings = home / ".local/share/10quelmars/settings";
@@ -159,8 +163,10 @@ TEST(DebianPackage, HasItsDependenciesAndNoLintianErrors) {
     ASSERT_TRUE(have("dpkg-shlibdeps") && have("lintian")) << "scripts/deps.sh installs dpkg-dev and lintian";
     TempFolder folder;
     std::string log;
-    ASSERT_EQ(run("cpack -G DEB --config " QUELMAR_BINARY_DIR "/CPackConfig.cmake -B " + folder.path().string(), &log),
-              0)
+    ASSERT_EQ(
+        run("cpack -G DEB --config " QUELMAR_BINARY_DIR "/CPackConfig.cmake -B " + folder.path().string(),
+            &log),
+        0)
         << log;
     fs::path package;
     for (const auto& entry : fs::directory_iterator(folder.path()))

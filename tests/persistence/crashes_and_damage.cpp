@@ -44,8 +44,8 @@ void expectClaimsHold() {
     for (int i = 0; i < profileTable.count; ++i)
         for (int mode = 0; mode < 2; ++mode)
             if (profileTable.profiles[i].savedGame[mode]) {
-                const fs::path file =
-                    fs::path("settings") / (std::string(profileTable.profiles[i].name) + (mode ? "_ndl.sav" : "_cls.sav"));
+                const fs::path file = fs::path("settings") / (std::string(profileTable.profiles[i].name) +
+                                                              (mode ? "_ndl.sav" : "_cls.sav"));
                 EXPECT_TRUE(fs::exists(file)) << profileTable.profiles[i].name << " claims " << file;
             }
 }

@@ -90,9 +90,11 @@ TEST(ProgramFiles, FirstStartWritesDefaultsAndALaterStartKeepsEveryByte) {
     TempFolder folder;
     const fs::path settingsFolder = folder.path() / "home" / "10quelmars" / "settings";
     // A first start: the loading has looked for the player files.
-    ASSERT_EQ(runGameCopy(folder.path(),
-                          [&] { return readBytes(folder.path() / "trace.txt").find("data loaded") != std::string::npos; }),
-              0);
+    ASSERT_EQ(
+        runGameCopy(
+            folder.path(),
+            [&] { return readBytes(folder.path() / "trace.txt").find("data loaded") != std::string::npos; }),
+        0);
     const std::string hiscores = readBytes(settingsFolder / "hiscore.dat");
     ASSERT_EQ(hiscores.size(), sizeof(HiscoreTable));
     HiscoreTable table;

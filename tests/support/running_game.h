@@ -1,9 +1,9 @@
 #pragma once
 // The real game program under the X server, for end-to-end tests. Each RunningGame
 // gets its own copy of the program and its data in a temporary folder and its own user
-// data folder (with no player files, windowed at 800 x 600), sends keys and clicks through the window system with
-// xdotool, reads the window back with xwd, and follows the game's trace file: one
-// line per event ("screen play", "menu main", "level 1 loaded mode 0", "move ...").
+// data folder (with no player files, windowed at 800 x 600), sends keys and clicks through the window system
+// with xdotool, reads the window back with xwd, and follows the game's trace file: one line per event
+// ("screen play", "menu main", "level 1 loaded mode 0", "move ...").
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -100,8 +100,7 @@ class RunningGame {
 
     void writeSettingsFile(const Settings& values) {
         SettingsFile file = encodeSettings(values, 800, 600, 0, 0);
-        writeBytes(settings() / "settings.dat",
-                   std::string(reinterpret_cast<char*>(&file), sizeof file));
+        writeBytes(settings() / "settings.dat", std::string(reinterpret_cast<char*>(&file), sizeof file));
     }
 
     // Starts the program with `extraEnvironment` ("NAME=value" entries) added; waits

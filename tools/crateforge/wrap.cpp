@@ -163,7 +163,8 @@ int wrapFolder(const char* packName, const char* patterns, const char* folder) {
             std::remove(partFile.c_str());
             std::remove(packFile.c_str());
         } else if (std::rename(partFile.c_str(), packFile.c_str()) != 0) {
-            std::fprintf(stderr, "crateforge: cannot replace %s: %s\n", packFile.c_str(), std::strerror(errno));
+            std::fprintf(stderr, "crateforge: cannot replace %s: %s\n", packFile.c_str(),
+                         std::strerror(errno));
             std::remove(partFile.c_str());
             ok = 0;
         }

@@ -20,8 +20,9 @@ constexpr int kWindowIconSize = 64;
 void drawIcon(cairo_t* cr, double size) {
     const double inset = size * 0.04, edge = size - 2 * inset;
     roundedRect(cr, inset, inset, edge, edge, size * 0.2);
-    cairo_pattern_t* lacquer = radialShade(size * 0.38, size * 0.32, size * 0.8, mix(palette::lacquer, palette::gold, 0.18),
-                                           palette::lacquer, palette::lacquerDark);
+    cairo_pattern_t* lacquer =
+        radialShade(size * 0.38, size * 0.32, size * 0.8, mix(palette::lacquer, palette::gold, 0.18),
+                    palette::lacquer, palette::lacquerDark);
     cairo_set_source(cr, lacquer);
     cairo_fill_preserve(cr);
     cairo_pattern_destroy(lacquer);
@@ -47,7 +48,8 @@ bool writePng(const std::string& outDir, const std::string& path, int size) {
     drawIcon(canvas.cr, size);
     cairo_surface_flush(canvas.surface);
     std::vector<uint8_t> bytes;
-    if (cairo_surface_write_to_png_stream(canvas.surface, appendBytes, &bytes) != CAIRO_STATUS_SUCCESS) return false;
+    if (cairo_surface_write_to_png_stream(canvas.surface, appendBytes, &bytes) != CAIRO_STATUS_SUCCESS)
+        return false;
     return writeOutputFile(outDir, path, bytes.data(), bytes.size());
 }
 
