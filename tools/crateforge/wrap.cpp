@@ -95,10 +95,13 @@ int wrapFolder(const char* packName, const char* patterns, const char* folder) {
     // complete, so a full disk or a stopped run keeps the previous good pack.
     const std::string partFile = packFile + ".part";
     int ok = 1;
-    FILE* pack = std::fopen(partFile.c_str(), "wb");
+    struct stat existing;
+    const bool blocked = stat(packFile.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode);
+    FILE* pack = blocked ? nullptr : std::fopen(partFile.c_str(), "wb");
+    if (blocked) errno = EISDIR;
     if (!pack) {
-        std::fprintf(stderr, "crateforge: cannot create %s: %s; pack skipped\n", partFile.c_str(),
-                     std::strerror(errno));
+        std::fprintf(stderr, "crateforge: cannot create %s: %s; pack skipped\n",
+                     blocked ? packFile.c_str() : partFile.c_str(), std::strerror(errno));
         ok = 0;
     } else {
         int count = 0;
