@@ -97,7 +97,6 @@ TEST(LoadingSteps, RunInOrderNumberThenRegistrationOrder) {
     runDeferredLoading();  // no packs in the test folder: they are skipped
     EXPECT_EQ(ran, (std::vector<int>{1, 2, 3, 4}));
     EXPECT_TRUE(app.dataLoaded);
-    EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "settings"));
 }
 
 TEST(DisplayModes, KeepsFourToThreeModesOnceAndFallsBackToTheFirst) {
