@@ -95,7 +95,8 @@ TEST(UserFolders, AnOlderBuildsPlayerFilesAreCopiedOnceAndThroughALinkedFolder) 
     // The user's settings folder is a link to another disk: paths never go through "..".
     fs::create_directories(folder.path() / "other-disk/settings");
     fs::create_directories(folder.path() / "home/10quelmars");
-    fs::create_directory_symlink(folder.path() / "other-disk/settings", folder.path() / "home/10quelmars/settings");
+    fs::create_directory_symlink(folder.path() / "other-disk/settings",
+                                 folder.path() / "home/10quelmars/settings");
     const std::string settingsFolder = (folder.path() / "home/10quelmars/settings").string() + "/";
     EXPECT_EQ(adoptOldPlayerFiles((old.string() + "/").c_str(), settingsFolder.c_str()), 5);
     for (const char* name : {"settings.dat", "profiles.dat", "records.dat", "hiscore.dat", "Mira_cls.sav"})
