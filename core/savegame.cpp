@@ -257,7 +257,9 @@ bool readSavedGame(GameState& g, const uint8_t* data, size_t size) {
 }
 
 void savedGamePath(char* out, size_t capacity, int mode) {
-    std::snprintf(out, capacity, "settings/%s_%s.sav", gameProfile->name, mode ? "ndl" : "cls");
+    char name[48];
+    std::snprintf(name, sizeof name, "%s_%s.sav", gameProfile->name, mode ? "ndl" : "cls");
+    playerFilePath(out, capacity, name);
 }
 
 // The field as a player sees it, in one word (the trace's way of telling two fields apart).
@@ -280,7 +282,7 @@ bool saveGame(GameState& g) {
     if (!canSaveGame(g)) return false;
     static uint8_t image[kSavedGameSize];
     writeSavedGame(g, image);
-    char path[96];
+    char path[kDiskPathCapacity];
     savedGamePath(path, sizeof(path), g.mode);
     // The profile claims a saved game only once the file is really there.
     if (!writeWholeFile(path, image, kSavedGameSize)) return false;
@@ -294,7 +296,7 @@ bool loadGame(GameState& g) {
     g.mode = static_cast<uint8_t>(mode);
     loadLevel(g, currentLevel(*gameProfile, mode));
     static uint8_t image[kSavedGameSize + 1];
-    char path[96];
+    char path[kDiskPathCapacity];
     savedGamePath(path, sizeof(path), mode);
     uint32_t size = 0;
     if (!readFileInto(path, image, sizeof(image), &size)) return false;

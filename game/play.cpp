@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "app/draw.h"
+#include "app/persistence.h"
 #include "app/settings.h"
 #include "core/flow.h"
 #include "core/level.h"
@@ -183,8 +184,10 @@ void leavePlayScreen() {
 
 bool saveGameOnClose() {
     static bool saved = false;  // the close button and the end request may both arrive
-    if (saved || !app.dataLoaded || !onPlayScreen() || !canSaveGame(gameState)) return false;
-    saved = saveGame(gameState);
+    if (saved || !app.dataLoaded || !onPlayScreen()) return false;
+    const SaveOutcome outcome = saveRunningGame(gameState);
+    if (outcome == SaveOutcome::NothingToSave) return false;
+    saved = outcome == SaveOutcome::Saved;
     trace("saved on close: %s", saved ? "yes" : "no");
     return saved;
 }

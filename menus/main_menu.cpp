@@ -16,6 +16,7 @@
 #include "menus/widgets.h"
 #include "presentation/text.h"
 #include "presentation/tip_balloon.h"
+#include "resources/fatal.h"
 #include "resources/files.h"
 #include "resources/sound.h"
 #include "resources/trace.h"
@@ -284,6 +285,14 @@ void loadMenus() {
     uint32_t size = 0;
     uint8_t* data = loadFile("menu.txt", &size, true);
     std::string_view text(reinterpret_cast<const char*>(data), size > 0 ? size - 1 : 0);
+    if (const char* missing = missingMenuNode(text)) {
+        // An empty main menu would leave nothing to choose and no way out.
+        char message[160];
+        std::snprintf(message, sizeof message,
+                      "menu.txt is damaged: the menu \"%s\" is missing or empty.\nProgram will now stop.",
+                      missing);
+        fatalError("Loading Error", message);
+    }
     buildMenus(menuTable, menuSystem, text);
     attachDrawRoutines(menuTable);
     readCreditsLines(creditsText, menuText("credititems"));

@@ -152,6 +152,29 @@ MenuNode* createMenuNode(MenuTable& table, std::string_view text, std::string_vi
     return &node;
 }
 
+const char* missingMenuNode(std::string_view text) {
+    static const char* const needed[] = {"main",         "gameplaytip", "loadgamequest", "newprofile",
+                                         "rename",       "profiles",    "levelcomplete", "messageboxok",
+                                         "messageboxyn", "endgame",     "startgame",     "defeat",
+                                         "gameover",     "gameplay",    "gameplay1"};
+    for (const char* name : needed) {
+        const size_t at = findBlock(text, name);
+        if (at == std::string_view::npos) return name;
+        if (std::strcmp(name, "main") != 0) continue;
+        // The main menu's first line is its title: it needs at least one item after it.
+        int lines = 0;
+        size_t p = at;
+        while (p < text.size() && text[p] != '\r' && text[p] != '\n' && text[p] != 0 && lines < 2) {
+            while (p < text.size() && !isLineEnd(text[p]) && text[p] != 0) ++p;
+            ++lines;
+            while (p < text.size() && text[p] == '\r') ++p;
+            if (p < text.size() && text[p] == '\n') ++p;
+        }
+        if (lines < 2) return name;
+    }
+    return nullptr;
+}
+
 void buildMenus(MenuTable& table, MenuSystem& menus, std::string_view text) {
     resetSystem(menus);
     table.count = 0;

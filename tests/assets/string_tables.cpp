@@ -25,8 +25,8 @@ const char* const kLookedUpKeys[] = {
     "loadmsg", "surlevscore", "wellcome", "startgame", "gamepass1", "nomoves", "stats", "yourscore",
     "yourtime", "bestscore", "besttime", "by", "sfxvolume", "musicvolume", "fullscreen", "customcursor",
     "classicmode", "endlessmode", "classicmode2", "timelessmode2", "quit", "removeplayer", "zeroscore",
-    "restartquest", "skipquest", "nomorelives", "savemsg", "lock", "credititems", "adventuretip", "defname1",
-    "gametitle", "tryagain"};
+    "restartquest", "skipquest", "nomorelives", "savemsg", "savefailed", "lock", "credititems",
+    "adventuretip", "defname1", "gametitle", "tryagain"};
 
 class StringTables : public ::testing::Test {
   protected:

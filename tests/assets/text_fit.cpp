@@ -95,8 +95,8 @@ TEST_F(TextFit, LongTextsFitTheirBoxes) {
                             "firsttime", "timehelp", "nomoremoves", "usehammer", "adventuretip"})
         expectLines(tip, 268, 11, 5);
     for (int k = 1; k <= 12; ++k) expectLines("gametip" + std::to_string(k), 440, 10, 6);
-    for (const char* box :
-         {"quit", "removeplayer", "zeroscore", "restartquest", "skipquest", "nomorelives", "savemsg"})
+    for (const char* box : {"quit", "removeplayer", "zeroscore", "restartquest", "skipquest", "nomorelives",
+                            "savemsg", "savefailed"})
         expectLines(box, 340, 16, 5);
 }
 
