@@ -185,3 +185,7 @@ void loadLevel(GameState& g, int level) {
 void preloadLevels() {
     for (int level = 0; level < kLevelCount; ++level) levelText(level, true);
 }
+
+int findLevelProblems(std::string_view, LevelProblem*, int) {
+    return 0;
+}

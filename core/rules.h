@@ -67,3 +67,6 @@ void closeLevelCompleteMenu(GameState& g);
 void offerTip(GameState& g, int key, float x, float y, float delay, bool modal);
 void closeTip(GameState& g);
 void updateTip(GameState& g, float dt, bool clicked);
+// A won level is banked at once: the count-up finished, progress and records saved,
+// the level score added to the total. For a player who leaves during the level-over.
+void bankWonLevel(GameState& g);

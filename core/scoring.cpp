@@ -337,3 +337,5 @@ void updateTip(GameState& g, float dt, bool clicked) {
     }
     if (!g.tip.modal && g.playerMovePending) closeTip(g);
 }
+
+void bankWonLevel(GameState&) {}
