@@ -160,7 +160,7 @@ bool registerLoadingStep(int order, const char* name, LoadingStepFunction run) {
 }
 
 void runDeferredLoading() {
-    seedRandom(millisecondClock());
+    seedRandom(startupSeed());
     setLoadProgressHook(progressHook);
     openPack("targa.dat");
     openPack("jpeg.dat");

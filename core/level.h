@@ -34,6 +34,8 @@ struct LevelProblem {
     int fieldColumn;
     char message[96];
 };
-// Finds the problems of a level text in text order; stores at most capacity of them
-// and returns how many it stored.
+// Finds the problems of a level text (a figure count that cannot be drawn, a grid cut
+// short, a pick-up on a hole, a field that cannot be filled without lines for some
+// seeds); stores at most capacity of them and returns how many it stored. The game's
+// random stream is left as it was.
 int findLevelProblems(std::string_view text, LevelProblem* out, int capacity);

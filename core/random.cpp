@@ -1,9 +1,27 @@
 #include "core/random.h"
 
+#include <chrono>
+#include <random>
+
 RandomState gameRandom = {1};
 
 void seedRandom(uint32_t seed) {
     gameRandom.state = seed;
+}
+
+uint32_t startupSeed() {
+    uint32_t entropy = 0;
+    try {
+        std::random_device device;
+        entropy = device();
+    } catch (...) {
+        // No random source: the time of day alone still differs between starts.
+    }
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const uint64_t micros =
+        static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+    // Fold the 64-bit time into 32 bits so that every bit of it moves the seed.
+    return entropy ^ static_cast<uint32_t>(micros) ^ static_cast<uint32_t>(micros >> 32) * 2654435761u;
 }
 
 int nextRandom() {

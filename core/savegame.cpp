@@ -218,7 +218,9 @@ GameState scratch;  // the file is read into this copy and only taken when it ho
 }  // namespace
 
 bool canSaveGame(const GameState& g) {
-    return g.movedThisLevel && !g.timeUp && !g.levelOver;
+    // During the level-over "saving" banks the won level: nothing of it is left to resume.
+    if (g.levelOver) return !g.advanced && !g.transition;
+    return g.movedThisLevel && !g.timeUp;
 }
 
 void writeSavedGame(const GameState& g, uint8_t* out) {
@@ -249,6 +251,8 @@ bool readSavedGame(GameState& g, const uint8_t* data, size_t size) {
     // the fresh level it was read over.
     scratch.noMoves = 0;
     scratch.reshuffling = 0;
+    scratch.noHint = anyMove(scratch) ? 0 : 1;
+    scratch.levelBanked = 0;
     if (!scratch.resolving && settled(scratch) && !anyMove(scratch) && scratch.tilesLeft >= 1)
         noMoves(scratch);
     g = scratch;
@@ -261,6 +265,11 @@ void savedGamePath(char* out, size_t capacity, int mode) {
 
 bool saveGame(GameState& g) {
     if (!canSaveGame(g)) return false;
+    if (g.levelOver) {
+        bankWonLevel(g);
+        gameProfile->savedGame[g.mode ? 1 : 0] = 0;  // the profile stands on the next level
+        return true;
+    }
     static uint8_t image[kSavedGameSize];
     writeSavedGame(g, image);
     char path[96];

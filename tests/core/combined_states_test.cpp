@@ -3,6 +3,8 @@
 // in which the player was once stranded, frozen or cheated.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "core/flow.h"
 #include "core/level.h"
 #include "core/profile.h"
@@ -247,6 +249,17 @@ TEST_F(CombinedStates, APickedPieceThatFallsAwayIsNeverSwapped) {
     g.cells[4][3].figure = -1;
     updateGame(g, 10.0f);
     EXPECT_EQ(g.selection.state, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StartupSeed, DiffersFromOneStartToTheNext) {
+    // Taken again and again within one millisecond, as a fixed splash time would.
+    std::set<uint32_t> seeds;
+    for (int n = 0; n < 64; ++n) seeds.insert(startupSeed());
+    EXPECT_GE(seeds.size(), 60u);
 }
 
 }  // namespace

@@ -155,7 +155,7 @@ TEST(LevelFile, APickupOnAHoleIsDroppedAndAWideFieldStillPlaysAndSaves) {
     pickups[1] = 'T';
     parse("figures=17\r\nlevel=\r\n" + grid(cells) + "\r\nlevelbonus=\r\n" + grid(pickups));
     EXPECT_EQ(g.cells[0][0].cover, -1);
-    EXPECT_EQ(g.cells[0][0].figure, -1);
+    EXPECT_FALSE(isPickup(g.cells[0][0].figure));
     EXPECT_EQ(g.cells[0][1].figure, kClockPickup);
 
     // A started level of that text holds no figure its saved game could not carry.
