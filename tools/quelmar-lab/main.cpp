@@ -1,6 +1,8 @@
 // quelmar-lab: runs level files and boards through the real game core and prints
 // what happened as JSON, so level designers can check a level, watch the rules at
 // work on an exact situation, and let a bot play levels to see how hard they are.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -35,11 +37,23 @@ struct UsageError {
     throw UsageError{message};
 }
 
+// The whole of a regular file; a folder, a device or a read error is a clear failure.
 std::string readWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    FILE* in = std::fopen(path.c_str(), "rb");
     if (!in) fail("cannot read " + path + ": " + std::strerror(errno));
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) fail("cannot read " + path);
+    struct stat info;
+    if (fstat(fileno(in), &info) != 0 || !S_ISREG(info.st_mode)) {
+        std::fclose(in);
+        fail("cannot read " + path + ": not a regular file");
+    }
+    std::string text;
+    char buffer[65536];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, n);
+    const bool failed = std::ferror(in) != 0;
+    const int error = errno;
+    std::fclose(in);
+    if (failed) fail("cannot read " + path + ": " + std::strerror(error));
     return text;
 }
 
@@ -170,14 +184,30 @@ bool finished(const GameState& g) {
     return g.levelOver || g.bonusCountUp || g.tilesLeft < 1;
 }
 
-int runUntilQuiet(GameState& g, float dt, int maxFrames) {
+// Runs frames until the field is quiet; a bot also stops at the end of the level,
+// while a swap on a board runs to rest whatever the tiles left.
+int runUntilQuiet(GameState& g, float dt, int maxFrames, bool stopAtEnd = true) {
     int frames = 0;
     while (frames < maxFrames) {
         advance(g, dt);
         ++frames;
-        if (frames > 1 && (quiet(g) || finished(g) || g.timeUp)) break;
+        if (frames > 1 && (quiet(g) || (stopAtEnd && (finished(g) || g.timeUp)))) break;
     }
     return frames;
+}
+
+// A board that counts as won keeps playing for the swaps that follow: the level-over
+// it started is taken back, as the board is a situation to watch rather than a level.
+void keepPlaying(GameState& g) {
+    g.levelOver = 0;
+    g.bonusCountUp = 0;
+    g.clearedWaiting = 0;
+    g.levelOverClock = 0.0f;
+    g.completeMenuShown = 0;
+    g.completeMenuClosed = 0;
+    g.gameMenuOpen = 0;
+    for (int i = 0; i < kRows; ++i)
+        for (int j = 0; j < kColumns; ++j) g.cells[i][j].cellOffset = {0.0f, 0.0f};
 }
 
 void click(GameState& g, Vec2 p) {
@@ -346,9 +376,29 @@ int levelOption(const Args& args) {
     return static_cast<int>(parseNumber(args.get("--level", "0"), "--level", 0, 79));
 }
 
+// The problems of a level file: as JSON, and as "FILE:LINE:COLUMN: warning: ..." lines
+// on standard error for people reading a terminal.
+std::string warningsJson(const std::string& file, const std::string& text) {
+    LevelProblem problems[64];
+    const int count = findLevelProblems(text, problems, 64);
+    std::string out = "[";
+    for (int n = 0; n < count; ++n) {
+        const LevelProblem& p = problems[n];
+        std::fprintf(stderr, "%s:%d:%d: warning: %s\n", file.c_str(), p.line, p.column, p.message);
+        out += std::string(n ? "," : "") + "{\"line\":" + std::to_string(p.line) +
+               ",\"column\":" + std::to_string(p.column);
+        if (p.fieldRow >= 0)
+            out += ",\"fieldRow\":" + std::to_string(p.fieldRow) +
+                   ",\"fieldColumn\":" + std::to_string(p.fieldColumn);
+        out += ",\"message\":" + jsonString(p.message) + "}";
+    }
+    return out + "]";
+}
+
 int commandCheck(const Args& args) {
     if (args.positional.size() != 1) fail("check needs one FILE");
     const std::string text = readWhole(args.positional[0]);
+    const std::string warnings = warningsJson(args.positional[0], text);
     const int levelNumber = levelOption(args);
     prepareCore();
     GameState& g = level;
@@ -381,9 +431,10 @@ int commandCheck(const Args& args) {
         "\"chained\":%d,"
         "\"powerups\":%s,\"hammers\":%d,\"clocks\":%d,\"curAnimBack\":%d,\"tilesAtStart\":%d,\"timeLimitMs\":"
         "%s,"
-        "\"baseTimeS\":%s}\n",
+        "\"baseTimeS\":%s,\"warnings\":%s}\n",
         g.figureCount, table.c_str(), holes, single, dbl, chained, kindsJson(powerups).c_str(), hammers,
-        clocks, g.curAnimBack, g.tilesAtStart, number(g.timeLimit).c_str(), number(g.baseTime).c_str());
+        clocks, g.curAnimBack, g.tilesAtStart, number(g.timeLimit).c_str(), number(g.baseTime).c_str(),
+        warnings.c_str());
     return 0;
 }
 
@@ -462,13 +513,15 @@ int commandSwap(const Args& args) {
     for (const Swap& s : swaps) {
         doSwap(g, s);
         const bool stood = g.selection.swap != 0;
-        runUntilQuiet(g, 10.0f, 20000);
+        runUntilQuiet(g, 10.0f, 20000, false);
+        const bool won = g.levelOver != 0;
         std::printf(
             "{\"stood\":%s,\"field\":%s,\"levelScore\":%d,\"maxCombo\":%d,\"tilesLeft\":%d,\"chainCount\":%d,"
-            "\"made\":%s,\"setOff\":%s,\"moves\":%d}\n",
+            "\"made\":%s,\"setOff\":%s,\"moves\":%d,\"won\":%s}\n",
             stood ? "true" : "false", fieldJson(g).c_str(), g.levelScore, g.maxCombo, g.tilesLeft,
             g.chainTotal, kindsJson(g.powerupsMade).c_str(), kindsJson(g.powerupsSetOff).c_str(),
-            static_cast<int>(possibleSwaps(g).size()));
+            static_cast<int>(possibleSwaps(g).size()), won ? "true" : "false");
+        if (won) keepPlaying(g);
     }
     return 0;
 }
@@ -591,6 +644,9 @@ int main(int argc, char** argv) {
         return 2;
     } catch (const UsageError& e) {
         std::fprintf(stderr, "quelmar-lab: %s\n", e.message.c_str());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quelmar-lab: %s\n", e.what());
         return 2;
     }
 }
