@@ -24,6 +24,8 @@
 #include "core/profile.h"
 #include "core/random.h"
 #include "core/rules.h"
+#include "monkey.h"
+#include "resources/files.h"
 
 namespace {
 
@@ -614,13 +616,85 @@ int commandPlayAll(const Args& args) {
     return 0;
 }
 
+// "1-80", "5" or "1,5,9-12": level numbers as in the file names, as indices 0..79.
+std::vector<int> levelList(const std::string& text) {
+    std::vector<int> levels;
+    size_t at = 0;
+    while (at <= text.size()) {
+        size_t end = text.find(',', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string item = text.substr(at, end - at);
+        const size_t dash = item.find('-');
+        const long first = parseNumber(item.substr(0, dash), "--levels", 1, kLevelCount);
+        const long last = dash == std::string::npos
+                              ? first
+                              : parseNumber(item.substr(dash + 1), "--levels", first, kLevelCount);
+        for (long n = first; n <= last; ++n) levels.push_back(static_cast<int>(n - 1));
+        at = end + 1;
+    }
+    return levels;
+}
+
+double parseReal(const std::string& text, const char* what, double lo, double hi) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(value >= lo && value <= hi))
+        fail(std::string("bad ") + what + " \"" + text + "\" (expected " + number(lo) + ".." + number(hi) +
+             ")");
+    return value;
+}
+
+int commandMonkey(const Args& args) {
+    if (args.positional.size() != 1) fail("monkey needs one DIR");
+    const std::string dir = args.positional[0];
+    // Every level reads its text from the registry; a level missing from the folder
+    // plays the text of the nearest one before it (or the first one found).
+    std::vector<std::string> texts(kLevelCount);
+    std::vector<int> found;
+    for (int n = 1; n <= kLevelCount; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof(name), "/pack1_%.2i.lvl", n);
+        struct stat info;
+        if (stat((dir + name).c_str(), &info) != 0) continue;
+        texts[n - 1] = readWhole(dir + name);
+        found.push_back(n - 1);
+    }
+    if (found.empty()) fail("no pack1_NN.lvl files in " + dir);
+    std::string last = texts[found.front()];
+    for (int level = 0; level < kLevelCount; ++level) {
+        if (texts[level].empty()) texts[level] = last;
+        last = texts[level];
+        char name[kLevelFileNameCapacity];
+        levelFileName(level, name);
+        registerMemoryFile(name, texts[level].data(), static_cast<uint32_t>(texts[level].size()));
+    }
+    struct stat info;
+    if (stat((dir + "/help.lvl").c_str(), &info) == 0) {
+        const std::string help = readWhole(dir + "/help.lvl");
+        registerMemoryFile("levels/help.lvl", help.data(), static_cast<uint32_t>(help.size()));
+    }
+    MonkeyOptions options;
+    options.levels = args.has("--levels") ? levelList(args.get("--levels")) : found;
+    options.seeds = static_cast<int>(parseNumber(args.get("--seeds", "1"), "--seeds", 1, 1000000));
+    options.firstSeed = static_cast<uint32_t>(parseNumber(args.get("--seed", "1"), "--seed", 0, 4294967295L));
+    options.minutes = parseReal(args.get("--minutes", "0"), "--minutes", 0.0, 100000.0);
+    options.gameSeconds =
+        static_cast<float>(parseReal(args.get("--game-seconds", "240"), "--game-seconds", 1.0, 86400.0));
+    const MonkeySummary summary = runMonkey(options);
+    std::printf("%s\n", monkeySummaryJson(summary).c_str());
+    if (!summary.failed) return 0;
+    std::fputs(monkeyReport(summary.failure).c_str(), stderr);
+    return 1;
+}
+
 const char* kUsage =
     "usage: quelmar-lab check FILE [--level L]\n"
     "       quelmar-lab fill FILE --seed S [--level L] [--mode classic|endless]\n"
     "       quelmar-lab swap (FILE | --board BOARD) --seed S [--level L] [--mode M] R1,C1:R2,C2 [...]\n"
     "       quelmar-lab play FILE --seed S [--level L] [--mode M] [--bot greedy|random] [--dt MS] [--think "
     "MS]\n"
-    "       quelmar-lab play-all DIR --seeds N [--bot B] [--think MS]\n";
+    "       quelmar-lab play-all DIR --seeds N [--bot B] [--think MS]\n"
+    "       quelmar-lab monkey DIR [--levels LIST] [--seeds N] [--seed S] [--minutes M] [--game-seconds G]\n";
 
 }  // namespace
 
@@ -638,6 +712,9 @@ int main(int argc, char** argv) {
         if (command == "play")
             return commandPlay(
                 parseArgs(argc, argv, 2, {"--seed", "--level", "--mode", "--bot", "--dt", "--think"}));
+        if (command == "monkey")
+            return commandMonkey(
+                parseArgs(argc, argv, 2, {"--levels", "--seeds", "--seed", "--minutes", "--game-seconds"}));
         if (command == "play-all")
             return commandPlayAll(parseArgs(argc, argv, 2, {"--seeds", "--bot", "--think", "--dt"}));
         std::fprintf(stderr, "quelmar-lab: unknown command \"%s\"\n%s", command.c_str(), kUsage);
