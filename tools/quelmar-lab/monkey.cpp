@@ -654,7 +654,6 @@ struct Monkey {
                 sparkleArrived(game);
                 heard.sparkles.erase(heard.sparkles.begin());
             }
-            if (options->breakRule) options->breakRule(game, frame);
             gameMs += dt;
             ++frame;
             summary->frames += 1;
@@ -667,6 +666,7 @@ struct Monkey {
                 scheduleInput();
             }
             if (ended) break;
+            if (options->breakRule) options->breakRule(game, frame);
             if (!shownBefore && game.completeMenuShown) statisticsOpened();
             checkBanked(totalBefore, bankedBefore);
             checkFrame(totalBefore);
