@@ -222,9 +222,10 @@ struct ProblemList {
     int capacity;
     int count;
 
-    template <typename... Values>
-    void add(size_t offset, int row, int column, const char* format, Values... values) {
-        if (count >= capacity) return;
+    // A problem at a byte offset of the text; its message is filled in by the caller.
+    char* add(size_t offset, int row, int column) {
+        static char spare[sizeof(LevelProblem::message)];
+        if (count >= capacity) return spare;
         LevelProblem& p = out[count++];
         p.line = 1;
         p.column = 1;
@@ -238,7 +239,8 @@ struct ProblemList {
         }
         p.fieldRow = row;
         p.fieldColumn = column;
-        std::snprintf(p.message, sizeof p.message, format, values...);
+        p.message[0] = 0;
+        return p.message;
     }
 };
 
@@ -252,23 +254,25 @@ int findLevelProblems(std::string_view text, LevelProblem* out, int capacity) {
     const int written = readInt(text, "figures=");
     const int figures = playedFigureCount(written);
     if (figuresAt != std::string_view::npos && written != figures)
-        list.add(figuresAt, -1, -1, "figures=%d: the level plays with %d kinds of figure", written, figures);
+        std::snprintf(list.add(figuresAt, -1, -1), sizeof(LevelProblem::message),
+                      "figures=%d: the level plays with %d kinds of figure", written, figures);
     resetGameState(probe);
     setCentres(probe);
     const bool complete = readGrid(probe, text, "level=", levelGridByte,
                                    [](Cell& c, uint8_t b, size_t) { applyLevelByte(c, b); });
     const size_t levelAt = valueOffset(text, "level=");
     if (!complete) {
-        list.add(levelAt == std::string_view::npos ? 0 : levelAt, -1, -1,
-                 "the level grid does not hold all 132 cells: the field is left as the reset made it");
+        std::snprintf(list.add(levelAt == std::string_view::npos ? 0 : levelAt, -1, -1),
+                      sizeof(LevelProblem::message), "%s",
+                      "the level grid does not hold all 132 cells: the field is left as the reset made it");
         return list.count;
     }
     int n = 0;
     readGrid(probe, text, "levelbonus=", bonusGridByte, [&list, &n](Cell& c, uint8_t b, size_t at) {
         const int cell = n++;
         if ((b == 'H' || b == 'T') && c.cover < 0)
-            list.add(at, cell / kColumns, cell % kColumns, "a %s on a hole is left out",
-                     b == 'H' ? "hammer" : "clock");
+            std::snprintf(list.add(at, cell / kColumns, cell % kColumns), sizeof(LevelProblem::message),
+                          "a %s on a hole is left out", b == 'H' ? "hammer" : "clock");
     });
     // Fill the field as a level start does, for a number of seeds.
     constexpr int kSeeds = 32;
@@ -284,8 +288,9 @@ int findLevelProblems(std::string_view text, LevelProblem* out, int capacity) {
     }
     gameRandom = saved;
     if (failed > 0)
-        list.add(figuresAt != std::string_view::npos ? figuresAt : levelAt, -1, -1,
-                 "with %d kinds the field cannot be filled without lines or gaps for %d of 32 seeds", figures,
-                 failed);
+        std::snprintf(list.add(figuresAt != std::string_view::npos ? figuresAt : levelAt, -1, -1),
+                      sizeof(LevelProblem::message),
+                      "with %d kinds the field cannot be filled without lines or gaps for %d of 32 seeds",
+                      figures, failed);
     return list.count;
 }
