@@ -230,11 +230,18 @@ void fillField(GameState& g) {
         if (anyStraightFall(g)) continue;
         if (diagonalSlide(g, false)) continue;
         findRuns(g);
+        bool cleared = false;
         for (int i = 0; i < kRows; ++i)
             for (int j = 0; j < kColumns; ++j) {
                 Cell& c = g.cells[i][j];
-                if (c.cover >= 0 && (c.inRun[0] || c.inRun[1]) && !c.chained && c.powerup == 0) c.figure = -1;
+                if (c.cover >= 0 && (c.inRun[0] || c.inRun[1]) && !c.chained && c.powerup == 0) {
+                    c.figure = -1;
+                    cleared = true;
+                }
             }
+        // Nothing fell, slid or was cleared: every further round would change nothing
+        // and draw no random number, so the field is as filled as it gets.
+        if (!cleared) break;
     }
     for (int i = 0; i < kRows; ++i)
         for (int j = 0; j < kColumns; ++j) {
