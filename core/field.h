@@ -302,6 +302,7 @@ struct GameState {
     uint8_t reshuffling;
     uint8_t noHint;            // the last move search found no swap: there is no hint to show
     uint8_t levelBanked;       // the won level's score is in the profile's total
+    uint8_t fuseBurnt;         // the level clock advanced in this frame
     float reshuffleGenerate;   // 3000 until the new figures are made, then -1
     float reshuffleStepTimer;  // ms
     int32_t reshuffleStep;

@@ -75,6 +75,7 @@ void timeUpSequence(GameState& g) {
 }
 
 void levelClock(GameState& g, float dt) {
+    g.fuseBurnt = 0;
     // A box left open after the time-up must never hold the time-up sequence.
     if ((g.gameMenuOpen && !g.levelOver) || (modalTipShowing(g) && !g.timeUp) || g.paused) return;
     if (g.bonusCountUp) {
@@ -88,6 +89,7 @@ void levelClock(GameState& g, float dt) {
     if (g.mode != 0) return;  // no fuse in endless mode
     const float before = g.timeLimit - g.elapsed;
     g.elapsed += dt;
+    g.fuseBurnt = 1;
     const float remaining = g.timeLimit - g.elapsed;
     if (g.elapsed > g.timeLimit + 3000.0f && !g.timeUp) {
         g.timeUp = 1;

@@ -385,7 +385,9 @@ void updateClockBurn(GameState& g, float dt) {
     Stock& s = g.stock;
     if (!s.clockRunning) return;
     s.burnClock += dt;
-    g.elapsed -= dt;  // cancels this frame's advance: the fuse stands still
+    // Cancels this frame's advance: the fuse stands still. A clock that stood anyway
+    // (paused, a menu, a box, the level won) is not turned back.
+    if (g.fuseBurnt) g.elapsed -= dt;
     s.sparkClock += dt;
     while (s.sparkClock >= 120.0f) {
         s.sparkClock -= 120.0f;

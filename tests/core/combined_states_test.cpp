@@ -263,3 +263,27 @@ TEST(StartupSeed, DiffersFromOneStartToTheNext) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CombinedStates, ABurningClockNeverWindsTheFuseBackWhileTheClockStands) {
+    // Paused, in the game menu, behind a box and after the level was won the level's
+    // time stands: the burning clock holds the fuse, it does not turn it back.
+    for (int stand = 0; stand < 3; ++stand) {
+        setUpBoard(g, quietBoard());
+        g.elapsed = 1000.0f;
+        g.stock.clocks = 1;
+        click(g.stock.clockIcon);
+        ASSERT_TRUE(g.stock.clockRunning);
+        if (stand == 0) onLeftDoubleClick(g, {300.0f, -250.0f});  // pause
+        if (stand == 1) openGameMenu(g);
+        if (stand == 2) {
+            g.cells[10][11].cover = 0;
+            g.tilesLeft = 0;
+        }
+        frames(100);
+        EXPECT_EQ(g.elapsed, 1000.0f) << stand;
+    }
+}
+
+}  // namespace

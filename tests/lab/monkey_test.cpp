@@ -131,6 +131,14 @@ TEST(Monkey, ASavedGameTheGameCannotReadBack) {
                  "savedGame");
 }
 
+TEST(Monkey, ALevelClockThatRunsBack) {
+    expectCaught(run({0},
+                     [](GameState& g, long frame) {
+                         if (frame == 1000) g.elapsed -= 500.0f;  // not a sparkle of the clock
+                     }),
+                 "time");
+}
+
 TEST(Monkey, ScoresThatFallAndRecordsThatDifferFromTheStatistics) {
     expectCaught(run({0},
                      [](GameState& g, long frame) {

@@ -102,6 +102,8 @@ struct Monkey {
     int lastDisplayed = 0;
     long long lastTotal = 0;
     float lastAnimationClock = 0.0f;
+    float lastElapsed = 0.0f;
+    float sparkleCredit = 0.0f;  // level time the clock's sparkles gave back in this step
     uint64_t lastDigest = 0;
     float lastChangeMs = 0.0f;
     bool savedImage = false;
@@ -237,6 +239,7 @@ struct Monkey {
         lastLevelScore = game.levelScore;
         lastDisplayed = game.displayedScore;
         lastAnimationClock = game.animationClock;
+        lastElapsed = game.elapsed;
         heard.levelRecords = false;
     }
 
@@ -289,6 +292,14 @@ struct Monkey {
         if (g.animationClock < lastAnimationClock) rebaseline();
         lastAnimationClock = g.animationClock;
         checkIndices();
+        // The fuse only runs back by the clock's sparkles.
+        if (g.elapsed < lastElapsed - sparkleCredit - 0.01f) {
+            std::snprintf(text, sizeof text, "the level time went back from %.0f to %.0f ms",
+                          static_cast<double>(lastElapsed), static_cast<double>(g.elapsed));
+            fail("time", text);
+        }
+        lastElapsed = g.elapsed;
+        sparkleCredit = 0.0f;
         if (g.tilesLeft != countTiles(g)) {
             std::snprintf(text, sizeof text, "tiles left %d, the field holds %d", g.tilesLeft, countTiles(g));
             fail("tiles", text);
@@ -652,6 +663,7 @@ struct Monkey {
             for (float& s : heard.sparkles) s -= dt;
             while (!heard.sparkles.empty() && heard.sparkles.front() <= 0.0f) {
                 sparkleArrived(game);
+                sparkleCredit += 2000.0f;
                 heard.sparkles.erase(heard.sparkles.begin());
             }
             gameMs += dt;

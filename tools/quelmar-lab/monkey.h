@@ -26,8 +26,8 @@ struct MonkeyOptions {
 };
 
 struct MonkeyFailure {
-    std::string
-        invariant;  // "stuck", "tiles", "hole", "index", "powerup", "pickup", "savedGame", "score", "records"
+    std::string invariant;  // "stuck", "tiles", "hole", "index", "powerup", "pickup", "savedGame", "score",
+                            // "records", "time"
     std::string detail;
     uint32_t seed = 0;
     int level = 0;    // the level index the game started on (with seed, it replays the game)
