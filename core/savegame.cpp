@@ -215,6 +215,15 @@ bool stateHolds(const GameState& g, uint8_t expectedMode) {
 
 GameState scratch;  // the file is read into this copy and only taken when it holds
 
+// A line already stands when a swap has just come to rest: the next pass clears it, so
+// the field is not one without a move.
+bool anyLineStands(GameState& g) {
+    for (int i = 0; i < kRows; ++i)
+        for (int j = 0; j < kColumns; ++j)
+            if (inRun(g, i, j)) return true;
+    return false;
+}
+
 }  // namespace
 
 bool canSaveGame(const GameState& g) {
@@ -253,7 +262,8 @@ bool readSavedGame(GameState& g, const uint8_t* data, size_t size) {
     scratch.reshuffling = 0;
     scratch.noHint = anyMove(scratch) ? 0 : 1;
     scratch.levelBanked = 0;
-    if (!scratch.resolving && settled(scratch) && !anyMove(scratch) && scratch.tilesLeft >= 1)
+    if (!scratch.resolving && settled(scratch) && !anyLineStands(scratch) && !anyMove(scratch) &&
+        scratch.tilesLeft >= 1)
         noMoves(scratch);
     g = scratch;
     return true;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 #include "core/flow.h"
 #include "core/level.h"
@@ -284,6 +285,34 @@ TEST_F(CombinedStates, ABurningClockNeverWindsTheFuseBackWhileTheClockStands) {
         frames(100);
         EXPECT_EQ(g.elapsed, 1000.0f) << stand;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CombinedStates, ALoadedFieldWhoseMatchIsStillToComeIsNotANoMoveField) {
+    // Saved in the frame a line came to stand (here of chained figures, which no swap
+    // moves): the pass that clears it comes next. Loading must not take the field for
+    // one without a move.
+    setUpBoard(g, noMoveBoard());
+    for (int j = 0; j < 3; ++j) {
+        g.cells[10][j].figure = 4;
+        g.cells[10][j].chained = 1;
+    }
+    g.tilesLeft = countTiles(g);
+    ASSERT_TRUE(inRun(g, 10, 0));
+    ASSERT_FALSE(anyMove(g));
+    g.movedThisLevel = 1;
+    std::vector<uint8_t> image(kSavedGameSize);
+    writeSavedGame(g, image.data());
+    static GameState loaded;
+    setUpBoard(loaded, quietBoard());
+    ASSERT_TRUE(readSavedGame(loaded, image.data(), image.size()));
+    EXPECT_FALSE(loaded.noMoves);
+    EXPECT_FALSE(loaded.tip.showing);
+    for (int n = 0; n < 10; ++n) updateGame(loaded, 10.0f);
+    EXPECT_GT(loaded.levelScore, 0);  // the line went
 }
 
 }  // namespace

@@ -129,18 +129,19 @@ struct Monkey {
         f.inputs = inputs;
         f.field = formatBoard(game);
         const GameState& g = game;
-        char state[400];
+        char state[500];
         std::snprintf(
             state, sizeof state,
             "paused %d, game menu %d, tip %d (key %d, modal %d), no moves %d, reshuffling %d, "
             "time up %d, cleared waiting %d, level over %d, count-up %d, resolving %d, resolve wait %.0f, "
             "hammer mode %d, selection %d at %d,%d, swap %d/%d, transition %d, tutorial %d, "
-            "elapsed %.0f of %.0f ms",
+            "elapsed %.0f of %.0f ms, hammers %d, clocks %d, a tip shown this level %d, moves %d",
             g.paused, g.gameMenuOpen, g.tip.showing, g.tip.key, g.tip.modal, g.noMoves, g.reshuffling,
             g.timeUp, g.clearedWaiting, g.levelOver, g.bonusCountUp, g.resolving,
             static_cast<double>(g.resolveWait), g.hammerMode, g.selection.state, g.selection.pickedRow,
             g.selection.pickedColumn, g.selection.swap, g.selection.swapBack, g.transition, g.tutorialOn,
-            static_cast<double>(g.elapsed), static_cast<double>(g.timeLimit));
+            static_cast<double>(g.elapsed), static_cast<double>(g.timeLimit), g.stock.hammers, g.stock.clocks,
+            g.tipShownThisLevel, anyMove(game) ? 1 : 0);
         f.state = state;
         throw Failure{};
     }
@@ -231,6 +232,21 @@ struct Monkey {
                                   g.clearedWaiting};
         for (int64_t v : values) mix(v);
         return h;
+    }
+
+    static bool quietWithoutMove(GameState& g) {
+        if (g.noMoves || g.stock.hammers > 0 || g.hammerMode || g.resolving || g.resolveWait >= 0.0f ||
+            g.selection.swap || g.selection.swapBack || g.levelOver || g.clearedWaiting || g.timeUp ||
+            g.tilesLeft < 1 || g.transition || g.tutorialOn || !settled(g))
+            return false;
+        for (const Explosion& e : g.explosions)
+            if (e.type != 0) return false;
+        for (const FlyingPiece& f : g.flying)
+            if (f.kind == 101) return false;  // a hammer on its way to the stock
+        for (int i = 0; i < kRows; ++i)
+            for (int j = 0; j < kColumns; ++j)
+                if (inRun(g, i, j)) return false;  // a swap came to rest: its line is cleared next
+        return !anyMove(g);
     }
 
     void rebaseline() {
@@ -337,6 +353,10 @@ struct Monkey {
                           static_cast<double>(heard.recordTime), static_cast<double>(levelTimeMs(g)));
             fail("records", text);
         }
+        // A quiet field without a move always has a way on: the no-move box and its
+        // reshuffle, or a hammer to strike with.
+        if (quietWithoutMove(g))
+            fail("stuck", "a quiet field has no move, no reshuffle coming and no hammer");
         const uint64_t now = digest(g);
         if (now != lastDigest) {
             lastDigest = now;
