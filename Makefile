@@ -1,6 +1,7 @@
 # The two everyday commands are `make run` and `make test`; see README.md.
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+SOAK_MINUTES ?= 30
 XVFB := xvfb-run -a -s '-screen 0 1024x768x24'
 RELEASE := build/release
 TESTING := build/test
@@ -9,7 +10,7 @@ PACKAGING := build/package
 INSTALLING := build/install
 PREFIX ?= /usr/local
 
-.PHONY: setup run build test bench fuzz format clean install package
+.PHONY: setup run build test soak bench fuzz format clean install package
 
 setup:
 	@bash scripts/deps.sh
@@ -25,6 +26,13 @@ test: setup
 	cmake -S . -B $(TESTING) -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" "-DCMAKE_C_FLAGS_DEBUG=-g -O1" -DQUELMAR_SANITIZE=ON -DQUELMAR_WERROR=ON >/dev/null
 	cmake --build $(TESTING) -j$(JOBS)
 	cd $(TESTING) && $(XVFB) ctest --output-on-failure --timeout 600 -j$(JOBS)
+
+# The monkey over all 80 levels in the sanitizer build for SOAK_MINUTES minutes of
+# wall time; it stops with a replayable report at the first broken rule.
+soak: setup
+	cmake -S . -B $(TESTING) -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" "-DCMAKE_C_FLAGS_DEBUG=-g -O1" -DQUELMAR_SANITIZE=ON >/dev/null
+	cmake --build $(TESTING) -j$(JOBS) --target quelmar-lab
+	$(TESTING)/bin/quelmar-lab monkey assets/levels --minutes $(SOAK_MINUTES) --game-seconds 1200
 
 bench: build
 	@for b in $(RELEASE)/bin/bench_*; do \

@@ -143,7 +143,7 @@ void endProgram() {
 }  // namespace
 
 void loadGameData() {
-    seedRandom(millisecondClock());
+    seedRandom(startupSeed());
     setLoadProgressHook(reportLoadingProgress);
     openPack("targa.dat");
     openPack("jpeg.dat");
