@@ -68,7 +68,7 @@ TEST(MenuScreensProgram, OptionsAreHeardAtOnceKeptOnLeavingAndThePointerSwitches
 
     // Escape leaves and keeps every setting.
     press(game, {"Escape"});
-    EXPECT_TRUE(waitForLine(game, "settings written music 0 effects 88 cursor 1 full screen 0", 10))
+    EXPECT_TRUE(waitForLine(game, "settings written music 0 effects 88 cursor 1 full screen 0 tips 1", 10))
         << traceText(game);
     ASSERT_TRUE(waitForMenu(game, "main"));
     Settings kept;
@@ -100,7 +100,7 @@ TEST(MenuScreensProgram, OptionsAreHeardAtOnceKeptOnLeavingAndThePointerSwitches
     clickFullScreen(game, -100, kFullScreenY);
     press(game, {"Return"});
     EXPECT_TRUE(waitForLine(game, "full screen 0", 10)) << traceText(game);
-    EXPECT_TRUE(waitForLine(game, "settings written music 0 effects 88 cursor 1 full screen 0", 10));
+    EXPECT_TRUE(waitForLine(game, "settings written music 0 effects 88 cursor 1 full screen 0 tips 1", 10));
     ASSERT_TRUE(waitForMenu(game, "main"));
     EXPECT_EQ(windowSize(game), "800x600");
     EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
