@@ -420,10 +420,10 @@ TEST_F(MenuEngine, NameEntryEditsWithinItsLimits) {
     EXPECT_LE(menuSystem.textLength, 12);
     EXPECT_LT(menuTextWidth(menuSystem.text, 16), 140);
     EXPECT_EQ(menuSystem.text[menuSystem.textLength], 0);
-    // Escape does nothing on the first name entry.
+    // With a player to go back to, Escape is the box's cancel.
     key(kMenuKeyEscape);
-    frames(400);
-    EXPECT_STREQ(current(), "newprofile");
+    frames(800);
+    EXPECT_STREQ(current(), "profiles");
 }
 
 TEST_F(MenuEngine, ARefusedNameKeepsTheBoxAndItsText) {
@@ -557,4 +557,7 @@ TEST_F(MenuEngine, EscapeAnswersTheWelcomeAndFinalBoxesAndTheFirstNameEntryHasNo
     open("newprofile");
     for (int k : {kMenuKeyDown, kMenuKeyUp, kMenuKeyRight, kMenuKeyDown}) key(k);
     EXPECT_EQ(menuSystem.selected, 0);
+    key(kMenuKeyEscape);  // no player to go back to
+    frames(800);
+    EXPECT_STREQ(current(), "newprofile");
 }
