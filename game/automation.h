@@ -6,7 +6,8 @@
 // into the real event handler at play-screen frames (QUELMAR_PLAY_SCRIPT); pictures and
 // state of chosen play frames (QUELMAR_PLAY_SHOTS); an end after n play frames
 // (QUELMAR_PLAY_EXIT_AFTER); a fixed time step for every frame (QUELMAR_FIXED_STEP_MS),
-// so the same input at the same frames plays the same game on any machine at any load.
+// so the same input at the same frames plays the same game on any machine at any load;
+// a virtual pad driven from a command file (QUELMAR_VIRTUAL_PAD).
 // Without any of these the program is exactly the player's.
 #include <cstdint>
 
@@ -24,6 +25,15 @@ void playScriptedInput();
 void traceWaitingMove(const GameState& g, bool fieldBlocked);
 // After each play frame: its picture when one was asked for, and the end when due.
 void afterPlayFrame();
+// QUELMAR_VIRTUAL_PAD=file: at the start of every frame the next whole line a test has
+// appended to the file, if any, is carried out on a virtual pad (one line per frame, so
+// a press and its release reach the game as two events): "plug" attaches the pad,
+// "unplug" detaches it, "down NAME" and "up NAME" press and release a button (a, b, x, y,
+// back, start, leftshoulder, rightshoulder, up, down, left, right), "stick X Y" moves the
+// left stick (-32768..32767 each). Each line done is traced as "pad command LINE".
+void applyPadCommand();
+// One line of that file carried out; false when it is no command.
+bool applyPadCommandLine(const char* line);
 // Around each present: whether the frame just drawn is the last, with its picture.
 void beforePresent();
 void afterPresent();
