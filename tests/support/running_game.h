@@ -104,7 +104,7 @@ class RunningGame {
     }
 
     // Starts the program with `extraEnvironment` ("NAME=value" entries) added; waits
-    // for its window. Every frame is 16 ms of game time, however long it took: a busy
+    // for its window. Every frame is 33 ms of game time, however long it took: a busy
     // machine makes the game slower, never harder (a test may ask for another step).
     void start(const std::vector<std::string>& extraEnvironment = {}) {
         window.clear();
@@ -114,7 +114,7 @@ class RunningGame {
         for (const std::string& e :
              {"QUELMAR_INSTANCE_LOCK=" + (folder.path() / "lock").string(),
               std::string("QUELMAR_NO_MESSAGE_BOXES=1"), std::string("ASAN_OPTIONS=detect_leaks=0"),
-              "QUELMAR_TRACE=" + tracePath().string(), std::string("QUELMAR_FIXED_STEP_MS=16"),
+              "QUELMAR_TRACE=" + tracePath().string(), std::string("QUELMAR_FIXED_STEP_MS=33"),
               "XDG_DATA_HOME=" + userData().string()})
             env.push_back(e);
         for (char** e = environ; *e != nullptr; ++e) env.push_back(*e);

@@ -147,7 +147,7 @@ struct Monkey {
     }
 
     void note(const char* format, float a = 0.0f, float b = 0.0f) {
-        char text[96];
+        char text[160];  // room for the frame, time and level before the longest note
         char what[64];
         std::snprintf(what, sizeof what, format, static_cast<double>(a), static_cast<double>(b));
         std::snprintf(text, sizeof text, "frame %ld at %.0f ms, level %d: %s", frame,
