@@ -68,24 +68,47 @@ struct Keys : Input {
     void hammer() override { game.key("z"); }
 };
 
-// The pad's command file: the program carries out one whole line a frame.
+// The pad's command file: the program carries out one whole line a frame and traces it.
 struct Pad : Input {
     RunningGame& game;
     std::string path;
+    int sent = 0;
     Pad(RunningGame& g, std::string file) : game(g), path(std::move(file)) {}
     void send(const std::string& line) {
         std::ofstream out(path, std::ios::app);
         out << line << "\n";
+        ++sent;
     }
-    void press(const char* button) {
-        send(std::string("down ") + button);
-        send(std::string("up ") + button);
-        EXPECT_FALSE(game.waitForTrace(std::string("pad command up ") + button, 20).empty())
-            << traceText(game);
+    // Waits until every line sent so far was carried out.
+    void flush() {
+        auto end = std::chrono::steady_clock::now() + 30s;
+        while (std::chrono::steady_clock::now() < end) {
+            int done = 0;
+            for (const std::string& line : game.traceLines())
+                done += line.rfind("pad command ", 0) == 0 ? 1 : 0;
+            if (done >= sent) return;
+            std::this_thread::sleep_for(100ms);
+        }
+        ADD_FAILURE() << "the pad's commands were not all carried out\n" << traceText(game);
     }
+    void press(const char* button, int times = 1) {
+        for (int k = 0; k < times; ++k) {
+            send(std::string("down ") + button);
+            send(std::string("up ") + button);
+        }
+        flush();
+    }
+    // Across by the d-pad, up and down by the left stick pushed past its dead zone and let go.
     void direction(int dRow, int dColumn, int times) override {
-        const char* name = dRow < 0 ? "up" : dRow > 0 ? "down" : dColumn < 0 ? "left" : "right";
-        for (int k = 0; k < times; ++k) press(name);
+        if (dRow == 0) {
+            press(dColumn < 0 ? "left" : "right", times);
+            return;
+        }
+        for (int k = 0; k < times; ++k) {
+            send(dRow < 0 ? "stick 0 -30000" : "stick 0 30000");
+            send("stick 0 0");
+        }
+        flush();
     }
     void confirm() override { press("a"); }
     void hammer() override { press("y"); }
@@ -130,8 +153,9 @@ void winByInput(RunningGame& game, Input& input) {
         ASSERT_TRUE(cursorTo(game, input, pick)) << traceText(game);
         input.confirm();
         input.direction(target.row - pick.row, target.column - pick.column, 1);
-        const std::string swap = "swap " + std::to_string(pick.row) + " " + std::to_string(pick.column) + " " +
-                                 std::to_string(target.row) + " " + std::to_string(target.column) + " stands";
+        const std::string swap = "swap " + std::to_string(pick.row) + " " + std::to_string(pick.column) +
+                                 " " + std::to_string(target.row) + " " + std::to_string(target.column) +
+                                 " stands";
         if (waitForLine(game, swap, 10)) ++swaps;
         // The field waits for the next move once the swap's lines are gone.
         const std::string next = game.waitForTrace("move ", 30);
@@ -192,6 +216,7 @@ TEST(KeysProgram, ALevelIsWonByAVirtualPadAloneAndThePadIsTakenWhenPluggedIn) {
     // Plugged in while the level runs: taken at once.
     Pad pad(game, commands);
     pad.send("plug");
+    pad.flush();
     ASSERT_FALSE(game.waitForTrace("pad added, 1 now", 20).empty()) << traceText(game);
     // Start pauses the level, A (any button) goes on.
     pad.press("start");
@@ -200,6 +225,7 @@ TEST(KeysProgram, ALevelIsWonByAVirtualPadAloneAndThePadIsTakenWhenPluggedIn) {
     winByInput(game, pad);
     EXPECT_FALSE(game.waitForTrace("level 1 won", 60).empty()) << traceText(game);
     pad.send("unplug");
+    pad.flush();
     EXPECT_FALSE(game.waitForTrace("pad removed, 0 now", 20).empty()) << traceText(game);
     EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
 }
