@@ -3,100 +3,17 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "../app/test_images.h"
-#include "app/settings.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/running_game.h"
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#include <stb_image.h>
-
-extern char** environ;
+using namespace e2e;
 
 namespace {
-
-namespace fs = std::filesystem;
-
-// A copy of the program in a fresh folder, with its own lock file so copies started by
-// other tests or by a developer do not count as "another copy".
-class Installation {
-  public:
-    Installation() {
-        fs::create_directories(folder.path() / "game" / "Data");
-        fs::copy_file(QUELMAR_BINARY_DIR "/bin/quelmar-game", program());
-    }
-    fs::path program() const { return folder.path() / "game" / "quelmar-game"; }
-    fs::path data() const { return folder.path() / "game" / "Data"; }
-    fs::path lock() const { return folder.path() / "instance.lock"; }
-
-    void windowed() {
-        Settings settings;
-        settings.fullScreen = 0;
-        SettingsFile file = encodeSettings(settings, 800, 600, 0, 0);
-        writeBytes(data() / "settings" / "settings.dat",
-                   std::string(reinterpret_cast<char*>(&file), sizeof file));
-    }
-
-    pid_t start(const std::vector<std::string>& extraEnvironment, const fs::path& errors) const {
-        std::vector<std::string> environment = extraEnvironment;
-        environment.push_back("QUELMAR_INSTANCE_LOCK=" + lock().string());
-        environment.push_back("QUELMAR_NO_MESSAGE_BOXES=1");
-        for (char** e = environ; *e != nullptr; ++e) {
-            std::string entry = *e;
-            bool replaced = false;  // the first of two equal names would win: keep only ours
-            for (const std::string& extra : extraEnvironment)
-                replaced =
-                    replaced || entry.compare(0, extra.find('=') + 1, extra, 0, extra.find('=') + 1) == 0;
-            if (!replaced) environment.push_back(entry);
-        }
-        std::vector<char*> envp;
-        for (std::string& e : environment) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        std::string path = program().string();
-        char* argv[] = {path.data(), nullptr};
-        pid_t pid = -1;
-        posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        return pid;
-    }
-
-    TempFolder folder;
-};
-
-// Waits for the process; -1 when it has not ended within the time.
-int waitFor(pid_t pid, int seconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    // A program that hangs: show where it stands, then end it so it cannot outlive the
-    // test and hold the test runner's output open.
-    const std::string where =
-        "gdb -batch -p " + std::to_string(pid) + " -ex 'thread apply all bt' 1>&2 2>/dev/null";
-    if (std::system(where.c_str()) != 0) std::fprintf(stderr, "(no stack of process %d)\n", pid);
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
-}
 
 bool lockIsHeld(const fs::path& path) {
     int fd = open(path.c_str(), O_RDWR | O_CREAT, 0600);
@@ -106,73 +23,56 @@ bool lockIsHeld(const fs::path& path) {
     return held;
 }
 
-bool haveDisplay() {
-    return std::getenv("DISPLAY") != nullptr;
-}
-
 }  // namespace
 
 TEST(GameProgram, OpensItsWindowShowsTheSplashAndEndsWithStatusZero) {
-    if (!haveDisplay()) GTEST_SKIP() << "needs an X display";
-    Installation game;
-    game.windowed();
-    writeBytes(game.data() / "splash1.jpg",
-               makeJpeg(800, 600, [](int x, int) { return x < 400 ? 0xFFE08020u : 0xFF2060C0u; }));
-    fs::path shot = game.folder.path() / "shot.png";
-    pid_t pid = game.start({"QUELMAR_EXIT_AFTER_FRAMES=10", "QUELMAR_SCREENSHOT=" + shot.string()},
-                           game.folder.path() / "errors.txt");
-    ASSERT_GT(pid, 0);
-    ASSERT_EQ(waitFor(pid, 60), 0) << readBytes(game.folder.path() / "errors.txt");
-    int w = 0, h = 0, channels = 0;
-    unsigned char* pixels = stbi_load(shot.c_str(), &w, &h, &channels, 4);
-    ASSERT_NE(pixels, nullptr);
-    EXPECT_EQ(w, 800);
-    EXPECT_EQ(h, 600);
-    const unsigned char* left = pixels + (300 * w + 200) * 4;
-    const unsigned char* right = pixels + (300 * w + 600) * 4;
-    EXPECT_NEAR(left[0], 0xE0, 8);  // the splash picture at full brightness, unscaled
-    EXPECT_NEAR(left[1], 0x80, 8);
-    EXPECT_NEAR(right[2], 0xC0, 8);
-    stbi_image_free(pixels);
+    if (!canRunGame()) GTEST_SKIP() << "needs Xvfb";
+    RunningGame game;
+    game.writeDataFile("splash1.jpg",
+                       makeJpeg(800, 600, [](int x, int) { return x < 400 ? 0xFFE08020u : 0xFF2060C0u; }));
+    const fs::path shot = game.folder.path() / "shot.png";
+    ASSERT_EQ(game.run({"QUELMAR_EXIT_AFTER_FRAMES=10", "QUELMAR_SCREENSHOT=" + shot.string()}), 0) << game.report();
+    const Picture picture = loadPicture(shot);
+    ASSERT_FALSE(picture.empty());
+    EXPECT_EQ(picture.width, 800);
+    EXPECT_EQ(picture.height, 600);
+    const Rgb left = picture.at(-200, 0), right = picture.at(200, 0);
+    EXPECT_NEAR(left.r, 0xE0, 8);  // the splash picture at full brightness, unscaled
+    EXPECT_NEAR(left.g, 0x80, 8);
+    EXPECT_NEAR(right.b, 0xC0, 8);
 }
 
 TEST(GameProgram, ASecondCopyEndsAtOnceAndSilently) {
-    if (!haveDisplay()) GTEST_SKIP() << "needs an X display";
-    Installation game;
-    game.windowed();
-    pid_t first = game.start({}, game.folder.path() / "first.txt");
-    ASSERT_GT(first, 0);
-    for (int i = 0; i < 500 && !lockIsHeld(game.lock()); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_TRUE(lockIsHeld(game.lock()));
+    if (!canRunGame()) GTEST_SKIP() << "needs Xvfb";
+    RunningGame game;
+    ASSERT_TRUE(game.start()) << game.report();
+    const fs::path lock = game.folder.path() / "lock";
+    ASSERT_TRUE(lockIsHeld(lock));
 
-    fs::path shot = game.folder.path() / "second.png";
-    pid_t second = game.start({"QUELMAR_EXIT_AFTER_FRAMES=1", "QUELMAR_SCREENSHOT=" + shot.string()},
-                              game.folder.path() / "second.txt");
-    EXPECT_EQ(waitFor(second, 10), 0);
+    const fs::path shot = game.folder.path() / "second.png";
+    const pid_t second = game.spawn({"QUELMAR_EXIT_AFTER_FRAMES=1", "QUELMAR_SCREENSHOT=" + shot.string()},
+                                    game.folder.path() / "second.txt");
+    ASSERT_GT(second, 0);
+    EXPECT_EQ(exitStatusOf(second, 60), 0);
     EXPECT_FALSE(fs::exists(shot));  // it never drew a frame
     EXPECT_EQ(readBytes(game.folder.path() / "second.txt"), "");
 
-    kill(first, SIGTERM);  // a quit request: the loop ends and the program shuts down normally
-    EXPECT_EQ(waitFor(first, 30), 0) << readBytes(game.folder.path() / "first.txt");
-    EXPECT_FALSE(lockIsHeld(game.lock()));
+    game.terminate();  // a quit request: the loop ends and the program shuts down normally
+    EXPECT_EQ(game.exitStatus(), 0) << game.report();
+    EXPECT_FALSE(lockIsHeld(lock));
 }
 
 TEST(GameProgram, ADamagedSplashPictureEndsTheProgramWithItsMessage) {
-    if (!haveDisplay()) GTEST_SKIP() << "needs an X display";
-    Installation game;
-    game.windowed();
-    writeBytes(game.data() / "splash1.jpg", "\xFF\xD8 not a picture");
-    pid_t pid = game.start({"QUELMAR_EXIT_AFTER_FRAMES=5"}, game.folder.path() / "errors.txt");
-    EXPECT_EQ(waitFor(pid, 60), 1);
-    EXPECT_NE(readBytes(game.folder.path() / "errors.txt")
-                  .find("Loading error: Couldn't load texture: splash1.jpg"),
-              std::string::npos);
+    if (!canRunGame()) GTEST_SKIP() << "needs Xvfb";
+    RunningGame game;
+    game.writeDataFile("splash1.jpg", "\xFF\xD8 not a picture");
+    EXPECT_EQ(game.run({"QUELMAR_EXIT_AFTER_FRAMES=5"}), 1);
+    EXPECT_NE(game.errors().find("Loading error: Couldn't load texture: splash1.jpg"), std::string::npos)
+        << game.errors();
 }
 
 TEST(GameProgram, WithoutADisplayItSaysSoAndEndsWithStatusOne) {
-    Installation game;
-    pid_t pid = game.start({"DISPLAY=:9876", "SDL_VIDEODRIVER=x11"}, game.folder.path() / "errors.txt");
-    EXPECT_EQ(waitFor(pid, 30), 1);
-    EXPECT_NE(readBytes(game.folder.path() / "errors.txt").find("cannot open a window"), std::string::npos);
+    RunningGame game;
+    EXPECT_EQ(game.run({"DISPLAY=:9876", "SDL_VIDEODRIVER=x11"}), 1);
+    EXPECT_NE(game.errors().find("cannot open a window"), std::string::npos) << game.errors();
 }
