@@ -20,9 +20,10 @@ endfunction()
 # game (through tests/support/running_game.h, each on an X server of its own, so they
 # run beside any other test); they need the program and its data built, start first
 # as they take longest, and get a longer limit, as a whole level played under the
-# sanitizers on a busy machine can take minutes.
+# sanitizers on a busy machine can take minutes. LOCK name: its tests never run beside
+# another test holding the same lock (a file they all write in the build folder).
 function(quelmar_test name)
-  cmake_parse_arguments(ARG "PROGRAM" "" "DEPS;ENV;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "PROGRAM" "LOCK" "DEPS;ENV;LABELS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
     return()
@@ -44,6 +45,9 @@ function(quelmar_test name)
     add_dependencies(${name} quelmar-game data)
     list(APPEND properties TIMEOUT 900 COST 1000)
     list(APPEND ARG_LABELS program)
+  endif()
+  if(ARG_LOCK)
+    list(APPEND properties RESOURCE_LOCK ${ARG_LOCK})
   endif()
   if(ARG_LABELS)
     list(APPEND properties LABELS "${ARG_LABELS}")

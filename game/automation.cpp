@@ -52,27 +52,27 @@ struct Automation {
     Shot shots[kShotCapacity];
     int shotCount;
     uint32_t exitAfterPlayFrames;
-    bool waiting;            // the field waited for a move at the last play frame
-    uint32_t waitingSince;   // the play frame it began waiting
-    uint32_t hintDelay;      // play frames from a wait to the hinted swap; 0: no automatic player
-    float fixedStep;         // ms per frame; 0: the clock's
-    uint32_t seed;           // of the random streams under the fixed step
-    uint32_t frame;          // frames of the loop begun, from 1
-    int requestFile;         // QUELMAR_REQUESTS, -1 none
+    bool waiting;           // the field waited for a move at the last play frame
+    uint32_t waitingSince;  // the play frame it began waiting
+    uint32_t hintDelay;     // play frames from a wait to the hinted swap; 0: no automatic player
+    float fixedStep;        // ms per frame; 0: the clock's
+    uint32_t seed;          // of the random streams under the fixed step
+    uint32_t frame;         // frames of the loop begun, from 1
+    int requestFile;        // QUELMAR_REQUESTS, -1 none
     char requestLine[kRequestLineCapacity];
-    int requestLineLength;   // -1 while a line too long is skipped
+    int requestLineLength;  // -1 while a line too long is skipped
     FrameRequest requests[kRequestCapacity];
     int requestCount;
     bool pictureDue;          // a requested picture is taken at this frame's present
     std::FILE* audioCapture;  // QUELMAR_AUDIO_CAPTURE
     double audioFramesOwed;   // the mix's frames the steps so far have asked for and not had
 };
-Automation automation = {0,  nullptr, 0,  false, -1, {}, 0, 0, {}, 0, 0, false, 0, 0,
-                         0,  1,       0,  -1,    {}, 0, {}, 0, false, nullptr, 0};
+Automation automation = {0, nullptr, 0, false, -1, {}, 0, 0,  {}, 0,     0,       false, 0,
+                         0, 0,       1, 0,     -1, {}, 0, {}, 0,  false, nullptr, 0};
 
 enum ScriptKind : uint8_t { kMove, kDown, kUp, kDouble, kRight, kRightUp, kKey, kHint, kDud, kHints };
-constexpr const char* kScriptKinds[] = {"move", "down", "up",  "double", "right",
-                                        "rightup", "key", "hint", "dud", "hints"};
+constexpr const char* kScriptKinds[] = {"move",    "down", "up",   "double", "right",
+                                        "rightup", "key",  "hint", "dud",    "hints"};
 constexpr int kScriptKindCount = 10;
 InputScript& inputScript = automation.script;
 int& nextScripted = automation.nextScripted;
@@ -291,8 +291,8 @@ float fixedFrameStep() {
     return automation.fixedStep;
 }
 
-uint32_t randomSeed(uint32_t clockSeed) {
-    return automation.fixedStep > 0 ? automation.seed : clockSeed;
+uint32_t randomSeed(uint32_t startSeed) {
+    return automation.fixedStep > 0 ? automation.seed : startSeed;
 }
 
 const AudioBackend* soundOutput() {

@@ -22,9 +22,9 @@ struct PlatformEvent;
 void readAutomation();
 // The fixed frame step in ms, or 0 to measure frames by the clock.
 float fixedFrameStep();
-// The seed of the random streams: the clock's, unless the fixed step asks for the same
-// game every run (QUELMAR_SEED, 1 when not given).
-uint32_t randomSeed(uint32_t clockSeed);
+// The seed of the random streams: the start-up's own, unless the fixed step asks for
+// the same game every run (QUELMAR_SEED, 1 when not given).
+uint32_t randomSeed(uint32_t startSeed);
 // The sound output: the device's, or under the fixed step the same device fed by the
 // frames (pullFrameAudio), so the music advances by exactly the step each frame.
 const AudioBackend* soundOutput();

@@ -48,7 +48,7 @@ TEST(FirstGameProgram, ANewPlayerMeetsTheWelcomeTheMapAndTheTutorialWinsLevelOne
     ASSERT_TRUE(game.waitFor(exactly("level 1 loaded mode 0"))) << game.report();
     const TraceLine tutorial = game.waitFor(line("tutorial open"));
     ASSERT_TRUE(tutorial) << game.report();
-    game.picture("tutorial", tutorial.frame + 94);  // once the side panel has slid away
+    game.picture("tutorial", tutorial.frame + framesOf(1500));  // once the side panel has slid away
     game.click(30, -175);
     ASSERT_TRUE(game.waitFor(exactly("tutorial closed"))) << game.report();
 
@@ -64,7 +64,7 @@ TEST(FirstGameProgram, ANewPlayerMeetsTheWelcomeTheMapAndTheTutorialWinsLevelOne
     const TraceLine opening = game.waitFor(exactly("pieces open 2 of 10, before 0"));
     ASSERT_TRUE(opening) << game.report();
     // The piece animation ends after about 2.2 s.
-    const Picture mapAfter = game.picture("map_after", opening.frame + 190);
+    const Picture mapAfter = game.picture("map_after", opening.frame + framesOf(3000));
     // The first piece (up and to the left of the medallion's centre) shows the quelmar
     // under the cover now; the cover's far side is as it was.
     const double opened =

@@ -77,7 +77,7 @@ TEST(SeamsProgram, ALevelLeftByClosingTheProgramComesBackAsItWas) {
     ASSERT_GE(saved.score, 0) << game.report();
     EXPECT_EQ(saved.level, 1);
     EXPECT_GT(saved.score, 0) << "the move scored";
-    EXPECT_TRUE(fs::exists(game.data() / "settings" / "TESTER_cls.sav"));
+    EXPECT_TRUE(fs::exists(game.settings() / "TESTER_cls.sav"));
 
     // The next start offers it, and it resumes with the same score and field.
     ASSERT_TRUE(game.start()) << game.report();
@@ -117,7 +117,7 @@ TEST(SeamsProgram, MenuItemsFollowThePointerAndTheMainMenuTipShowsBesideIt) {
     const TraceLine tip = game.waitFor(exactly("item tip 1"));
     ASSERT_TRUE(tip) << game.report();
     // The balloon stands left of the item, clear of the menu's window.
-    const Picture shown = game.picture("tip", tip.frame + 30);
+    const Picture shown = game.picture("tip", tip.frame + framesOf(480));
     EXPECT_GT(shown.difference(before, -60, first - 100, 60, first - 20), 40) << "the tip balloon beside the item";
 
     // The pointer moving to another item takes the selection with it.

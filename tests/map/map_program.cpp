@@ -26,7 +26,7 @@ void prepareProfile(RunningGame& game, int mode, int zone, int levelInZone, int 
     p.score[mode] = score;
     p.startedBefore = 1;
     p.gameTip4Count = 255;
-    game.writeDataFile("settings/profiles.dat", std::string(reinterpret_cast<char*>(&p), sizeof p));
+    writeBytes(game.settings() / "profiles.dat", std::string(reinterpret_cast<char*>(&p), sizeof p));
     Settings settings;
     settings.fullScreen = 0;
     settings.profileCount = 1;
@@ -46,7 +46,8 @@ void playLastLevelOfZone(RunningGame& game, int mode, int level, Picture* mapBef
     ASSERT_TRUE(game.waitFor(exactly("menu main ready"))) << game.report();
     if (mode == 1) game.key("Down");
     game.key("Return");
-    ASSERT_TRUE(game.waitFor(exactly(mode == 0 ? "menu adventure ready" : "menu puzzle ready"))) << game.report();
+    ASSERT_TRUE(game.waitFor(exactly(mode == 0 ? "menu adventure ready" : "menu puzzle ready")))
+        << game.report();
     *mapBefore = game.picture(mode == 0 ? "map_classic" : "map_endless");
     ASSERT_FALSE(mapBefore->empty());
     game.click(kStartX, kStartY);
@@ -76,21 +77,22 @@ TEST(MapProgram, TheLastLevelOfAZoneOpensTheCoverAndTheQuelmarFliesToItsZone) {
 
     const TraceLine opening = game.waitFor(exactly("pieces open 10 of 10, before 8"));
     ASSERT_TRUE(opening) << game.report();
-    game.picture("pieces_opening", opening.frame + 12);
+    game.picture("pieces_opening", opening.frame + framesOf(200));
     ASSERT_TRUE(game.waitFor(exactly("quelmar rises 0"))) << game.report();
     const TraceLine presented = game.waitFor(exactly("quelmar presented 0"));
     ASSERT_TRUE(presented) << game.report();
-    const Picture shown = game.picture("quelmar_presented", presented.frame + 94);
+    const Picture shown = game.picture("quelmar_presented", presented.frame + framesOf(1500));
     // Presented in its frame over the medallion, and it stays until the player goes on.
     EXPECT_GT(iconChange(map, shown, -100, 150), 20);
-    const TraceLine still = game.waitFor(anyOf({line("quelmar placed"), frame(presented.frame + 160)}));
+    const TraceLine still =
+        game.waitFor(anyOf({line("quelmar placed"), frame(presented.frame + framesOf(2560))}));
     EXPECT_EQ(still.text.find("quelmar placed"), std::string::npos) << game.report();
 
     game.click(kStartX, kStartY);  // "continue1"
     ASSERT_TRUE(game.waitFor(exactly("quelmar continues"))) << game.report();
     const TraceLine placed = game.waitFor(exactly("quelmar placed 0"));
     ASSERT_TRUE(placed) << game.report();
-    const Picture after = game.picture("quelmar_placed", placed.frame + 94);
+    const Picture after = game.picture("quelmar_placed", placed.frame + framesOf(1500));
     // Zone 0's icon is now its quelmar; zone 1 is the one to play.
     EXPECT_GT(iconChange(map, after, -310, -210), 20);
     EXPECT_LT(iconChange(map, after, -310, 210), 5) << "a zone still locked keeps its icon";

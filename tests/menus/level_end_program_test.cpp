@@ -8,10 +8,6 @@ namespace {
 
 using namespace menutest;
 
-// Under the 16 ms step: the frames of a stretch of game time.
-constexpr uint32_t framesOf(int ms) {
-    return static_cast<uint32_t>(ms / 16);
-}
 
 // Waits out the fuse of a level that cannot be won: keys act like clicks once the
 // time is up, which ends the time-up sequence as early as it may end.
@@ -63,8 +59,8 @@ TEST(LevelEndProgram, AWonLevelCountsItsScoreCelebratesTheRecordAndItsTimeStands
     // Sparkles fly right of the best score while the celebration lasts, then the window
     // there holds still.
     auto sparkles = [](const Picture& a, const Picture& b) { return a.difference(b, 120, 70, 200, 140); };
-    const Picture wow1 = game.picture("wow_1", wow.frame + 10);
-    const Picture wow2 = game.picture("wow_2", wow.frame + 14);
+    const Picture wow1 = game.picture("wow_1", wow.frame + framesOf(160));
+    const Picture wow2 = game.picture("wow_2", wow.frame + framesOf(224));
     EXPECT_GT(sparkles(wow1, wow2), 1.0);
     // The time is the time it took to win, not the time spent waiting afterwards.
     const TraceLine time = game.waitFor(line("statistics time counted"));
@@ -82,7 +78,7 @@ TEST(LevelEndProgram, AWonLevelCountsItsScoreCelebratesTheRecordAndItsTimeStands
 
     // The records were written when the level was won: this score and time, by this player.
     RecordTable records = {};
-    std::string bytes = readBytes(game.data() / "settings" / "records.dat");
+    std::string bytes = readBytes(game.settings() / "records.dat");
     ASSERT_EQ(bytes.size(), sizeof records);
     std::memcpy(&records, bytes.data(), sizeof records);
     EXPECT_STREQ(records.levels[0][0].scoreHolder, "DAN");
@@ -99,7 +95,7 @@ TEST(LevelEndProgram, ASecondLostTimeOpensDefeatWhereRestartIsFreeAndSkippingCos
     ASSERT_TRUE(game.start({"QUELMAR_START_LEVEL=1"})) << game.report();
     const TraceLine loaded = game.waitFor(line("level 1 loaded"));
     ASSERT_TRUE(loaded) << game.report();
-    const Picture field = game.picture("field", loaded.frame + 30);
+    const Picture field = game.picture("field", loaded.frame + framesOf(480));
 
     // The first lost time restarts the level at once.
     ASSERT_TRUE(loseTheTime(game, "level 1 loaded")) << game.report();
@@ -111,8 +107,8 @@ TEST(LevelEndProgram, ASecondLostTimeOpensDefeatWhereRestartIsFreeAndSkippingCos
 
     // Escape does not get away from it; the skip question's "no" comes back to it.
     const TraceLine escape = game.key("Escape");
-    game.waitFor(frame(escape.frame + 40));
-    EXPECT_FALSE(tracedBetween(game, escape.frame, escape.frame + 40, "menus closed"));
+    game.waitFor(frame(escape.frame + framesOf(640)));
+    EXPECT_FALSE(tracedBetween(game, escape.frame, escape.frame + framesOf(640), "menus closed"));
     game.keys({"Down", "Return"});
     ASSERT_TRUE(waitForMenu(game, "messageboxyn")) << game.report();
     game.key("Escape");
@@ -151,9 +147,9 @@ TEST(LevelEndProgram, TheLastLifeLostShowsTheScoreInTheHiscoreTableAndEscapeLeav
     const TraceLine shown = waitForMenu(game, "hiscore");
     ASSERT_TRUE(shown);
     // 150 000 passes only the last of the table's defaults: that row is highlighted, its
-    // colour pulsing (a period of 78.5 frames); the row above it holds still.
-    const Picture pulse1 = game.picture("hiscore_1", shown.frame + 10);
-    const Picture pulse2 = game.picture("hiscore_2", shown.frame + 10 + 39);
+    // colour pulsing (a period of 1.26 s); the row above it holds still.
+    const Picture pulse1 = game.picture("hiscore_1", shown.frame + framesOf(160));
+    const Picture pulse2 = game.picture("hiscore_2", shown.frame + framesOf(160) + framesOf(628));
     EXPECT_GT(pulse1.difference(pulse2, -164, -112, -100, -96), 2) << "the last row pulses";
     EXPECT_TRUE(pulse1.sameAs(pulse2, -164, -87, -100, -71)) << "the row above holds still";
 
@@ -167,7 +163,7 @@ TEST(LevelEndProgram, TheLastLifeLostShowsTheScoreInTheHiscoreTableAndEscapeLeav
     game.key("Return");
     EXPECT_EQ(game.exitStatus(), 0) << game.report();
     HiscoreTable table = {};
-    std::string bytes = readBytes(game.data() / "settings" / "hiscore.dat");
+    std::string bytes = readBytes(game.settings() / "hiscore.dat");
     ASSERT_EQ(bytes.size(), sizeof table);
     std::memcpy(&table, bytes.data(), sizeof table);
     EXPECT_STREQ(table.rows[0][9].name, "FAY");

@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 
 // The one profile of the player files, current; the settings keep the game windowed.
 inline void writePlayer(RunningGame& game, const Profile& player, bool customCursor = false) {
-    game.writeDataFile("settings/profiles.dat", std::string(reinterpret_cast<const char*>(&player), sizeof player));
+    writeBytes(game.settings() / "profiles.dat",
+               std::string(reinterpret_cast<const char*>(&player), sizeof player));
     Settings settings;
     settings.fullScreen = 0;
     settings.profileCount = 1;
@@ -90,13 +91,14 @@ inline std::string windowPosition(RunningGame& game) {
 }
 
 // The loudness (root mean square) of `frames` frames of the game's mix from the one that
-// starts at `fromFrame` (QUELMAR_AUDIO_CAPTURE under the 16 ms step: interleaved 32-bit
-// float stereo at 44 100 Hz, 705.6 mix frames a game frame); -1 when not written yet.
+// starts at `fromFrame` (QUELMAR_AUDIO_CAPTURE under the fixed step: interleaved 32-bit
+// float stereo at 44 100 Hz, 44.1 mix frames a millisecond); -1 when not written yet.
 inline double loudness(const fs::path& file, uint32_t fromFrame, uint32_t frames) {
     const std::string bytes = readBytes(file);
     const size_t perFrame = 2 * sizeof(float);
-    const auto from = static_cast<size_t>(fromFrame * 705.6) * perFrame;
-    const auto count = static_cast<size_t>(frames * 705.6) * 2;
+    const double mixFramesPerFrame = kStepMs * 44.1;
+    const auto from = static_cast<size_t>(fromFrame * mixFramesPerFrame) * perFrame;
+    const auto count = static_cast<size_t>(frames * mixFramesPerFrame) * 2;
     if (bytes.size() < from + count * sizeof(float)) return -1;
     double sum = 0;
     for (size_t i = 0; i < count; ++i) {

@@ -16,8 +16,8 @@ bool toMainMenu(RunningGame& game, const std::vector<std::string>& environment =
 // The options window: its sliders, check boxes and button, by their rows.
 constexpr float kEffectsSliderY = 135, kMusicSliderY = 72, kFullScreenY = 12, kCursorY = -38;
 
-// The frames a quarter second of sound takes under the 16 ms step.
-constexpr uint32_t kQuarterSecond = 16;
+// The frames a quarter second of sound takes.
+constexpr uint32_t kQuarterSecond = framesOf(250);
 
 }  // namespace
 
@@ -66,7 +66,7 @@ TEST(MenuScreensProgram, OptionsAreHeardAtOnceKeptOnLeavingAndThePointerSwitches
         << game.report();
     ASSERT_TRUE(waitForMenu(game, "main"));
     Settings kept;
-    std::string bytes = readBytes(game.data() / "settings" / "settings.dat");
+    std::string bytes = readBytes(game.settings() / "settings.dat");
     ASSERT_EQ(bytes.size(), sizeof(SettingsFile));
     decodeSettings(kept, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     EXPECT_EQ(kept.musicVolume, 0);
@@ -131,7 +131,7 @@ TEST(MenuScreensProgram, TheHiscoreTablesTurnBothWaysAndTheCreditsScrollUntilAKe
     const TraceLine credits = waitForMenu(game, "credits");
     ASSERT_TRUE(credits) << game.report();
     const Picture first = game.picture("credits", credits.frame + 1);
-    const Picture later = game.picture("credits_later", credits.frame + 125);  // two seconds on
+    const Picture later = game.picture("credits_later", credits.frame + framesOf(2000));  // two seconds on
     EXPECT_GT(first.difference(later, -150, -250, 150, 250), 2);
     game.key("a");
     ASSERT_TRUE(waitForMenu(game, "main")) << game.report();

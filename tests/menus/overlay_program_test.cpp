@@ -43,7 +43,7 @@ TEST(OverlayProgram, EscapeOpensThePauseMenuWhoseItemsResumeRestartAndLeave) {
     const TraceLine resumed = game.waitFor(line("move"));
     EXPECT_TRUE(resumed) << game.report();
     // Once the field has faded in again, it is as it was.
-    EXPECT_LT(pauseWindow(game.picture("resumed", resumed.frame + 120), field), 5) << "the field as it was";
+    EXPECT_LT(pauseWindow(game.picture("resumed", resumed.frame + framesOf(2000)), field), 5) << "the field as it was";
 
     // Restarting asks first; "no" goes back to the menu, "yes" costs a life.
     game.key("Escape");
@@ -69,7 +69,7 @@ TEST(OverlayProgram, EscapeOpensThePauseMenuWhoseItemsResumeRestartAndLeave) {
     EXPECT_TRUE(game.waitFor(exactly("chosen main on gameplay")));
     EXPECT_TRUE(game.waitFor(exactly("menu main")));
     EXPECT_TRUE(game.waitFor(exactly("screen menu"))) << game.report();
-    EXPECT_FALSE(fs::exists(game.data() / "settings" / "ANN_cls.sav"));
+    EXPECT_FALSE(fs::exists(game.settings() / "ANN_cls.sav"));
     EXPECT_TRUE(game.sanitizersQuiet()) << game.errors();
 }
 
@@ -92,10 +92,10 @@ TEST(OverlayProgram, LeavingAfterASwapSavesTheGameAndSaysSo) {
     ASSERT_TRUE(waitForMenu(game, "messageboxok")) << game.report();
     const Picture saved = game.picture("saved");
     EXPECT_GT(saved.difference(field, -180, -20, 180, 20), 20) << "the message over the field";
-    EXPECT_EQ(fs::file_size(game.data() / "settings" / "BEA_cls.sav"), 33687u);
+    EXPECT_EQ(fs::file_size(game.settings() / "BEA_cls.sav"), 33687u);
     // An ok box is answered only by its button: Escape leaves it where it is.
     const TraceLine escape = game.key("Escape");
-    const TraceLine later = game.waitFor(frame(escape.frame + 40));
+    const TraceLine later = game.waitFor(frame(escape.frame + framesOf(640)));
     for (const TraceLine& l : game.traceLines()) {
         if (l.frame >= escape.frame && l.frame <= later.frame) {
             EXPECT_NE(l.text, "menus closed");

@@ -26,8 +26,8 @@ int startAndQuit(RunningGame& game) {
 TEST(ProgramFiles, FirstStartWritesDefaultsAndALaterStartKeepsEveryByte) {
     if (!canRunGame()) GTEST_SKIP() << "needs Xvfb";
     RunningGame game;
-    const fs::path settingsFolder = game.data() / "settings";
-    // A first start creates the settings folder as its loading reaches the player files.
+    const fs::path settingsFolder = game.settings();
+    // A first start creates the player files as its loading reaches them.
     fs::remove_all(settingsFolder);
     ASSERT_EQ(startAndQuit(game), 0) << game.report();
     const std::string hiscores = readBytes(settingsFolder / "hiscore.dat");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -131,7 +132,7 @@ Outcome playSmallLevel() {
         return out;
     }
     for (const TraceLine& l : game.traceLines()) out.moves += l.text.rfind("swap", 0) == 0;
-    out.picture = game.picture("won", out.won.frame + 62);
+    out.picture = game.picture("won", out.won.frame + framesOf(1000));
     EXPECT_TRUE(game.sanitizersQuiet()) << game.errors();
     return out;
 }
@@ -200,7 +201,12 @@ TEST(PlayProgram, AScriptedLevelPlaysTheSameGameOnEveryRun) {
     const Outcome first = playSmallLevel();
     const Outcome second = playSmallLevel();
     ASSERT_TRUE(first.won && second.won);
-    std::printf("won at frame %u after %d swaps: %s\n", first.won.frame, first.moves, first.won.text.c_str());
+    // A digest of the field's state and picture, to compare across runs of the test.
+    uint64_t digest = 14695981039346656037u;
+    for (char c : first.picture.state + std::string(first.picture.rgba.begin(), first.picture.rgba.end()))
+        digest = (digest ^ static_cast<uint8_t>(c)) * 1099511628211u;
+    std::printf("won at frame %u after %d swaps: %s; field and picture %016llx\n", first.won.frame,
+                first.moves, first.won.text.c_str(), static_cast<unsigned long long>(digest));
     EXPECT_GT(first.moves, 3);
     EXPECT_EQ(first.won.frame, second.won.frame);
     EXPECT_EQ(first.won.text, second.won.text);

@@ -34,7 +34,7 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kLookInterval = std::chrono::milliseconds(5);
 // Frames after the test player's clicks with no new wait for a move before it takes
 // them again (a swap and everything it sets falling takes far fewer).
-constexpr uint32_t kPlayerRetryFrames = 600;
+constexpr uint32_t kPlayerRetryFrames = framesOf(10000);
 
 std::string output(const std::string& command) {
     std::string out;
@@ -62,11 +62,18 @@ Until keyEcho() {
             "a key received", ""};
 }
 
+// The name part of "NAME=value" or of "NAME" alone, with its '=': "DISPLAY=".
+std::string nameOf(const std::string& entry) {
+    const size_t equals = entry.find('=');
+    return equals == std::string::npos ? entry + "=" : entry.substr(0, equals + 1);
+}
+
 // "NAME=value" entries: ours, then the test's own environment without the names ours
-// set, its display and its test switches.
+// set or leave out ("NAME" alone), its display and its test switches.
 std::vector<std::string> mergedEnvironment(const std::vector<std::string>& ours) {
-    std::vector<std::string> merged = ours;
-    auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=') + 1); };
+    std::vector<std::string> merged;
+    for (const std::string& own : ours)
+        if (own.find('=') != std::string::npos) merged.push_back(own);
     for (char** e = environ; *e != nullptr; ++e) {
         const std::string entry = *e;
         const std::string name = nameOf(entry);
@@ -209,8 +216,8 @@ Until anyOf(std::vector<Until> options) {
 
 RunningGame::RunningGame() {
     // The data is the build's: folders linked, files copied; the levels folder is the
-    // game's own, as tests write level files into it, and there are no player files.
-    fs::create_directories(data() / "settings");
+    // game's own, as tests write level files into it. The player files are in the test's
+    // own user data folder, empty but for the settings.
     fs::create_directories(data() / "levels");
     for (const auto& entry : fs::directory_iterator(QUELMAR_DATA_DIR)) {
         const fs::path name = entry.path().filename();
@@ -248,9 +255,9 @@ void RunningGame::writeDataFile(const fs::path& relative, const std::string& byt
     writeBytes(path, bytes);
 }
 
-void RunningGame::writeSettingsFile(const Settings& settings) {
-    SettingsFile file = encodeSettings(settings, 800, 600, 0, 0);
-    writeDataFile("settings/settings.dat", std::string(reinterpret_cast<char*>(&file), sizeof file));
+void RunningGame::writeSettingsFile(const Settings& values) {
+    SettingsFile file = encodeSettings(values, 800, 600, 0, 0);
+    writeBytes(settings() / "settings.dat", std::string(reinterpret_cast<char*>(&file), sizeof file));
 }
 
 void RunningGame::startDisplay() {
@@ -261,8 +268,9 @@ void RunningGame::startDisplay() {
     if (pipe2(fds, O_CLOEXEC) != 0) return;
     std::vector<std::string> environment;
     for (char** e = environ; *e != nullptr; ++e) environment.push_back(*e);
-    displayPid_ = spawnTied({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
-                            environment, (folder.path() / "xvfb.txt").string(), fds[1]);
+    displayPid_ =
+        spawnTied({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
+                  environment, (folder.path() / "xvfb.txt").string(), fds[1]);
     close(fds[1]);
     std::string number;
     for (char c = 0; displayPid_ > 0 && c != '\n';) {
@@ -278,9 +286,8 @@ pid_t RunningGame::spawn(const std::vector<std::string>& environment, const fs::
     startDisplay();
     std::vector<std::string> ours = environment;
     auto add = [&](const std::string& entry) {
-        const std::string name = entry.substr(0, entry.find('=') + 1);
         for (const std::string& e : ours)
-            if (e.compare(0, name.size(), name) == 0) return;  // the test's own wins
+            if (nameOf(e) == nameOf(entry)) return;  // the test's own wins
         ours.push_back(entry);
     };
     add("DISPLAY=" + display_);
@@ -288,7 +295,8 @@ pid_t RunningGame::spawn(const std::vector<std::string>& environment, const fs::
     add("QUELMAR_NO_MESSAGE_BOXES=1");
     add("QUELMAR_TRACE=" + tracePath().string());
     add("QUELMAR_REQUESTS=" + (folder.path() / "requests.txt").string());
-    add("QUELMAR_FIXED_STEP_MS=16");
+    add("XDG_DATA_HOME=" + userData().string());
+    add("QUELMAR_FIXED_STEP_MS=" + std::to_string(kStepMs));
     add("SDL_AUDIODRIVER=dummy");
     add("ASAN_OPTIONS=detect_leaks=0");  // Mesa's own allocations would read as leaks
     return spawnTied({program().string()}, mergedEnvironment(ours), errors.string());
@@ -354,8 +362,8 @@ int RunningGame::exitStatus(int seconds) {
     }
     if (pid > 0) {
         // A program that hangs: show where it stands, then end it.
-        std::system(("gdb -batch -p " + std::to_string(pid) +
-                     " -ex 'thread apply all bt' >>" + (folder.path() / "errors.txt").string() + " 2>/dev/null")
+        std::system(("gdb -batch -p " + std::to_string(pid) + " -ex 'thread apply all bt' >>" +
+                     (folder.path() / "errors.txt").string() + " 2>/dev/null")
                         .c_str());
         stop();
     }

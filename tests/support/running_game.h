@@ -1,11 +1,11 @@
 #pragma once
 // The real game program for program tests. Each RunningGame has its own copy of the
-// program and its data in a temporary folder (no player files, windowed at 800 x 600)
-// and its own X server, so tests run side by side without taking each other's focus.
-// Keys and clicks go through the window system (xdotool); pictures are the ones the
-// program itself writes of the frames it shows. Every frame is 16 ms of game time
-// however long it took (QUELMAR_FIXED_STEP_MS), so a busy machine makes the game slower,
-// never harder, and the same input at the same frames plays the same game.
+// program and its data in a temporary folder, its own user data folder (no player
+// files, windowed at 800 x 600) and its own X server, so tests run side by side without taking each other's
+// focus. Keys and clicks go through the window system (xdotool); pictures are the ones the program itself
+// writes of the frames it shows. Every frame is 33 ms of game time however long it took
+// (QUELMAR_FIXED_STEP_MS), so a busy machine makes the game slower, never harder, and the same input at the
+// same frames plays the same game.
 //
 // A test follows the game's trace, one line per event led by its frame number:
 // "412 menu main ready", "980 level 3 loaded mode 0", "1204 move -75 100 -25 100". It
@@ -92,6 +92,13 @@ int exitStatusOf(pid_t pid, int seconds);
 // Whether the tools are here (an X server to start, xdotool); tests skip otherwise.
 bool canRunGame();
 
+// The game time every frame advances by (QUELMAR_FIXED_STEP_MS), and the frames a stretch
+// of game time takes.
+constexpr int kStepMs = 33;
+constexpr uint32_t framesOf(int ms) {
+    return static_cast<uint32_t>(ms / kStepMs);
+}
+
 // The outer limit of a wait, against a program that hangs: long, as a wait ends with
 // the event, never with the time. A test never depends on it.
 constexpr int kHangSeconds = 300;
@@ -104,19 +111,22 @@ class RunningGame {
     RunningGame& operator=(const RunningGame&) = delete;
 
     fs::path data() const { return folder.path() / "game" / "Data"; }
+    // The player files: this test's own user data folder (XDG_DATA_HOME).
+    fs::path userData() const { return folder.path() / "home"; }
+    fs::path settings() const { return userData() / "10quelmars" / "settings"; }
     fs::path tracePath() const { return folder.path() / "trace.txt"; }
     fs::path program() const { return folder.path() / "game" / "quelmar-game"; }
     std::string errors() const { return readBytes(folder.path() / "errors.txt"); }
     // Writes a file of the data folder (replacing a linked one, never the build's).
     void writeDataFile(const fs::path& relative, const std::string& bytes);
-    void writeSettingsFile(const Settings& settings);
+    void writeSettingsFile(const Settings& values);
     // The display the program shows its window on (":12").
     const std::string& display() const { return display_; }
 
-    // Starts the program with `environment` ("NAME=value" entries) added to the test's
-    // own, waits for its window and shortens each splash picture with a key, as an
-    // impatient player does (run() leaves the splash alone). False when that went wrong
-    // (see report()).
+    // Starts the program with `environment` ("NAME=value" entries, or "NAME" alone to
+    // leave NAME out) added to the test's own, waits for its window and shortens each splash picture with a
+    // key, as an impatient player does (run() leaves the splash alone). False when that went wrong (see
+    // report()).
     bool start(const std::vector<std::string>& environment = {});
     // Starts another copy in the same folder and display (its standard error to
     // `errors`), without waiting for anything: for the single-copy check. Its exit
@@ -154,7 +164,7 @@ class RunningGame {
     // Past the splash: the key its prompt asks for once the data is loaded.
     bool pastTheSplash();
     // The key pressed again every `everyFrames` frames until a line meets `until`.
-    TraceLine pressUntil(const std::string& name, const Until& until, uint32_t everyFrames = 30);
+    TraceLine pressUntil(const std::string& name, const Until& until, uint32_t everyFrames = framesOf(500));
 
     // A picture of the next frame shown (or of frame n), as the program writes it.
     // QUELMAR_TEST_PICTURES=folder keeps a copy of each to look at.

@@ -33,10 +33,6 @@ double gridDifference(const Picture& a, const Picture& b) {
            2;
 }
 
-// Under the 16 ms step: the frames of a stretch of game time.
-constexpr uint32_t framesOf(int ms) {
-    return static_cast<uint32_t>(ms / 16);
-}
 
 // A new player: the splash's key, a name, the main menu.
 void newPlayer(RunningGame& game) {
