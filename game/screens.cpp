@@ -13,6 +13,7 @@
 #include "core/cursor.h"
 #include "core/field.h"
 #include "core/flow.h"
+#include "game/automation.h"
 #include "game/menu_actions.h"
 #include "game/play.h"
 #include "menus/menu_draw.h"
@@ -104,7 +105,9 @@ void PlayScreen::onLeave() {
 }
 
 void PlayScreen::draw() {
-    sleepMilliseconds(5);  // caps the frame rate and leaves time to the system
+    // Caps the frame rate and leaves time to the system; under the fixed step frames
+    // run as fast as they can, as no clock measures them.
+    if (fixedFrameStep() <= 0) sleepMilliseconds(5);
     runGameFrame();
 }
 
@@ -159,6 +162,7 @@ void SplashScreen::loadSplashImages() {
     if (fileExists("splash2.jpg")) splash2 = loadImageSized("splash2.jpg", 800, 600);
     if (fileExists("loadscreen.jpg")) loadScreen = loadImageSized("loadscreen.jpg", 800, 600);
     if (fileExists("loadbar.jpg")) loadBar = loadImageSized("loadbar.jpg", 310, 48);
+    trace("splash 1");  // shows from the first frame; a key shortens it
 }
 
 void SplashScreen::releaseImages() {
@@ -247,6 +251,7 @@ void SplashScreen::draw() {
             } else {
                 secondSplashShown = true;
                 splashTimer = 0;
+                trace("splash 2");
             }
         }
         return;
@@ -254,6 +259,7 @@ void SplashScreen::draw() {
     if (!loadingFinished) {
         loadingFinished = true;
         setMusicNow(0);
+        trace("splash prompt");  // a key or click from now on leads to the menus
     }
     promptTimer += frameDeltaMs;
     if (fadeOutTimer > 0) {

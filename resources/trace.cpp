@@ -8,6 +8,7 @@ namespace {
 
 FILE* traceFile = nullptr;
 bool traceChecked = false;
+uint32_t traceFrame = 0;
 
 }  // namespace
 
@@ -23,8 +24,13 @@ bool traceOn() {
     return traceFile != nullptr;
 }
 
+void setTraceFrame(uint32_t frame) {
+    traceFrame = frame;
+}
+
 void trace(const char* format, ...) {
     if (!traceOn()) return;
+    std::fprintf(traceFile, "%u ", static_cast<unsigned>(traceFrame));
     va_list arguments;
     va_start(arguments, format);
     std::vfprintf(traceFile, format, arguments);

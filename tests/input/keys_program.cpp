@@ -4,6 +4,8 @@
 // traces when it waits for a move ("move X Y X Y", cell centres in menu space).
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -27,13 +29,21 @@ CellAt cellOf(float x, float y) {
 }
 
 // The last place the cursor was traced at, or row -1.
-CellAt lastCursor(const RunningGame& game) {
+CellAt lastCursor(RunningGame& game) {
     CellAt at;
-    for (const std::string& line : game.traceLines()) {
+    for (const TraceLine& line : game.traceLines()) {
         CellAt c;
-        if (std::sscanf(line.c_str(), "cursor %d %d", &c.row, &c.column) == 2) at = c;
+        if (std::sscanf(line.text.c_str(), "cursor %d %d", &c.row, &c.column) == 2) at = c;
     }
     return at;
+}
+
+// The last trace line starting with `text`, or "".
+std::string lastLine(RunningGame& game, const std::string& text) {
+    std::string found;
+    for (const TraceLine& line : game.traceLines())
+        if (line.text.rfind(text, 0) == 0) found = line.text;
+    return found;
 }
 
 // A level of plain squares with five covers in a plus around row 5, column 5: one hammer
@@ -44,7 +54,7 @@ void writePlusLevel(RunningGame& game) {
     rows[4] = "000001000000";
     rows[5] = "000011100000";
     rows[6] = "000001000000";
-    writeFirstLevel(game, rows, 120);
+    writeFirstLevel(game, rows, "120");
 }
 
 // How the test presses a direction and Enter: keys through the window, or the pad's buttons.
@@ -60,15 +70,14 @@ struct Keys : Input {
     explicit Keys(RunningGame& g) : game(g) {}
     void direction(int dRow, int dColumn, int times) override {
         const char* name = dRow < 0 ? "Up" : dRow > 0 ? "Down" : dColumn < 0 ? "Left" : "Right";
-        std::string keys;
-        for (int k = 0; k < times; ++k) keys += std::string(name) + " ";
-        game.key(keys);
+        for (int k = 0; k < times; ++k) game.key(name);
     }
     void confirm() override { game.key("Return"); }
     void hammer() override { game.key("z"); }
 };
 
-// The pad's command file: the program carries out one whole line a frame and traces it.
+// The pad's command file: the program carries out one whole line a frame and traces it
+// ("pad command LINE").
 struct Pad : Input {
     RunningGame& game;
     std::string path;
@@ -81,15 +90,14 @@ struct Pad : Input {
     }
     // Waits until every line sent so far was carried out.
     void flush() {
-        auto end = std::chrono::steady_clock::now() + 30s;
-        while (std::chrono::steady_clock::now() < end) {
-            int done = 0;
-            for (const std::string& line : game.traceLines())
-                done += line.rfind("pad command ", 0) == 0 ? 1 : 0;
-            if (done >= sent) return;
-            std::this_thread::sleep_for(100ms);
-        }
-        ADD_FAILURE() << "the pad's commands were not all carried out\n" << traceText(game);
+        int done = 0;
+        for (const TraceLine& line : game.traceLines())
+            done += line.text.rfind("pad command ", 0) == 0 ? 1 : 0;
+        for (; done < sent; ++done)
+            if (!game.waitFor(line("pad command"))) {
+                ADD_FAILURE() << "the pad's commands were not all carried out\n" << game.report();
+                return;
+            }
     }
     void press(const char* button, int times = 1) {
         for (int k = 0; k < times; ++k) {
@@ -117,7 +125,7 @@ struct Pad : Input {
 // Moves the cursor onto `target` (the first direction only shows it where it stands).
 bool cursorTo(RunningGame& game, Input& input, CellAt target) {
     for (int attempt = 0; attempt < 8; ++attempt) {
-        CellAt at = lastCursor(game);
+        const CellAt at = lastCursor(game);
         if (at.row < 0) {
             input.direction(0, 1, 1);
         } else if (at == target) {
@@ -128,106 +136,95 @@ bool cursorTo(RunningGame& game, Input& input, CellAt target) {
             if (at.column != target.column)
                 input.direction(0, target.column > at.column ? 1 : -1, std::abs(target.column - at.column));
         }
-        const std::string want = "cursor " + std::to_string(target.row) + " " + std::to_string(target.column);
-        waitForLine(game, want, 5);
     }
     return lastCursor(game) == target;
-}
-
-// The last trace line holding `text`, or "".
-std::string lastLine(const RunningGame& game, const std::string& text) {
-    std::string found;
-    for (const std::string& line : game.traceLines())
-        if (line.find(text) != std::string::npos) found = line;
-    return found;
 }
 
 // Two hinted swaps, then the hammer on the plus, all by `input`: the level is won.
 void winByInput(RunningGame& game, Input& input) {
     std::string move = lastLine(game, "move ");
     for (int swaps = 0; swaps < 2;) {
-        ASSERT_FALSE(move.empty()) << traceText(game);
+        ASSERT_FALSE(move.empty()) << game.report();
         float x1, y1, x2, y2;
         ASSERT_EQ(std::sscanf(move.c_str(), "move %f %f %f %f", &x1, &y1, &x2, &y2), 4) << move;
         const CellAt pick = cellOf(x1, y1), target = cellOf(x2, y2);
-        ASSERT_TRUE(cursorTo(game, input, pick)) << traceText(game);
+        ASSERT_TRUE(cursorTo(game, input, pick)) << game.report();
+        game.skipTrace();  // the waits below see what the pick and the swap bring
         input.confirm();
         input.direction(target.row - pick.row, target.column - pick.column, 1);
         const std::string swap = "swap " + std::to_string(pick.row) + " " + std::to_string(pick.column) +
                                  " " + std::to_string(target.row) + " " + std::to_string(target.column) +
                                  " stands";
-        if (waitForLine(game, swap, 10)) ++swaps;
         // The field waits for the next move once the swap's lines are gone.
-        const std::string next = game.waitForTrace("move ", 30);
-        move = next.empty() ? lastLine(game, "move ") : next;
-        if (!lastLine(game, "level 1 won").empty()) return;
+        const TraceLine next = game.waitFor(anyOf({line("move"), line("level 1 won")}));
+        ASSERT_TRUE(next) << game.report();
+        if (next.text.rfind("level 1 won", 0) == 0) return;
+        if (lastLine(game, "swap ") == swap) ++swaps;
+        move = next.text;
     }
     input.hammer();
-    ASSERT_TRUE(cursorTo(game, input, {5, 5})) << traceText(game);
+    ASSERT_TRUE(cursorTo(game, input, {5, 5})) << game.report();
     input.confirm();
 }
 
 TEST(KeysProgram, ALevelIsWonByTheKeyboardAloneWithTheCursorInSight) {
-    if (!canRunGame()) GTEST_SKIP() << "needs X, xdotool, xwd";
+    if (!canRunGame()) GTEST_SKIP() << "needs an X server and xdotool";
     RunningGame game;
     writePlayer(game, player("KEYS"));
     writePlusLevel(game);
-    game.start({"QUELMAR_START_LEVEL=1", "QUELMAR_START_HAMMERS=1"});
-    ASSERT_FALSE(game.window.empty()) << game.errors();
-    ASSERT_FALSE(game.waitForTrace("level 1 loaded", 120).empty()) << traceText(game);
-    ASSERT_FALSE(game.waitForTrace("move ", 60).empty()) << traceText(game);
-    game.skipTrace();
+    ASSERT_TRUE(game.start({"QUELMAR_START_LEVEL=1", "QUELMAR_START_HAMMERS=1"})) << game.report();
+    ASSERT_TRUE(game.waitFor(line("level 1 loaded"))) << game.report();
+    ASSERT_TRUE(game.waitFor(line("move"))) << game.report();
 
     // The first arrow shows the cursor where it stands: its cell lights up in the picture.
-    const Picture before = game.capture("before");
+    const Picture before = game.picture("before");
     game.key("Right");
-    ASSERT_FALSE(game.waitForTrace("cursor ", 10).empty()) << traceText(game);
     const CellAt at = lastCursor(game);
+    ASSERT_GE(at.row, 0) << game.report();
     const Vec2 centre = cellCentre(at.row, at.column);
-    std::this_thread::sleep_for(300ms);
-    const Picture shown = game.capture("cursor");
-    EXPECT_GT(shown.difference(before, centre.x - 28, centre.y - 28, centre.x + 28, centre.y + 28), 30000);
+    const Picture shown = game.picture("cursor");
+    EXPECT_GT(shown.difference(before, centre.x - 28, centre.y - 28, centre.x + 28, centre.y + 28), 8.0);
 
     // M silences everything and brings it back.
     game.key("m");
-    EXPECT_TRUE(waitForLine(game, "mute 1", 10)) << traceText(game);
+    EXPECT_TRUE(game.waitFor(exactly("mute 1"))) << game.report();
     game.key("m");
-    EXPECT_TRUE(waitForLine(game, "mute 0", 10)) << traceText(game);
+    EXPECT_TRUE(game.waitFor(exactly("mute 0"))) << game.report();
 
-    game.skipTrace();
     Keys keys(game);
     winByInput(game, keys);
-    EXPECT_FALSE(game.waitForTrace("level 1 won", 60).empty()) << traceText(game);
-    EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
+    EXPECT_TRUE(game.waitFor(line("level 1 won"))) << game.report();
+    EXPECT_TRUE(game.sanitizersQuiet()) << game.errors();
 }
 
 TEST(KeysProgram, ALevelIsWonByAVirtualPadAloneAndThePadIsTakenWhenPluggedIn) {
-    if (!canRunGame()) GTEST_SKIP() << "needs X, xdotool, xwd";
+    if (!canRunGame()) GTEST_SKIP() << "needs an X server and xdotool";
     RunningGame game;
     writePlayer(game, player("PAD"));
     writePlusLevel(game);
     const std::string commands = (game.folder.path() / "pad.txt").string();
     std::ofstream(commands).close();
-    game.start({"QUELMAR_START_LEVEL=1", "QUELMAR_START_HAMMERS=1", "QUELMAR_VIRTUAL_PAD=" + commands});
-    ASSERT_FALSE(game.window.empty()) << game.errors();
-    ASSERT_FALSE(game.waitForTrace("level 1 loaded", 120).empty()) << traceText(game);
-    ASSERT_FALSE(game.waitForTrace("move ", 60).empty()) << traceText(game);
+    ASSERT_TRUE(
+        game.start({"QUELMAR_START_LEVEL=1", "QUELMAR_START_HAMMERS=1", "QUELMAR_VIRTUAL_PAD=" + commands}))
+        << game.report();
+    ASSERT_TRUE(game.waitFor(line("level 1 loaded"))) << game.report();
+    ASSERT_TRUE(game.waitFor(line("move"))) << game.report();
 
     // Plugged in while the level runs: taken at once.
     Pad pad(game, commands);
     pad.send("plug");
     pad.flush();
-    ASSERT_FALSE(game.waitForTrace("pad added, 1 now", 20).empty()) << traceText(game);
+    ASSERT_TRUE(game.waitFor(exactly("pad added, 1 now"))) << game.report();
     // Start pauses the level, A (any button) goes on.
     pad.press("start");
     pad.press("a");
-    game.skipTrace();
+    ASSERT_TRUE(game.waitFor(line("move"))) << game.report();  // the field waits again once the pause is over
     winByInput(game, pad);
-    EXPECT_FALSE(game.waitForTrace("level 1 won", 60).empty()) << traceText(game);
+    EXPECT_TRUE(game.waitFor(line("level 1 won"))) << game.report();
     pad.send("unplug");
     pad.flush();
-    EXPECT_FALSE(game.waitForTrace("pad removed, 0 now", 20).empty()) << traceText(game);
-    EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
+    EXPECT_TRUE(game.waitFor(exactly("pad removed, 0 now"))) << game.report();
+    EXPECT_TRUE(game.sanitizersQuiet()) << game.errors();
 }
 
 }  // namespace

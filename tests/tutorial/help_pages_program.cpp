@@ -1,6 +1,6 @@
 // The help's pages in the real program, reached and turned by keys alone: each page
-// traces its name and its demonstration moves (two pictures of it differ); the last page
-// holds the table of keys and pad buttons.
+// traces its name and its demonstration moves (pictures of two of its frames differ);
+// the last page holds the table of keys and pad buttons.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,37 +12,31 @@ namespace {
 
 using namespace menutest;
 
-// The page's field, stock and fuse, between the title and the button.
-long pageDifference(const Picture& a, const Picture& b) {
-    return a.difference(b, -200, -140, 260, 80);
-}
-
 TEST(HelpPagesProgram, EachPageTracesItsNameAndItsDemonstrationPlays) {
-    if (!canRunGame()) GTEST_SKIP() << "needs X, xdotool, xwd";
+    if (!canRunGame()) GTEST_SKIP() << "needs an X server and xdotool";
     RunningGame game;
     writePlayer(game, player("HELP"));
-    game.start();
-    ASSERT_FALSE(game.window.empty()) << game.errors();
-    ASSERT_TRUE(waitForMenu(game, "main", 120, "F1")) << traceText(game);  // any key shortens the splashes
-    press(game, {"Down", "Down", "Return"});
-    ASSERT_TRUE(waitForMenu(game, "info")) << traceText(game);
+    ASSERT_TRUE(game.start()) << game.report();
+    ASSERT_TRUE(waitForMenu(game, "main")) << game.report();
+    for (const char* name : {"Down", "Down", "Return"}) game.key(name);
+    ASSERT_TRUE(waitForMenu(game, "info")) << game.report();
     game.key("Return");  // "How to play"
-    ASSERT_FALSE(game.waitForTrace("help page 1 swap", 20).empty()) << traceText(game);
+    ASSERT_TRUE(game.waitFor(exactly("help page 1 swap"))) << game.report();
 
     for (int page = 1; page < kHelpPageCount; ++page) {
-        game.key("Right");
-        const std::string line = "help page " + std::to_string(page + 1) + " " + kHelpPages[page].name;
-        ASSERT_TRUE(waitForLine(game, line, 20)) << traceText(game);
+        const TraceLine turned = game.key("Right");
+        const std::string name = kHelpPages[page].name;
+        ASSERT_TRUE(game.waitFor(exactly("help page " + std::to_string(page + 1) + " " + name)))
+            << game.report();
         if (kHelpPages[page].file == nullptr) continue;
-        std::this_thread::sleep_for(1200ms);
-        const Picture first = game.capture(std::string("page_") + kHelpPages[page].name + "_1");
-        std::this_thread::sleep_for(1500ms);
-        const Picture second = game.capture(std::string("page_") + kHelpPages[page].name + "_2");
-        EXPECT_GT(pageDifference(first, second), 20000) << kHelpPages[page].name;
+        // The page's field, stock and fuse, between the title and the button, a second and
+        // two and a half seconds in.
+        const Picture first = game.picture("page_" + name + "_1", turned.frame + framesOf(1000));
+        const Picture second = game.picture("page_" + name + "_2", turned.frame + framesOf(2500));
+        EXPECT_GT(first.difference(second, -200, -140, 260, 80), 0.5) << name;
     }
-    // The keys' table: yellow key names down its left column.
-    std::this_thread::sleep_for(500ms);
-    const Picture keys = game.capture("page_keys");
+    // The keys' table: pale yellow key names down its left column.
+    const Picture keys = game.picture("page_keys");
     int yellow = 0;
     for (float y = -120; y < 160; y += 2)
         for (float x = -215; x < -100; x += 2) {
@@ -53,11 +47,11 @@ TEST(HelpPagesProgram, EachPageTracesItsNameAndItsDemonstrationPlays) {
 
     // Right from the last page is the first again; Escape closes the help.
     game.key("Right");
-    EXPECT_TRUE(waitForLine(game, "help page 1 swap", 10)) << traceText(game);
+    EXPECT_TRUE(game.waitFor(exactly("help page 1 swap"))) << game.report();
     game.key("Escape");
-    EXPECT_FALSE(game.waitForTrace("tutorial closed", 20).empty()) << traceText(game);
-    EXPECT_TRUE(waitForMenu(game, "info")) << traceText(game);
-    EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
+    EXPECT_TRUE(game.waitFor(exactly("tutorial closed"))) << game.report();
+    EXPECT_TRUE(waitForMenu(game, "info")) << game.report();
+    EXPECT_TRUE(game.sanitizersQuiet()) << game.errors();
 }
 
 }  // namespace
