@@ -27,7 +27,7 @@ TEST(MenuKeysProgram, EveryOptionIsChangedByKeysAndSavedAndTheGameMenuOpensThemO
     if (!canRunGame()) GTEST_SKIP() << "needs an X server and xdotool";
     RunningGame game;
     writePlayer(game, player("KEYS"));  // music 60, effects 90, tips shown, the system's pointer
-    ASSERT_TRUE(game.start()) << game.report();
+    ASSERT_TRUE(game.start() && game.pastTheSplash()) << game.report();
     ASSERT_TRUE(waitForMenu(game, "main")) << game.report();
     press(game, {"Down", "Down", "Down", "Return"});
     ASSERT_TRUE(waitForMenu(game, "options")) << game.report();

@@ -125,9 +125,9 @@ TEST(MenuScreensProgram, TheHiscoreTablesTurnBothWaysAndTheCreditsScrollUntilAKe
     EXPECT_TRUE(game.waitFor(exactly("chosen ok on hiscore")));
     ASSERT_TRUE(waitForMenu(game, "main"));
 
-    // The credits: Up twice from the first item is the credits item. Their lines move up
-    // as the frames go by.
-    game.keys({"Up", "Up", "Return"});
+    // The credits: Up three times from the first item (by the player link and "exit") is
+    // the credits item. Their lines move up as the frames go by.
+    game.keys({"Up", "Up", "Up", "Return"});
     const TraceLine credits = waitForMenu(game, "credits");
     ASSERT_TRUE(credits) << game.report();
     const Picture first = game.picture("credits", credits.frame + 1);

@@ -16,7 +16,7 @@ TEST(HelpPagesProgram, EachPageTracesItsNameAndItsDemonstrationPlays) {
     if (!canRunGame()) GTEST_SKIP() << "needs an X server and xdotool";
     RunningGame game;
     writePlayer(game, player("HELP"));
-    ASSERT_TRUE(game.start()) << game.report();
+    ASSERT_TRUE(game.start() && game.pastTheSplash()) << game.report();
     ASSERT_TRUE(waitForMenu(game, "main")) << game.report();
     for (const char* name : {"Down", "Down", "Return"}) game.key(name);
     ASSERT_TRUE(waitForMenu(game, "info")) << game.report();
