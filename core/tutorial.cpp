@@ -367,6 +367,7 @@ void updateTutorial(Tutorial& t, float dt) {
 
 bool tutorialClick(Tutorial& t, GameState& g, Vec2 point) {
     if (!t.on) return false;
+    point.x -= tutorialShiftX(t);  // into the panel's own place
     for (int side = 0; side < 2; ++side)
         if (std::fabs(point.x - kTutorialPageArrowX[side]) <= kTutorialPageArrowHalf &&
             std::fabs(point.y - kTutorialPageArrowY) <= kTutorialPageArrowHalf) {

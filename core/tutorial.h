@@ -80,6 +80,12 @@ void startTutorial(Tutorial& t, GameState& g, bool fromMenu, std::string_view te
 void startTutorial(Tutorial& t, GameState& g, bool fromMenu);
 // One frame of both fields; reloads after the fade.
 void updateTutorial(Tutorial& t, float dt);
+// How far the whole panel stands from its place over the field, in x: opened from the help
+// screen, with no side panel beside it, it stands in the middle of the screen.
+constexpr float kHelpScreenShiftX = -30.0f;
+inline float tutorialShiftX(const Tutorial& t) {
+    return t.fromMenu ? kHelpScreenShiftX : 0.0f;
+}
 // A click while the panel shows: true (and the tutorial closed) on its "ok" button; the
 // arrows beside it turn the pages.
 bool tutorialClick(Tutorial& t, GameState& g, Vec2 point);

@@ -90,8 +90,14 @@ void requestTipBalloon(const GameState& g) {
 // demonstration's pointer drawn as the game's own cursor, its glow flaring after a click.
 void drawTutorialLayer() {
     const TutorialPanelLayout& l = kTutorialPanel;
+    // The panel is laid out over the field; shifted whole where it stands elsewhere (the
+    // caller puts the view back once the demonstrations' effects are drawn too).
+    const float shift = tutorialShiftX(tutorial);
+    const Matrix4 shifted = translationMatrix(shift, 0.0f, 0.0f);
+    setView(&shifted);
     drawWindowCentred(l.boxX, l.boxY, l.boxWidth, l.boxHeight);
-    const Vec2 p = pointerInMenuSpace();
+    Vec2 p = pointerInMenuSpace();
+    p.x -= shift;
     drawTutorialPanel(tutorial, p.x, p.y, frameDeltaMs, animationClock);
     // The arrows that turn the pages (Left and Right do too), and which page this is.
     drawMenuSprite(kSpriteArrowLeft, kTutorialPageArrowX[0], kTutorialPageArrowY);
@@ -169,7 +175,8 @@ void composePlayScreen(GameState& g, float dt) {
         drawHudSidePanel(hudState, g);
         drawHudTimeBar(hudState, g);
         drawTutorialLayer();
-        drawEffectQueue(particleSystem, 0);
+        drawEffectQueue(particleSystem, 0);  // the demonstrations' effects, in the panel's place
+        setView(nullptr);
     } else {
         drawScenery(scenery);
         drawHudSidePanel(hudState, g);

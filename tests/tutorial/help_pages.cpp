@@ -209,15 +209,21 @@ TEST_F(HelpPanel, LeftAndRightTurnThePagesWrappingAtBothEndsAndAnyOtherKeyCloses
 }
 
 TEST_F(HelpPanel, TheArrowsBesideTheButtonTurnThePagesAndTheButtonStillCloses) {
-    EXPECT_FALSE(tutorialClick(tutorial, game, {kTutorialPageArrowX[1], kTutorialPageArrowY}));
+    // Opened from the help screen the panel stands in the middle of the screen: the
+    // clicks go where the arrows and the button are drawn there.
+    const float x = tutorialShiftX(tutorial);
+    EXPECT_LT(x, 0.0f);
+    EXPECT_FALSE(tutorialClick(tutorial, game, {x + kTutorialPageArrowX[1], kTutorialPageArrowY}));
     EXPECT_EQ(tutorial.page, 1);
     EXPECT_FALSE(
-        tutorialClick(tutorial, game, {kTutorialPageArrowX[0] + 20.0f, kTutorialPageArrowY - 20.0f}));
+        tutorialClick(tutorial, game, {x + kTutorialPageArrowX[0] + 20.0f, kTutorialPageArrowY - 20.0f}));
     EXPECT_EQ(tutorial.page, 0);
-    EXPECT_FALSE(tutorialClick(tutorial, game, {kTutorialPageArrowX[0] + 30.0f, kTutorialPageArrowY}));
+    EXPECT_FALSE(tutorialClick(tutorial, game, {x + kTutorialPageArrowX[0] + 30.0f, kTutorialPageArrowY}));
     EXPECT_EQ(tutorial.page, 0) << "beside the arrow";
     EXPECT_TRUE(tutorial.on);
-    EXPECT_TRUE(tutorialClick(tutorial, game, {kTutorialOkLeft + 2, kTutorialOkBottom + 2}));
+    EXPECT_FALSE(tutorialClick(tutorial, game, {kTutorialOkRight - 2, kTutorialOkBottom + 2}))
+        << "where the button stands over the field";
+    EXPECT_TRUE(tutorialClick(tutorial, game, {x + kTutorialOkLeft + 2, kTutorialOkBottom + 2}));
     EXPECT_FALSE(tutorial.on);
 }
 
