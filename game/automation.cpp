@@ -41,10 +41,11 @@ struct Automation {
     Shot shots[kShotCapacity];
     int shotCount;
     uint32_t exitAfterPlayFrames;
-    bool waiting;     // the field waited for a move at the last play frame
-    float fixedStep;  // ms per frame; 0: the clock's
+    bool waiting;             // the field waited for a move at the last play frame
+    float fixedStep;          // ms per frame; 0: the clock's
+    uint32_t framesTracedAt;  // millisecond clock of the last "frames" line
 };
-Automation automation = {0, nullptr, 0, false, -1, {}, 0, 0, {}, 0, 0, false, 0};
+Automation automation = {0, nullptr, 0, false, -1, {}, 0, 0, {}, 0, 0, false, 0, 0};
 
 enum ScriptKind : uint8_t { kMove, kDown, kUp, kDouble, kRight, kRightUp, kKey, kHint, kDud };
 constexpr const char* kScriptKinds[] = {"move",    "down", "up",   "double", "right",
@@ -254,6 +255,12 @@ void beforePresent() {
 }
 
 void afterPresent() {
+    // With the clock in the trace, the frames presented so far, once a second: a
+    // benchmark's frame rate.
+    if (traceClockOn() && millisecondClock() - automation.framesTracedAt >= 1000) {
+        automation.framesTracedAt = millisecondClock();
+        trace("frames %ld", automation.framesDrawn);
+    }
     if (!automation.lastFrame) return;
     if (automation.screenshotPath != nullptr) {
         std::vector<uint8_t> rgba;

@@ -85,6 +85,7 @@ StartUp startUp() {
     clearColour(0xFF000000);
     endFrame();
     present();
+    trace("first frame");
 
     splashScreen.loadSplashImages();
     // The system arrow shows until the menus take over; they put the game's own cursor
@@ -151,6 +152,7 @@ void loadGameData() {
     changeFolder(app.dataFolder);
     setLoadProgressHook(nullptr);
     app.dataLoaded = true;
+    trace("loading done");
     setCurrentScreen(screens, &splashScreen);
     startRequestedLevel();
 }

@@ -3,8 +3,15 @@
 // looking into a session after the fact. With QUELMAR_TRACE naming a file, each
 // trace() call appends one line to it ("menu main", "screen play", "level 3 loaded",
 // ...); without it the calls cost one test of a flag.
+//
+// With QUELMAR_TRACE_CLOCK set as well, every line ends with " at " and the system's
+// monotonic clock in milliseconds ("menu main ready at 81234.567"): the clock every
+// process on the machine reads, so a benchmark times the program's events from the
+// moment it started the program.
 
 // Whether a trace file is open (opened on the first call).
 bool traceOn();
+// Whether the lines carry the clock (QUELMAR_TRACE_CLOCK, with a trace file).
+bool traceClockOn();
 // Appends one line (no newline needed) and flushes it, so a reader sees it at once.
 void trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
