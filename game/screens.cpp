@@ -7,11 +7,13 @@
 
 #include "app/app.h"
 #include "app/draw.h"
+#include "app/frame_pacing.h"
 #include "app/persistence.h"
 #include "app/settings.h"
 #include "app/textures.h"
 #include "core/field.h"
 #include "core/flow.h"
+#include "game/automation.h"
 #include "game/menu_actions.h"
 #include "game/play.h"
 #include "menus/menu_draw.h"
@@ -103,7 +105,10 @@ void PlayScreen::onLeave() {
 }
 
 void PlayScreen::draw() {
-    sleepMilliseconds(5);  // caps the frame rate and leaves time to the system
+    // 5 ms left to the system before each game frame, taken out of the frame's wait for
+    // its turn to be shown (app/frame_pacing.h), not added to it. Under the fixed step of
+    // the tests nothing sleeps: they want frames as fast as the machine gives them.
+    if (fixedFrameStep() <= 0) sleepUntilMicroseconds(microsecondClock() + frameRest(framePacer, 5000));
     runGameFrame();
 }
 

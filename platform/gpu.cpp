@@ -141,6 +141,7 @@ struct Device {
     std::vector<uint8_t> capture;
     int captureWidth = 0, captureHeight = 0;
     char renderer[128] = "";
+    bool syncsToDisplay = false;
 };
 Device* device = nullptr;
 
@@ -460,7 +461,7 @@ bool createGpuDevice() {
     glFrontFace(GL_CW);  // faces that appear counter-clockwise are the back faces
     glCullFace(GL_BACK);
     glEnable(GL_PROGRAM_POINT_SIZE);
-    SDL_GL_SetSwapInterval(1);
+    d.syncsToDisplay = SDL_GL_SetSwapInterval(1) == 0;
     if (!ensureSceneBuffer()) {
         releaseGpuDevice();
         return false;
@@ -501,6 +502,9 @@ bool gpuDeviceExists() {
 }
 const char* gpuRendererName() {
     return device != nullptr ? device->renderer : "";
+}
+bool gpuSyncsToDisplay() {
+    return device != nullptr && device->syncsToDisplay;
 }
 
 void gpuResetState() {

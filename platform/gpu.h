@@ -60,6 +60,9 @@ bool createGpuDevice();
 void releaseGpuDevice();
 bool gpuDeviceExists();
 const char* gpuRendererName();
+// Whether the device accepted waiting for the display's refresh on present. Accepted is
+// not kept: some displays still return at once (the frame pacer finds out).
+bool gpuSyncsToDisplay();
 
 // Sets the fixed state: no depth test or writes, alpha reference 128, culling of
 // faces that appear counter-clockwise, lighting off, filtering off, blending off.

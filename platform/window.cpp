@@ -1,7 +1,9 @@
 #include "platform/window.h"
 
 #include <SDL.h>
+#include <time.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -335,6 +337,9 @@ bool pollPlatformEvent(PlatformEvent& event) {
                     case SDL_WINDOWEVENT_SIZE_CHANGED:
                         event.type = PlatformEventType::Resized;
                         return true;
+                    case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+                        event.type = PlatformEventType::DisplayChanged;
+                        return true;
                     case SDL_WINDOWEVENT_FOCUS_GAINED:
                     case SDL_WINDOWEVENT_RESTORED:
                     case SDL_WINDOWEVENT_SHOWN:
@@ -372,6 +377,33 @@ uint32_t millisecondClock() {
 
 void sleepMilliseconds(uint32_t ms) {
     SDL_Delay(ms);
+}
+
+uint64_t microsecondClock() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1000000u + static_cast<uint64_t>(now.tv_nsec) / 1000u;
+}
+
+void sleepUntilMicroseconds(uint64_t when) {
+    // An absolute wake-up time: a sleep cut short by a signal resumes toward the same moment.
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(when / 1000000u);
+    until.tv_nsec = static_cast<long>(when % 1000000u) * 1000;
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
+}
+
+bool waitForPlatformEvent(uint32_t ms) {
+    return SDL_WaitEventTimeout(nullptr, static_cast<int>(ms)) == 1;
+}
+
+int displayRefreshRate() {
+    if (windowState.window == nullptr) return 0;
+    SDL_DisplayMode mode;
+    const int display = SDL_GetWindowDisplayIndex(windowState.window);
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+    return mode.refresh_rate;
 }
 
 void setCursorShape(CursorShape shape) {
