@@ -175,6 +175,12 @@ float fixedFrameStep() {
     return automation.fixedStep;
 }
 
+uint32_t randomSeed(uint32_t clock) {
+    const char* seed = std::getenv("QUELMAR_RANDOM_SEED");
+    return seed != nullptr && seed[0] != '\0' ? static_cast<uint32_t>(std::strtoul(seed, nullptr, 10))
+                                              : clock;
+}
+
 void startRequestedLevel() {
     if (automation.requestedLevel >= 0) startRequestedLevelNow();
 }

@@ -6,7 +6,8 @@
 // into the real event handler at play-screen frames (QUELMAR_PLAY_SCRIPT); pictures and
 // state of chosen play frames (QUELMAR_PLAY_SHOTS); an end after n play frames
 // (QUELMAR_PLAY_EXIT_AFTER); a fixed time step for every frame (QUELMAR_FIXED_STEP_MS),
-// so the same input at the same frames plays the same game on any machine at any load.
+// so the same input at the same frames plays the same game on any machine at any load;
+// a fixed seed of the random streams (QUELMAR_RANDOM_SEED).
 // Without any of these the program is exactly the player's.
 #include <cstdint>
 
@@ -15,6 +16,9 @@ struct GameState;
 void readAutomation();
 // The fixed frame step in ms, or 0 to measure frames by the clock.
 float fixedFrameStep();
+// The seed of the random streams: QUELMAR_RANDOM_SEED when given, else the clock's value
+// passed in. With the fixed step it makes a run's pictures the same every time.
+uint32_t randomSeed(uint32_t clock);
 // After the deferred loading: the development start, when one was asked for.
 void startRequestedLevel();
 // Before each play frame: the script's input due at this frame.

@@ -164,7 +164,7 @@ void endProgram() {
 }  // namespace
 
 void loadGameData() {
-    seedRandom(millisecondClock());
+    seedRandom(randomSeed(millisecondClock()));
     setLoadProgressHook(reportLoadingProgress);
     openPack("targa.dat");
     openPack("jpeg.dat");
