@@ -82,6 +82,19 @@ int gpuDrawCallsLastFrame();
 // Batching of quads (on by default); off sends one draw call per quad (for comparison).
 void gpuSetBatching(bool on);
 
+// Fill accounting, for benchmarks: the pixels of the scene every quad covers (clipped to
+// the scene), by how they are written, and the pixels cleared. Off by default, and free
+// then. Meshes and other vertex arrays are not counted.
+struct GpuFill {
+    double opaque;    // blending off: written over what was there
+    double blended;   // alpha blending: read, mixed and written
+    double additive;  // added onto what was there
+    double cleared;
+    long quads;
+};
+void gpuCountFill(bool on);
+GpuFill gpuTakeFill();  // the counts since the last call, which starts them again
+
 // State.
 void gpuSetLighting(bool on);
 void gpuSetDepthTest(bool on);

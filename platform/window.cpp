@@ -184,7 +184,7 @@ bool createMainWindow(const char* title, int width, int height, bool fullScreen)
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);  // depth lives in the scene buffer
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);  // the scene is drawn straight into the window
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
     if (fullScreen) {
         // Created at the desktop's size as well, so the window fills the screen even
