@@ -162,11 +162,13 @@ void SplashScreen::loadSplashImages() {
     if (fileExists("loadbar.jpg")) loadBar = loadImageSized("loadbar.jpg", 310, 48);
 }
 
+void SplashScreen::releaseImage(TextureRecord*& image) {
+    if (image != nullptr) releaseTexture(image);
+    image = nullptr;
+}
+
 void SplashScreen::releaseImages() {
-    for (TextureRecord** image : {&splash1, &splash2, &loadScreen, &loadBar}) {
-        if (*image != nullptr) releaseTexture(*image);
-        *image = nullptr;
-    }
+    for (TextureRecord** image : {&splash1, &splash2, &loadScreen, &loadBar}) releaseImage(*image);
 }
 
 void SplashScreen::onEnter() {
@@ -221,6 +223,12 @@ void SplashScreen::reportProgress(uint32_t bytes) {
     ++filesReported;
     bytesReported += bytes;
     if (!splashesDone) return;
+    // The bar moves twenty times a second, not once a file: each picture shown costs a
+    // frame's drawing and, where the display paces, a wait for its refresh.
+    const uint32_t now = millisecondClock();
+    if (progressShown && now - progressShownAt < kProgressFrameMs) return;
+    progressShown = true;
+    progressShownAt = now;
     beginFrame();
     clearColour(0xFF000000);
     drawLoadingScreen();
@@ -242,7 +250,11 @@ void SplashScreen::draw() {
         }
         splashTimer += frameDeltaMs;
         if (splashTimer >= 4000) {
+            // A splash picture that has been shown is not needed again: its memory goes
+            // before the loading needs it.
+            releaseImage(splash1);
             if (secondSplashShown || splash2 == nullptr) {
+                releaseImage(splash2);
                 splashesDone = true;
                 app.loadDataRequested = true;
             } else {
