@@ -5,8 +5,8 @@
 #include <cstdint>
 
 struct AppState {
-    char programFolder[256];              // the executable's folder
-    char dataFolder[272];                 // programFolder + "/Data/": the current folder while the game runs
+    char programFolder[4096];  // the executable's folder
+    char dataFolder[4096];     // the game's data (app/user_folders.h): the current folder while the game runs
     int32_t displayWidth, displayHeight;  // 800 x 600 at every start
     int32_t active;                       // 1 while the window is active and not minimised
     int32_t quit;                         // ends the loop

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/system.h"
+#include "app/user_folders.h"
 #include "resources/files.h"
 
 Settings settings;
+SettingsRead settingsRead = SettingsRead::Missing;
 
 void decodeSettings(Settings& out, const uint8_t* bytes, size_t size) {
     SettingsFile file;
@@ -42,20 +43,34 @@ SettingsFile encodeSettings(const Settings& in, int32_t width, int32_t height, i
     return file;
 }
 
-void readSettings(Settings& out) {
-    if (!changeFolder("settings")) return;  // no folder yet: the defaults stand
+SettingsRead readSettings(Settings& out) {
+    char path[kDiskPathCapacity];
     uint8_t buffer[sizeof(SettingsFile)];
     uint32_t size = 0;
-    if (readFileInto("settings.dat", buffer, sizeof buffer, &size) != nullptr)
-        decodeSettings(out, buffer, size < sizeof buffer ? size : sizeof buffer);
-    changeFolder("..");
+    if (!playerFilePath(path, sizeof path, "settings.dat")) return settingsRead = SettingsRead::Missing;
+    switch (readFileStatus(path, buffer, sizeof buffer, &size)) {
+        case FileRead::Missing:
+            settingsRead = SettingsRead::Missing;  // the defaults stand
+            break;
+        case FileRead::Failed:
+            reportReadFailure(path);
+            settingsRead = SettingsRead::Unreadable;
+            break;
+        case FileRead::Whole:
+            decodeSettings(out, buffer, size < sizeof buffer ? size : sizeof buffer);
+            settingsRead = size >= sizeof buffer ? SettingsRead::Whole : SettingsRead::Short;
+            break;
+    }
+    return settingsRead;
 }
 
 bool writeSettings(const Settings& in, int32_t width, int32_t height, int32_t resolutionIndex,
                    int32_t colourDepth) {
-    if (!makeFolder("settings") || !changeFolder("settings")) return false;
+    char path[kDiskPathCapacity];
+    if (settingsRead == SettingsRead::Unreadable || !playerFilePath(path, sizeof path, "settings.dat"))
+        return false;
     SettingsFile file = encodeSettings(in, width, height, resolutionIndex, colourDepth);
-    bool written = writeWholeFile("settings.dat", &file, sizeof file);
-    changeFolder("..");
-    return written;
+    if (writeWholeFile(path, &file, sizeof file)) return true;
+    reportWriteFailure(path);
+    return false;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// "settings.dat" in the settings folder: the player's options, read before the window
+// "settings.dat" in the player folder: the player's options, read before the window
 // exists and written back at shut-down.
 #include <cstddef>
 #include <cstdint>
@@ -43,9 +43,16 @@ void decodeSettings(Settings& out, const uint8_t* bytes, size_t size);
 SettingsFile encodeSettings(const Settings& in, int32_t width, int32_t height, int32_t resolutionIndex,
                             int32_t colourDepth);
 
-// Reads "settings.dat" from the "settings" folder below the current folder (defaults
-// when there is none) and returns to the current folder.
-void readSettings(Settings& out);
-// Writes it there; false when the folder or the file cannot be written.
+// How "settings.dat" was found at start: Whole (44 bytes or more), Short, Missing (a
+// first start, or deleted to reset the options) or Unreadable. Only a whole file tells
+// the profile count; a file that could not be read is never replaced.
+enum class SettingsRead { Whole, Short, Missing, Unreadable };
+extern SettingsRead settingsRead;
+
+// Reads "settings.dat" from the player folder (defaults when there is none) and notes
+// in settingsRead how that went.
+SettingsRead readSettings(Settings& out);
+// Writes it there; false when it cannot be written (errno tells why) or when the file
+// found at start could not be read and so is kept.
 bool writeSettings(const Settings& in, int32_t width, int32_t height, int32_t resolutionIndex,
                    int32_t colourDepth);

@@ -30,6 +30,7 @@ void startUpToFirstFrame(benchmark::State& state) {
     environment.push_back("QUELMAR_EXIT_AFTER_FRAMES=1");
     environment.push_back("QUELMAR_NO_MESSAGE_BOXES=1");
     environment.push_back("QUELMAR_INSTANCE_LOCK=/tmp/quelmar-bench-" + std::to_string(getpid()) + ".lock");
+    environment.push_back("XDG_DATA_HOME=/tmp/quelmar-bench-" + std::to_string(getpid()) + "-home");
     std::vector<char*> envp;
     for (std::string& e : environment) envp.push_back(e.data());
     envp.push_back(nullptr);

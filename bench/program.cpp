@@ -310,7 +310,7 @@ void startUp(benchmark::State& state) {
             return;
         }
         const double firstFrame = run.waitFor("first frame");
-        const double loaded = run.waitFor("loading done", kSkipKey);
+        const double loaded = run.waitFor("data loaded", kSkipKey);
         const double ready = run.waitFor("menu newprofile ready", kSkipKey);
         if (firstFrame < 0 || loaded < 0 || ready < 0) {
             state.SkipWithError(("the start did not reach the name entry: " + run.errors()).c_str());

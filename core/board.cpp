@@ -129,6 +129,14 @@ bool parseBoard(std::string_view text, GameState& g, BoardHeader* header, std::s
         if (error) *error = "board has " + std::to_string(row) + " rows, 11 expected";
         return false;
     }
+    // Nothing but blank lines may follow the eleventh row.
+    for (; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+            if (error) *error = "board has more than 11 rows";
+            return false;
+        }
+    }
     if (header) *header = local;
     return true;
 }

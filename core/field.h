@@ -240,7 +240,7 @@ struct GameState {
     float baseTime;   // s, the level file's "time=" (0: from the tile count)
     float timeLimit;  // ms
     float elapsed;    // ms of level time used
-    float playTime;   // ms
+    float playTime;   // ms of play, in both modes (the time the records keep)
     uint8_t timeUp;
     float tickAccumulator;  // ms since the last fuse tick
     // progress
@@ -300,6 +300,9 @@ struct GameState {
     uint8_t tutorialOn;
     uint8_t noMoves;
     uint8_t reshuffling;
+    uint8_t noHint;            // the last move search found no swap: there is no hint to show
+    uint8_t levelBanked;       // the won level's score is in the profile's total
+    uint8_t fuseBurnt;         // the level clock advanced in this frame
     float reshuffleGenerate;   // 3000 until the new figures are made, then -1
     float reshuffleStepTimer;  // ms
     int32_t reshuffleStep;

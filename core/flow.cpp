@@ -75,21 +75,28 @@ void timeUpSequence(GameState& g) {
 }
 
 void levelClock(GameState& g, float dt) {
-    if ((g.gameMenuOpen && !g.levelOver) || modalTipShowing(g) || g.paused) return;
+    g.fuseBurnt = 0;
+    // A box left open after the time-up must never hold the time-up sequence.
+    if ((g.gameMenuOpen && !g.levelOver) || (modalTipShowing(g) && !g.timeUp) || g.paused) return;
     if (g.bonusCountUp) {
         updateBonusCountUp(g, dt);
         return;
     }
     // A won level's time stands still: the statistics show it, and waiting on them must
     // never run into the time-up of a level already won.
-    if (g.clearedWaiting || g.mode != 0 || g.levelOver) return;
+    if (g.clearedWaiting || g.levelOver) return;
+    g.playTime += dt;
+    if (g.mode != 0) return;  // no fuse in endless mode
     const float before = g.timeLimit - g.elapsed;
     g.elapsed += dt;
-    if (!g.gameMenuOpen) g.playTime += dt;
+    g.fuseBurnt = 1;
     const float remaining = g.timeLimit - g.elapsed;
     if (g.elapsed > g.timeLimit + 3000.0f && !g.timeUp) {
         g.timeUp = 1;
         closeTip(g);
+        // A lost level needs no reshuffle: nothing may wait for one now.
+        g.noMoves = 0;
+        g.reshuffling = 0;
     }
     if (before >= 20000.0f && remaining < 20000.0f && g.tilesLeft > 8) playSound("ohthisishard.ogg");
     if (remaining < 20000.0f && g.elapsed < g.timeLimit + 3000.0f) {
@@ -232,7 +239,9 @@ void onLeftDown(GameState& g, Vec2 point) {
         useClock(g);
     else if (onMenuButton(point))
         openGameMenu(g);
-    else if (!g.bonusCountUp && !g.noMoves)  // with no move left only the message box answers
+    else if (g.noMoves)  // with no move left a click starts the reshuffle, as a key does
+        startReshuffle(g);
+    else if (!g.bonusCountUp)
         handleClick(g, point);
 }
 

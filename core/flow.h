@@ -36,7 +36,7 @@ void writeSavedGame(const GameState& g, uint8_t* out);  // kSavedGameSize bytes
 // array or selects a branch is checked; a file that does not hold together is
 // rejected and g is left unchanged. Returns whether the game was restored.
 bool readSavedGame(GameState& g, const uint8_t* data, size_t size);
-// "settings/%s_cls.sav" or "settings/%s_ndl.sav" for the current profile and mode.
+// "%s_cls.sav" or "%s_ndl.sav" in the player folder, for the current profile and mode.
 void savedGamePath(char* out, size_t capacity, int mode);
 bool saveGame(GameState& g);
 bool loadGame(GameState& g);

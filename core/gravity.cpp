@@ -16,6 +16,12 @@ bool emptyOpen(const GameState& g, int i, int j) {
     return inBounds(i, j) && g.cells[i][j].cover >= 0 && g.cells[i][j].figure == -1;
 }
 
+// The picked piece left its cell: a later click must not swap whatever comes next.
+void dropPickedAt(GameState& g, int i, int j) {
+    const Selection& s = g.selection;
+    if (s.state && s.pickedRow == i && s.pickedColumn == j) dropSelection(g);
+}
+
 bool belowHole(const GameState& g, int i, int j) {
     return i > 0 && g.cells[i - 1][j].cover < 0;
 }
@@ -52,6 +58,7 @@ bool diagonalSlide(GameState& g, bool needRest) {
             Cell& src = g.cells[i - 1][from];
             Cell& dst = g.cells[i][j];
             movePiece(dst, src);
+            dropPickedAt(g, i - 1, from);
             dst.offset = {src.centre.x - dst.centre.x, src.centre.y - dst.centre.y};
             dst.sliding = 1;
             return true;
@@ -157,6 +164,7 @@ void gravityStep(GameState& g, float dt) {
             if (isPickup(c.figure)) c.pickupDelay = 200.0f;
             Cell& below = g.cells[i + 1][j];
             movePiece(below, c);
+            dropPickedAt(g, i, j);
             below.offset = kSpawnOffset;
             below.sliding = 0;
         }
@@ -222,11 +230,18 @@ void fillField(GameState& g) {
         if (anyStraightFall(g)) continue;
         if (diagonalSlide(g, false)) continue;
         findRuns(g);
+        bool cleared = false;
         for (int i = 0; i < kRows; ++i)
             for (int j = 0; j < kColumns; ++j) {
                 Cell& c = g.cells[i][j];
-                if (c.cover >= 0 && (c.inRun[0] || c.inRun[1]) && !c.chained && c.powerup == 0) c.figure = -1;
+                if (c.cover >= 0 && (c.inRun[0] || c.inRun[1]) && !c.chained && c.powerup == 0) {
+                    c.figure = -1;
+                    cleared = true;
+                }
             }
+        // Nothing fell, slid or was cleared: every further round would change nothing
+        // and draw no random number, so the field is as filled as it gets.
+        if (!cleared) break;
     }
     for (int i = 0; i < kRows; ++i)
         for (int j = 0; j < kColumns; ++j) {
@@ -265,6 +280,8 @@ int findMoves(GameState& g) {
         }
         std::swap(a.figure, b.figure);
     });
+    g.noHint = count > 0 ? 0 : 1;
+    if (count == 0) g.hint.showing = 0;
     if (count > 0) {
         const int k = randomBelow(count);
         int m = 0;
@@ -311,6 +328,10 @@ void resetHintTimer(GameState& g) {
 }
 
 void updateHintTimer(GameState& g, float dt) {
+    if (g.noHint) {  // the hint cells of an earlier field would point at a swap that fails
+        g.hint.showing = 0;
+        return;
+    }
     if (!g.levelOver && !g.bonusCountUp && !g.timeUp && g.hammerMode == 0) {
         g.hint.timer -= dt;
         if (g.hint.timer < 0.0f) g.hint.showing = 1;
@@ -322,11 +343,14 @@ void updateHintTimer(GameState& g, float dt) {
 }
 
 void noMoves(GameState& g) {
+    if (g.timeUp) return;  // the level is lost: no reshuffle is needed
     if (g.stock.hammers > 0) {
         offerTip(g, static_cast<int>(TipKey::UseHammer), g.stock.hammerIcon.x, g.stock.hammerIcon.y, 0.0f,
                  false);
         return;
     }
+    // A passing tip makes way for the box that says what happens next.
+    if (g.tip.showing && !g.tip.modal) closeTip(g);
     offerTip(g, static_cast<int>(TipKey::NoMoreMoves), 150.0f, 0.0f, 0.0f, true);
     announceSimple(Announce::NoMovesShake);
     g.noMoves = 1;
@@ -338,6 +362,7 @@ void noMoves(GameState& g) {
 void startReshuffle(GameState& g) {
     if (!g.noMoves || g.reshuffling) return;
     g.reshuffling = 1;
+    dropSelection(g);  // the picked figure is about to change
     g.reshuffles += 1;
     playSound("menu.ogg");
 }

@@ -6,6 +6,7 @@
 
 #include "core/announce.h"
 #include "core/profile.h"
+#include "core/random.h"
 #include "core/rules.h"
 #include "resources/files.h"
 #include "resources/keyvalue.h"
@@ -64,7 +65,8 @@ void applyLevelByte(Cell& c, uint8_t b) {
         chainedFigure(b - 208, kStarBomb);
 }
 
-// Reads one grid after its key. Returns true when all 132 cells were read.
+// Reads one grid after its key; apply gets each cell, its byte and the byte's offset in
+// the text. Returns true when all 132 cells were read.
 template <typename Accepts, typename Apply>
 bool readGrid(GameState& g, std::string_view text, const char* key, Accepts accepts, Apply apply) {
     const size_t found = text.find(key);
@@ -79,10 +81,34 @@ bool readGrid(GameState& g, std::string_view text, const char* key, Accepts acce
         if (pos >= text.size() || blankLineAt(text, pos)) return false;
         while (pos < text.size() && !accepts(static_cast<uint8_t>(text[pos]))) ++pos;
         if (pos >= text.size()) return false;
-        apply(g.cells[n / kColumns][n % kColumns], static_cast<uint8_t>(text[pos]));
+        apply(g.cells[n / kColumns][n % kColumns], static_cast<uint8_t>(text[pos]), pos);
         ++pos;
     }
     return true;
+}
+
+// The figure count a level plays with: 8 when none is given, and never more kinds than
+// the figure slots a cell can be drawn and saved with.
+int playedFigureCount(int written) {
+    if (written <= 0) return kDefaultFigureCount;
+    return written > kMaxSlot + 1 ? kMaxSlot + 1 : written;
+}
+
+// Where the value of a key stands in the text, or npos.
+size_t valueOffset(std::string_view text, const char* key) {
+    const size_t found = text.find(key);
+    return found == std::string_view::npos ? found : found + std::strlen(key);
+}
+
+// An open cell left empty or lined up after the field was filled.
+bool fillFailed(GameState& g) {
+    findRuns(g);
+    for (int i = 0; i < kRows; ++i)
+        for (int j = 0; j < kColumns; ++j) {
+            const Cell& c = g.cells[i][j];
+            if (c.cover >= 0 && (c.figure == -1 || c.inRun[0] || c.inRun[1])) return true;
+        }
+    return false;
 }
 
 }  // namespace
@@ -90,10 +116,7 @@ bool readGrid(GameState& g, std::string_view text, const char* key, Accepts acce
 void parseLevel(GameState& g, std::string_view text) {
     for (int i = 0; i < kFigureTableSize; ++i) g.figureTable[i] = i;
     g.curAnimBack = readInt(text, "curanimback=");
-    int figures = readInt(text, "figures=");
-    // The table holds 17 slots; a count outside 1..17 would draw slots that do not exist.
-    if (figures <= 0) figures = kDefaultFigureCount;
-    if (figures > kFigureTableSize) figures = kFigureTableSize;
+    const int figures = playedFigureCount(readInt(text, "figures="));
     g.figureCount = figures;
     const float base = readFloat(text, "time=");
     // A negative or unreadable base time would start the level already lost; it counts as none.
@@ -106,10 +129,12 @@ void parseLevel(GameState& g, std::string_view text) {
         const int kind = figureKindOf(value);
         if (kind >= 0) g.figureTable[i] = kind;
     }
-    const bool complete = readGrid(g, text, "level=", levelGridByte, applyLevelByte);
+    const bool complete =
+        readGrid(g, text, "level=", levelGridByte, [](Cell& c, uint8_t b, size_t) { applyLevelByte(c, b); });
     if (!complete) return;
-    readGrid(g, text, "levelbonus=", bonusGridByte, [&g](Cell& c, uint8_t b) {
-        if (b != 'H' && b != 'T') return;
+    readGrid(g, text, "levelbonus=", bonusGridByte, [&g](Cell& c, uint8_t b, size_t) {
+        // A pick-up on a hole could never be seen nor collected: it is left out.
+        if ((b != 'H' && b != 'T') || c.cover < 0) return;
         c.figure = b == 'H' ? kHammerPickup : kClockPickup;
         g.stock.hasPickups = 1;
     });
@@ -146,6 +171,9 @@ void startLevel(GameState& g, int level, std::string_view text, std::string_view
     parseLevel(g, text);
     resetHintTimer(g);
     fillField(g);
+    // Too few kinds for the field: play goes on (the cascade fills and clears what is
+    // left), but the level's author should know.
+    if (fillFailed(g)) trace("level %d field not filled without lines or gaps", level + 1);
     findMoves(g);
     finishLevelSetup(g);
     announceSimple(Announce::SceneTint, nullptr, 2);
@@ -184,4 +212,85 @@ void loadLevel(GameState& g, int level) {
 
 void preloadLevels() {
     for (int level = 0; level < kLevelCount; ++level) levelText(level, true);
+}
+
+namespace {
+
+struct ProblemList {
+    std::string_view text;
+    LevelProblem* out;
+    int capacity;
+    int count;
+
+    // A problem at a byte offset of the text; its message is filled in by the caller.
+    char* add(size_t offset, int row, int column) {
+        static char spare[sizeof(LevelProblem::message)];
+        if (count >= capacity) return spare;
+        LevelProblem& p = out[count++];
+        p.line = 1;
+        p.column = 1;
+        for (size_t k = 0; k < offset && k < text.size(); ++k) {
+            if (text[k] == '\n') {
+                ++p.line;
+                p.column = 1;
+            } else if (text[k] != '\r') {
+                ++p.column;
+            }
+        }
+        p.fieldRow = row;
+        p.fieldColumn = column;
+        p.message[0] = 0;
+        return p.message;
+    }
+};
+
+GameState probe;  // the level is parsed and filled here, never in the running game
+
+}  // namespace
+
+int findLevelProblems(std::string_view text, LevelProblem* out, int capacity) {
+    ProblemList list{text, out, capacity, 0};
+    const size_t figuresAt = valueOffset(text, "figures=");
+    const int written = readInt(text, "figures=");
+    const int figures = playedFigureCount(written);
+    if (figuresAt != std::string_view::npos && written != figures)
+        std::snprintf(list.add(figuresAt, -1, -1), sizeof(LevelProblem::message),
+                      "figures=%d: the level plays with %d kinds of figure", written, figures);
+    resetGameState(probe);
+    setCentres(probe);
+    const bool complete = readGrid(probe, text, "level=", levelGridByte,
+                                   [](Cell& c, uint8_t b, size_t) { applyLevelByte(c, b); });
+    const size_t levelAt = valueOffset(text, "level=");
+    if (!complete) {
+        std::snprintf(list.add(levelAt == std::string_view::npos ? 0 : levelAt, -1, -1),
+                      sizeof(LevelProblem::message), "%s",
+                      "the level grid does not hold all 132 cells: the field is left as the reset made it");
+        return list.count;
+    }
+    int n = 0;
+    readGrid(probe, text, "levelbonus=", bonusGridByte, [&list, &n](Cell& c, uint8_t b, size_t at) {
+        const int cell = n++;
+        if ((b == 'H' || b == 'T') && c.cover < 0)
+            std::snprintf(list.add(at, cell / kColumns, cell % kColumns), sizeof(LevelProblem::message),
+                          "a %s on a hole is left out", b == 'H' ? "hammer" : "clock");
+    });
+    // Fill the field as a level start does, for a number of seeds.
+    constexpr int kSeeds = 32;
+    const RandomState saved = gameRandom;
+    static GameState filled;
+    probe.figureCount = figures;
+    int failed = 0;
+    for (int seed = 1; seed <= kSeeds; ++seed) {
+        filled = probe;
+        seedRandom(static_cast<uint32_t>(seed));
+        fillField(filled);
+        if (fillFailed(filled)) ++failed;
+    }
+    gameRandom = saved;
+    if (failed > 0)
+        std::snprintf(list.add(figuresAt != std::string_view::npos ? figuresAt : levelAt, -1, -1),
+                      sizeof(LevelProblem::message),
+                      "with %d kinds the field cannot be filled without lines or gaps for %d of 32 seeds",
+                      figures, failed);
+    return list.count;
 }

@@ -24,3 +24,18 @@ void preloadLevels();
 // tool or a test that plays its own text registers it under this name.
 constexpr int kLevelFileNameCapacity = 32;
 void levelFileName(int level, char (&name)[kLevelFileNameCapacity]);
+
+// A problem of a level text that the game works around: where it is in the text
+// (1-based line and column) and, for a problem of one cell, the cell (else -1).
+struct LevelProblem {
+    int line;
+    int column;
+    int fieldRow;
+    int fieldColumn;
+    char message[96];
+};
+// Finds the problems of a level text (a figure count that cannot be drawn, a grid cut
+// short, a pick-up on a hole, a field that cannot be filled without lines for some
+// seeds); stores at most capacity of them and returns how many it stored. The game's
+// random stream is left as it was.
+int findLevelProblems(std::string_view text, LevelProblem* out, int capacity);

@@ -12,6 +12,14 @@ void dropSelection(GameState& g) {
     g.selection.state = 0;
 }
 
+// The picked piece is still where it was picked and still free to move: a cascade may
+// have taken it away since.
+static bool pickedStillThere(const GameState& g) {
+    const Selection& s = g.selection;
+    return s.state != 0 && inBounds(s.pickedRow, s.pickedColumn) &&
+           isMovable(g, s.pickedRow, s.pickedColumn) && atRest(g.cells[s.pickedRow][s.pickedColumn]);
+}
+
 void pick(GameState& g, int i, int j) {
     Selection& s = g.selection;
     const Cell& c = g.cells[i][j];
@@ -45,6 +53,7 @@ void handleClick(GameState& g, Vec2 point) {
         hammerStrike(g, i, j);
         return;
     }
+    if (s.state != 0 && !s.swap && !s.swapBack && !pickedStillThere(g)) dropSelection(g);
     if (s.state == 0) {
         pick(g, i, j);
         return;
@@ -67,6 +76,11 @@ void handleClick(GameState& g, Vec2 point) {
 void updateDrag(GameState& g) {
     Selection& s = g.selection;
     if (!s.dragArmed || s.state == 0) return;
+    if (!pickedStillThere(g)) {
+        s.dragArmed = 0;
+        dropSelection(g);
+        return;
+    }
     const float dx = g.pointer.x - s.dragStart.x;
     const float dy = g.pointer.y - s.dragStart.y;
     if (std::sqrt(dx * dx + dy * dy) < 12.0f) return;
@@ -250,6 +264,8 @@ void removalStep(GameState& g) {
                 }
                 if (c.cover == 0) c.points += isPickup(c.figure) ? g.combo * 100 : g.combo * 10;
                 startEffect("delete", c.centre.x, c.centre.y);
+                if (g.selection.state && g.selection.pickedRow == i && g.selection.pickedColumn == j)
+                    dropSelection(g);
                 c.figure = -1;
                 c.powerup = 0;
                 c.onTop = 0;

@@ -117,10 +117,11 @@ void startExplosion(GameState& g, Explosion& e) {
 
 // Marks the wave of a line bomb from the next unmarked distance up to reach. The
 // next distance lives in the explosion's first reserved byte, so a long frame never
-// skips a distance.
+// skips a distance. The centre is left alone: its figure was marked when the bomb was
+// set off, or it carries the power-up made there in the same pass, which must stay.
 void advanceWave(GameState& g, Explosion& e, int reach) {
     reach = std::min(reach, kWaveReach);
-    for (int k = e.reserved[0]; k <= reach; ++k)
+    for (int k = std::max<int>(e.reserved[0], 1); k <= reach; ++k)
         forEachAtDistance(e.type, e.row, e.column, k, [&g](int r, int c) {
             if (!isValid(g, r, c)) return;
             Cell& cell = g.cells[r][c];
@@ -237,8 +238,20 @@ void finishWaves(GameState& g) {
 
 void addFlyingPiece(GameState& g, int kindPlusOne, Vec2 point, int type) {
     if (g.nextFlying < 0 || g.nextFlying >= kFlyingPieceCapacity) g.nextFlying = 0;
-    FlyingPiece& f = g.flying[g.nextFlying];
-    g.nextFlying = (g.nextFlying + 1) % kFlyingPieceCapacity;
+    // The ring overwrites its oldest entry, but never a pick-up on its way to the stock:
+    // that one is the player's. Falling figures are only a picture and may go.
+    int slot = -1;
+    for (int n = 0; n < kFlyingPieceCapacity && slot < 0; ++n) {
+        const int at = (g.nextFlying + n) % kFlyingPieceCapacity;
+        if (g.flying[at].kind == 0 || g.flying[at].type == kFlyFigure) slot = at;
+    }
+    const bool pickup = type != kFlyFigure;
+    if (slot < 0) {  // every entry is a pick-up in flight: a new one reaches the stock at once
+        if (pickup) grant(g, type == kFlyHammerBottom || type == kFlyHammerRemoved);
+        return;
+    }
+    FlyingPiece& f = g.flying[slot];
+    g.nextFlying = (slot + 1) % kFlyingPieceCapacity;
     f = {};
     f.kind = kindPlusOne;
     f.type = type;
@@ -316,6 +329,7 @@ void collectPickup(GameState& g, int i, int j) {
     const bool hammer = c.figure == kHammerPickup;
     addFlyingPiece(g, hammer ? 101 : 102, c.centre, hammer ? kFlyHammerBottom : kFlyClockBottom);
     playSound("hammeradd.ogg");
+    if (g.selection.state && g.selection.pickedRow == i && g.selection.pickedColumn == j) dropSelection(g);
     c.figure = -1;
 }
 
@@ -371,7 +385,9 @@ void updateClockBurn(GameState& g, float dt) {
     Stock& s = g.stock;
     if (!s.clockRunning) return;
     s.burnClock += dt;
-    g.elapsed -= dt;  // cancels this frame's advance: the fuse stands still
+    // Cancels this frame's advance: the fuse stands still. A clock that stood anyway
+    // (paused, a menu, a box, the level won) is not turned back.
+    if (g.fuseBurnt) g.elapsed -= dt;
     s.sparkClock += dt;
     while (s.sparkClock >= 120.0f) {
         s.sparkClock -= 120.0f;

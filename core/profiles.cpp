@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "core/random.h"
@@ -87,17 +88,46 @@ void mendProfile(Profile& p) {
     }
 }
 
-int decodeProfiles(ProfileTable& table, const uint8_t* bytes, size_t size, int32_t claimedCount,
-                   int32_t claimedCurrent) {
-    const size_t whole = size / sizeof(Profile);
-    int count = std::max<int32_t>(claimedCount, 0);
-    count = static_cast<int>(std::min<size_t>({static_cast<size_t>(count), whole, size_t{kProfileCapacity}}));
+// Two names that mend to the same text (or a file edited by hand with a name twice)
+// would share one saved-game file: later ones get "_2", "_3", ... at their end.
+void makeNamesDistinct(ProfileTable& table) {
+    for (int i = 1; i < table.count; ++i) {
+        char* name = table.profiles[i].name;
+        const auto taken = [&](const char* candidate) {
+            for (int j = 0; j < i; ++j)
+                if (std::strcmp(table.profiles[j].name, candidate) == 0) return true;
+            return false;
+        };
+        if (!taken(name)) continue;
+        char base[kProfileNameLimit + 1];
+        std::snprintf(base, sizeof base, "%s", name);
+        for (int n = 2; n < 100; ++n) {
+            char suffix[16];
+            std::snprintf(suffix, sizeof suffix, "_%d", n);
+            const size_t keep = std::min(std::strlen(base), kProfileNameLimit - std::strlen(suffix));
+            char candidate[32] = {};
+            std::memcpy(candidate, base, keep);
+            std::memcpy(candidate + keep, suffix, std::strlen(suffix));
+            if (!taken(candidate)) {
+                std::memcpy(name, candidate, sizeof candidate);
+                break;
+            }
+        }
+    }
+}
+
+int decodeProfiles(ProfileTable& table, const uint8_t* bytes, size_t size, int32_t claimedCurrent) {
+    // Our own writes make the file exactly as long as its profiles, so every whole
+    // profile it holds is taken: the count in "settings.dat" can be missing, damaged or
+    // one step behind after a crash between the two writes, and must never erase a player.
+    const int count = static_cast<int>(std::min<size_t>(size / sizeof(Profile), size_t{kProfileCapacity}));
     std::memset(&table, 0, sizeof table);
     for (int i = 0; i < count; ++i) {
         std::memcpy(&table.profiles[i], bytes + static_cast<size_t>(i) * sizeof(Profile), sizeof(Profile));
         mendProfile(table.profiles[i]);
     }
     table.count = count;
+    makeNamesDistinct(table);
     table.current = count > 0 ? std::clamp(claimedCurrent, 0, count - 1) : 0;
     return count;
 }

@@ -52,12 +52,12 @@ void defaultRecords(RecordTable& records, const char* const names[kDefaultNameCo
 void defaultHiscores(HiscoreTable& hiscores, const char* const names[kDefaultNameCount]);
 
 // Decoding of file images. Only as many bytes as the structure holds are read; a
-// shorter file leaves the rest as it was. claimedCount is the settings' profile count:
-// it is cut to the whole profiles the bytes hold and to the capacity. Every decoded
-// name is made plain and every value that selects or indexes is brought into range.
+// shorter file leaves the rest as it was. Every whole profile the bytes hold is taken
+// (up to the capacity); claimedCurrent is the settings' current index, brought into
+// range. Every decoded name is made plain and distinct from the others (each names its
+// own saved games), and every value that selects or indexes is brought into range.
 // Returns the number of profiles taken.
-int decodeProfiles(ProfileTable& table, const uint8_t* bytes, size_t size, int32_t claimedCount,
-                   int32_t claimedCurrent);
+int decodeProfiles(ProfileTable& table, const uint8_t* bytes, size_t size, int32_t claimedCurrent);
 void decodeRecords(RecordTable& records, const uint8_t* bytes, size_t size);
 void decodeHiscores(HiscoreTable& hiscores, const uint8_t* bytes, size_t size);
 

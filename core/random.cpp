@@ -1,5 +1,8 @@
 #include "core/random.h"
 
+#include <chrono>
+#include <random>
+
 RandomState gameRandom = {1};
 RandomState lookRandom = {1};
 
@@ -23,6 +26,21 @@ float randomSigned(RandomState& stream, float x) {
 
 float randomUnit(RandomState& stream, float x) {
     return static_cast<float>(nextRandom(stream)) / 32767.0f * x;
+}
+
+uint32_t startupSeed() {
+    uint32_t entropy = 0;
+    try {
+        std::random_device device;
+        entropy = device();
+    } catch (...) {
+        // No random source: the time of day alone still differs between starts.
+    }
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const uint64_t micros =
+        static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+    // Fold the 64-bit time into 32 bits so that every bit of it moves the seed.
+    return entropy ^ static_cast<uint32_t>(micros) ^ static_cast<uint32_t>(micros >> 32) * 2654435761u;
 }
 
 int nextRandom() {

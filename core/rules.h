@@ -67,3 +67,10 @@ void closeLevelCompleteMenu(GameState& g);
 void offerTip(GameState& g, int key, float x, float y, float delay, bool modal);
 void closeTip(GameState& g);
 void updateTip(GameState& g, float dt, bool clicked);
+// A won level is banked at once: the count-up finished, progress and records saved,
+// the level score added to the total (once, whatever follows). For a player who
+// leaves at any moment of the level-over.
+void bankWonLevel(GameState& g);
+// The time a won level took, as the records and the statistics keep it: the fuse's
+// time in classic mode, the time played in endless mode.
+float levelTimeMs(const GameState& g);

@@ -216,10 +216,21 @@ bool stateHolds(const GameState& g, uint8_t expectedMode) {
 
 GameState scratch;  // the file is read into this copy and only taken when it holds
 
+// A line already stands when a swap has just come to rest: the next pass clears it, so
+// the field is not one without a move.
+bool anyLineStands(GameState& g) {
+    for (int i = 0; i < kRows; ++i)
+        for (int j = 0; j < kColumns; ++j)
+            if (inRun(g, i, j)) return true;
+    return false;
+}
+
 }  // namespace
 
 bool canSaveGame(const GameState& g) {
-    return g.movedThisLevel && !g.timeUp && !g.levelOver;
+    // During the level-over "saving" banks the won level: nothing of it is left to resume.
+    if (g.levelOver) return !g.advanced && !g.transition;
+    return g.movedThisLevel && !g.timeUp;
 }
 
 void writeSavedGame(const GameState& g, uint8_t* out) {
@@ -250,14 +261,19 @@ bool readSavedGame(GameState& g, const uint8_t* data, size_t size) {
     // the fresh level it was read over.
     scratch.noMoves = 0;
     scratch.reshuffling = 0;
-    if (!scratch.resolving && settled(scratch) && !anyMove(scratch) && scratch.tilesLeft >= 1)
+    scratch.noHint = anyMove(scratch) ? 0 : 1;
+    scratch.levelBanked = 0;
+    if (!scratch.resolving && settled(scratch) && !anyLineStands(scratch) && !anyMove(scratch) &&
+        scratch.tilesLeft >= 1)
         noMoves(scratch);
     g = scratch;
     return true;
 }
 
 void savedGamePath(char* out, size_t capacity, int mode) {
-    std::snprintf(out, capacity, "settings/%s_%s.sav", gameProfile->name, mode ? "ndl" : "cls");
+    char name[48];
+    std::snprintf(name, sizeof name, "%s_%s.sav", gameProfile->name, mode ? "ndl" : "cls");
+    playerFilePath(out, capacity, name);
 }
 
 // The field as a player sees it, in one word (the trace's way of telling two fields apart).
@@ -278,9 +294,14 @@ static void traceGame(const char* what, const GameState& g) {
 
 bool saveGame(GameState& g) {
     if (!canSaveGame(g)) return false;
+    if (g.levelOver) {
+        bankWonLevel(g);
+        gameProfile->savedGame[g.mode ? 1 : 0] = 0;  // the profile stands on the next level
+        return true;
+    }
     static uint8_t image[kSavedGameSize];
     writeSavedGame(g, image);
-    char path[96];
+    char path[kDiskPathCapacity];
     savedGamePath(path, sizeof(path), g.mode);
     // The profile claims a saved game only once the file is really there.
     if (!writeWholeFile(path, image, kSavedGameSize)) return false;
@@ -294,7 +315,7 @@ bool loadGame(GameState& g) {
     g.mode = static_cast<uint8_t>(mode);
     loadLevel(g, currentLevel(*gameProfile, mode));
     static uint8_t image[kSavedGameSize + 1];
-    char path[96];
+    char path[kDiskPathCapacity];
     savedGamePath(path, sizeof(path), mode);
     uint32_t size = 0;
     if (!readFileInto(path, image, sizeof(image), &size)) return false;

@@ -29,6 +29,25 @@ void addLevelBonus(GameState& g) {
     if (g.mode == 0) extraLifeTest(g, before, before + g.levelBonus);
 }
 
+// The score on screen jumps to the level score: from here on the statistics, the
+// records and the total all get this one number. An extra life the jump passes is
+// granted as the count would have granted it.
+void settleDisplayedScore(GameState& g) {
+    if (g.displayedScore == g.levelScore) return;
+    const long long banked = gameProfile->score[modeIndex(g)];
+    const long long before = banked + g.displayedScore;
+    g.displayedScore = g.levelScore;
+    if (g.mode == 0) extraLifeTest(g, before, banked + g.displayedScore);
+}
+
+// The level score joins the player's total, once.
+void bankLevelScore(GameState& g) {
+    if (g.levelBanked) return;
+    g.levelBanked = 1;
+    settleDisplayedScore(g);
+    gameProfile->score[modeIndex(g)] += g.displayedScore;
+}
+
 void finishCountUp(GameState& g) {
     g.bonusTarget = g.levelBonus;
     g.displayedBonus = g.levelBonus;
@@ -121,7 +140,8 @@ int levelBonusFor(int level, float durationMs) {
 
 void levelClearCheck(GameState& g) {
     if (g.levelOver || g.bonusCountUp || g.tip.showing || g.tilesLeft >= 1) return;
-    if (anyFlyingPiece(g) || !settled(g)) {
+    // The cascade runs to its end first: points it still earns belong to the level.
+    if (anyFlyingPiece(g) || !settled(g) || g.resolving) {
         g.clearedWaiting = 1;
         return;
     }
@@ -215,9 +235,9 @@ void onLevelOverClick(GameState& g) {
     if (!g.completeMenuClosed || g.advanced) return;
     g.advanced = 1;
     const int mode = modeIndex(g);
+    bankLevelScore(g);
     g.level += 1;
     if (g.level < kLevelCount) setCurrentLevel(*gameProfile, mode, g.level);
-    gameProfile->score[mode] += g.displayedScore;
     announceSimple(Announce::ClearPresentation);
     if (g.level >= kLevelCount) {
         announceSimple(Announce::ModeScreen);
@@ -233,11 +253,17 @@ void closeLevelCompleteMenu(GameState& g) {
     g.completeMenuClosed = 1;
 }
 
+float levelTimeMs(const GameState& g) {
+    return g.mode == 0 ? g.elapsed : g.playTime;
+}
+
 void levelComplete(GameState& g) {
     playSound("Level_Complete.ogg");
     const int mode = modeIndex(g);
     advanceProgress(*gameProfile, mode);
-    announce({Announce::LevelRecords, nullptr, g.elapsed, 0, 0, 0, g.displayedScore, 0, 0});
+    // The records keep the score the statistics will show, not the count's current one.
+    settleDisplayedScore(g);
+    announce({Announce::LevelRecords, nullptr, levelTimeMs(g), 0, 0, 0, g.displayedScore, 0, 0});
     announceSimple(Announce::SaveAll);
     g.levelOver = 1;
     trace("level %d won score %d", g.level + 1, static_cast<int>(g.displayedScore));
@@ -290,7 +316,8 @@ void levelOverAnimation(GameState& g, float dt) {
 }
 
 void offerTip(GameState& g, int key, float x, float y, float delay, bool modal) {
-    if (g.tip.showing || g.clearedWaiting) return;
+    // After the time-up no box may open: the time-up sequence takes every click.
+    if (g.tip.showing || g.clearedWaiting || g.timeUp) return;
     const bool indexed = key >= 1 && key < kTipFlagCount;
     if (indexed && gameProfile->tipFlags[key]) return;
     if (key == static_cast<int>(TipKey::GameTip4)) {
@@ -336,4 +363,11 @@ void updateTip(GameState& g, float dt, bool clicked) {
         return;
     }
     if (!g.tip.modal && g.playerMovePending) closeTip(g);
+}
+
+void bankWonLevel(GameState& g) {
+    if (!g.levelOver || g.advanced || g.levelBanked) return;
+    if (g.bonusCountUp) finishCountUp(g);  // progress and records, with the whole bonus
+    bankLevelScore(g);
+    announceSimple(Announce::SaveAll);
 }

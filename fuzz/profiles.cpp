@@ -24,12 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t* rest = data + std::min(size, sizeof claimed);
     const size_t restSize = size - std::min(size, sizeof claimed);
 
-    decodeProfiles(table, rest, restSize, claimed[0], claimed[1]);
+    decodeProfiles(table, rest, restSize, claimed[1]);
     check(table.count >= 0 && table.count <= kProfileCapacity);
     check(table.count == 0 || (table.current >= 0 && table.current < table.count));
     for (int i = 0; i < table.count; ++i) {
         const Profile& p = table.profiles[i];
         check(p.name[0] == 0 || isPlainProfileName(p.name, sizeof p.name));
+        for (int j = 0; j < i; ++j) check(std::strcmp(p.name, table.profiles[j].name) != 0);
         for (int m = 0; m < 2; ++m) {
             const int level = currentLevel(p, m);
             check(level >= 0 && level <= kLevelsPerMode);

@@ -91,12 +91,20 @@ void continueAfterGameTip(MenuNode&, MenuNode&) {
     closeMenus();
 }
 
-// "main" from the game menu: the running game is saved first, and the box says so.
+// "main" from the game menu: the running game is saved first, and the box says so. A
+// save that could not be written keeps the level: leaving would lose it.
 void saveAndLeave(MenuNode&, MenuNode&) {
-    if (canSaveGame(gameState) && saveGame(gameState))
-        messageBox(menuText("savemsg"), true);
-    else
-        toMenuScreenAndMain();
+    switch (saveRunningGame(gameState)) {
+        case SaveOutcome::Saved:
+            messageBox(menuText("savemsg"), true);
+            break;
+        case SaveOutcome::Failed:
+            messageBox(menuText("savefailed"), true);
+            break;
+        case SaveOutcome::NothingToSave:
+            toMenuScreenAndMain();
+            break;
+    }
 }
 
 void leaveToMainMenu(MenuNode&, MenuNode&) {
@@ -157,7 +165,8 @@ void leaveHiscore(MenuNode&, MenuNode&) {
 
 void closeMessage(MenuNode& node, MenuNode&) {
     const MenuNode* from = node.parent;
-    if (nodeIs(from, "defeat") || nodeIs(from, "gameover") || messageIs("nomorelives"))
+    if (nodeIs(from, "defeat") || nodeIs(from, "gameover") || messageIs("nomorelives") ||
+        messageIs("savefailed"))
         backAction();
     else
         toMenuScreenAndMain();
@@ -172,8 +181,8 @@ void backFromMap(MenuNode&, MenuNode&) {
 }
 
 // "no" to the saved-game question: the save is set aside and the map shows.
-void discardSavedGame(MenuNode&, MenuNode&) {
-    gameProfile->savedGame[gameProfile->mode ? 1 : 0] = 0;
+void setSavedGameAside(MenuNode&, MenuNode&) {
+    discardSavedGame();
     showModeMap();
 }
 
@@ -311,7 +320,7 @@ const MenuAction kMenuActions[] = {
     {"puzzle", "cancel", backFromMap},
     {"*", "back", goBack},
     {"*", "cancel", goBack},
-    {"loadgamequest", "no", discardSavedGame},
+    {"loadgamequest", "no", setSavedGameAside},
     {"*", "no", goBack},
     {"loadgamequest", "yes", playSavedGame},
     {"*", "yes", confirmYes},

@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "app/draw.h"
+#include "app/persistence.h"
 #include "app/settings.h"
 #include "core/flow.h"
 #include "core/level.h"
@@ -139,7 +140,7 @@ void composePlayScreen(GameState& g, float dt) {
     const FieldFrame frame = fieldFrameOf(g, dt);
     if (g.transition) {
         drawSceneryTransition(scenery, dt);
-        drawPauseTexts(g);
+        drawTransitionTexts(g);
     } else if (g.tutorialOn) {
         // The HUD slides away under the panel; the field is not drawn.
         drawScenery(scenery);
@@ -163,7 +164,8 @@ void composePlayScreen(GameState& g, float dt) {
     fieldView.boltCount = 0;  // bolts queued on a frame that did not draw them are dropped
     enable(kStateAlphaTest);
     setAlphaReference(1);
-    if (!g.transition && !g.tutorialOn) drawHudScorePopups(hudState);
+    // The field is hidden while paused; its score texts go with it.
+    if (!g.transition && !g.tutorialOn && !g.paused) drawHudScorePopups(hudState);
     drawFlyingLetters();
     drawFloatingTexts();
     requestTipBalloon(g);
@@ -182,8 +184,10 @@ void leavePlayScreen() {
 
 bool saveGameOnClose() {
     static bool saved = false;  // the close button and the end request may both arrive
-    if (saved || !app.dataLoaded || !onPlayScreen() || !canSaveGame(gameState)) return false;
-    saved = saveGame(gameState);
+    if (saved || !app.dataLoaded || !onPlayScreen()) return false;
+    const SaveOutcome outcome = saveRunningGame(gameState);
+    if (outcome == SaveOutcome::NothingToSave) return false;
+    saved = outcome == SaveOutcome::Saved;
     trace("saved on close: %s", saved ? "yes" : "no");
     return saved;
 }

@@ -10,6 +10,7 @@
 #include "app/persistence.h"
 #include "app/settings.h"
 #include "app/textures.h"
+#include "app/user_folders.h"
 #include "core/announce.h"
 #include "core/level.h"
 #include "core/random.h"
@@ -32,6 +33,7 @@
 #include "presentation/text.h"
 #include "resources/fatal.h"
 #include "resources/files.h"
+#include "resources/image.h"
 #include "resources/sound.h"
 #include "resources/trace.h"
 #include "resources/vector_math.h"
@@ -81,15 +83,26 @@ void presentPaced() {
 
 enum class StartUp { Running, SecondCopy, Failed };
 
+// The window's icon is the desktop icon's picture, a loose file of the data; a game
+// without it keeps the window system's default.
+void setWindowIcon() {
+    static uint8_t bytes[1 << 18];
+    uint32_t size = 0;
+    Image icon;
+    if (readFileInto("icon.tga", bytes, sizeof bytes, &size) != nullptr && size <= sizeof bytes &&
+        decodeTarga(bytes, size, icon))
+        setMainWindowIcon(icon.pixels.data(), icon.width, icon.height);
+}
+
 StartUp startUp() {
-    if (!acquireSingleInstanceLock()) return StartUp::SecondCopy;  // another copy runs: end silently
+    const GameLock folders = setUpGameFolders(gameFolders);
+    if (folders != GameLock::Run)
+        return folders == GameLock::AnotherCopy ? StartUp::SecondCopy : StartUp::Failed;
     buildSqrtTable();
-    if (!executableFolder(app.programFolder, sizeof app.programFolder))
-        currentFolder(app.programFolder, sizeof app.programFolder);
-    std::snprintf(app.dataFolder, sizeof app.dataFolder, "%s/Data/", app.programFolder);
+    std::snprintf(app.programFolder, sizeof app.programFolder, "%s", gameFolders.program);
+    std::snprintf(app.dataFolder, sizeof app.dataFolder, "%s", gameFolders.data);
     changeFolder(app.dataFolder);
     readSettings(settings);
-    changeFolder(app.dataFolder);
 
     app.displayWidth = 800;
     app.displayHeight = 600;
@@ -105,6 +118,7 @@ StartUp startUp() {
         return StartUp::Failed;
     }
     setFatalHandler(platformFatalHandler);
+    setWindowIcon();
     if (!fullScreen) showMainWindow();
     if (!createDevice()) return StartUp::Failed;  // the device has shown its message
     if (fullScreen) showMainWindow();
@@ -139,18 +153,15 @@ void shutDown() {
     platformShutdown();
 }
 
-// The player files in the settings folder, read with that folder current.
+// The player files, from the user's folder.
 void loadPlayerFiles() {
     // The default holders of the records and hiscores come from the string table.
     const int first = findTextIndex(stringTable, "defname1");
     const char* names[kDefaultNameCount] = {};
     for (int j = 0; j < kDefaultNameCount && first >= 0; ++j) names[j] = textAt(first + j);
     setDefaultNames(names);
-    makeFolder("settings");
-    changeFolder("settings");
     readProfiles();
     readRecords();
-    changeFolder(app.dataFolder);
 }
 
 // The program ends when the window closes or it is told to: a running game is saved
@@ -164,11 +175,15 @@ void endProgram() {
 }  // namespace
 
 void loadGameData() {
-    seedRandom(randomSeed(millisecondClock()));
+    seedRandom(randomSeed(startupSeed()));
     setLoadProgressHook(reportLoadingProgress);
     openPack("targa.dat");
     openPack("jpeg.dat");
     openPack("texts.dat");
+    // The sounds and the music come first, and the menu tune starts at once: the rest of
+    // the loading screen is not silent.
+    loadSounds(soundSystem, reportLoadingProgress);
+    setMusicNow(soundSystem, 0);
     loadTextAndFonts();
     loadPlayerFiles();
     loadParticleEffects();
@@ -178,12 +193,11 @@ void loadGameData() {
     loadMenuImages();
     loadFieldTextures();
     preloadLevels();
-    loadSounds(soundSystem, reportLoadingProgress);
     loadCollectionImages();
     changeFolder(app.dataFolder);
     setLoadProgressHook(nullptr);
     app.dataLoaded = true;
-    trace("loading done");
+    trace("data loaded");
     setCurrentScreen(screens, &splashScreen);
     startRequestedLevel();
 }

@@ -201,7 +201,7 @@ LevelStats currentStats() {
     const LevelRecord& record = recordTable.levels[mode][level];
     LevelStats stats = {};
     stats.score = g.displayedScore;
-    stats.time = static_cast<int32_t>(g.elapsed / 1000.0f);
+    stats.time = static_cast<int32_t>(levelTimeMs(g) / 1000.0f);
     stats.bestScore = record.bestScore;
     stats.bestTime = record.bestTimeMs >= 1000000 ? 0 : record.bestTimeMs / 1000;
     stats.bestScoreName = record.scoreHolder;

@@ -16,6 +16,7 @@
 #include "menus/widgets.h"
 #include "presentation/text.h"
 #include "presentation/tip_balloon.h"
+#include "resources/fatal.h"
 #include "resources/files.h"
 #include "resources/sound.h"
 #include "resources/trace.h"
@@ -53,6 +54,8 @@ void drawMainMenu(MenuNode& node) {
                        cy, kWhite, tile / (64.0f * menuSpriteScale));
     menuSpriteScale = 1.0f;
     menuSetFont(1);
+    // The game's name fills the window's top, above the two modes.
+    menuDrawText(menuText("gametitle"), cx, cy + 0.5f * h - 48, 24, argb(240, 200, 90), true);
     // The first two items (the two modes) above the divider, the rest below.
     for (int i = 0; i < n; ++i) {
         bool upper = i < 2;
@@ -74,7 +77,7 @@ void drawMainMenu(MenuNode& node) {
     char greeting[160];
     std::snprintf(greeting, sizeof greeting, "%s%s", menuText("hallo"), name);
     menuSetFont(0);
-    menuDrawText(greeting, -220, T - 40, 15, argb(240, 233, 0), true);
+    menuDrawText(greeting, -220, T - 31, 15, argb(240, 233, 0), true);  // in the middle of its panel
     const char* link = menuText("ifnotyou");
     float lw = menuTextWidth(link, 15);
     int index = addMenuControl({-220 - lw / 2, T - 70, -220 + lw / 2, T - 88, kControlLink, 0, 0, 0});
@@ -134,18 +137,23 @@ void drawOptions(MenuNode& node) {
     menuSetFont(1);
     menuDrawText(node.caption, 0, 260 - v, 17, argb(255, 255, 155), true);
     menuSetFont(0);
-    v += 45;
-    menuDrawText(menuText("sfxvolume"), 0, 260 - v, 13, kWhite, true);
-    v += 25;
+    // Each slider's label sits clear of its knob and says the value it is set to.
+    constexpr float kLabelAboveSlider = 33;
+    char label[96];
+    v += 70;
+    std::snprintf(label, sizeof label, "%s: %i", menuText("sfxvolume"),
+                  static_cast<int>(settings.effectsVolume));
+    menuDrawText(label, 0, 260 - v + kLabelAboveSlider, 13, kWhite, true);
     int effects = settings.effectsVolume;
     drawSlider(-80, 260 - v, 80, 260 - v, settings.effectsVolume, 100);
     if (effects != settings.effectsVolume && !m.fadeIn) {
         applyVolumes(settings.musicVolume, settings.effectsVolume);
         menuPlaySound("chpok1.ogg");
     }
-    v += 38;
-    menuDrawText(menuText("musicvolume"), 0, 260 - v, 13, kWhite, true);
-    v += 25;
+    v += 63;
+    std::snprintf(label, sizeof label, "%s: %i", menuText("musicvolume"),
+                  static_cast<int>(settings.musicVolume));
+    menuDrawText(label, 0, 260 - v + kLabelAboveSlider, 13, kWhite, true);
     drawSlider(-80, 260 - v, 80, 260 - v, settings.musicVolume, 100);
     v += 60;
     drawCheckBox(-100, 260 - v, m.pendingFullScreen, menuText("fullscreen"), 12);
@@ -178,10 +186,20 @@ void drawHiscore(MenuNode& node) {
         const int score = row.score;
         float line = 115 - 25.0f * i;
         uint32_t colour = (i == m.hiscoreRow && m.hiscoreMode == mode) ? m.highlightText : kWhite;
-        char value[24];
+        // Three columns: the rank and the score right-aligned, the name from one left edge.
+        // A line's position is the middle of its first letter, so each is moved by half
+        // that letter's width, or names would shift by their first letter.
+        char rank[16], value[24];
+        std::snprintf(rank, sizeof rank, "%i.", i + 1);
         std::snprintf(value, sizeof value, "%i", score);
-        menuDrawText(name != nullptr ? name : "", -164.5f, line, 12, colour, false);
-        menuDrawText(value, 94, line, 12, colour, false);
+        const char* shown = name != nullptr ? name : "";
+        auto firstHalf = [](const char* text) {
+            const char first[2] = {text[0], 0};
+            return menuTextWidth(first, 12) / 2;
+        };
+        menuDrawText(rank, -150 - menuTextWidth(rank, 12) + firstHalf(rank), line, 12, colour, false);
+        menuDrawText(shown, -132 + firstHalf(shown), line, 12, colour, false);
+        menuDrawText(value, 180 - menuTextWidth(value, 12) + firstHalf(value), line, 12, colour, false);
     }
     // The button carries the "ok" caption whatever the node's item is called.
     menuSetFont(1);
@@ -267,6 +285,14 @@ void loadMenus() {
     uint32_t size = 0;
     uint8_t* data = loadFile("menu.txt", &size, true);
     std::string_view text(reinterpret_cast<const char*>(data), size > 0 ? size - 1 : 0);
+    if (const char* missing = missingMenuNode(text)) {
+        // An empty main menu would leave nothing to choose and no way out.
+        char message[160];
+        std::snprintf(message, sizeof message,
+                      "menu.txt is damaged: the menu \"%s\" is missing or empty.\nProgram will now stop.",
+                      missing);
+        fatalError("Loading Error", message);
+    }
     buildMenus(menuTable, menuSystem, text);
     attachDrawRoutines(menuTable);
     readCreditsLines(creditsText, menuText("credititems"));

@@ -152,6 +152,29 @@ MenuNode* createMenuNode(MenuTable& table, std::string_view text, std::string_vi
     return &node;
 }
 
+const char* missingMenuNode(std::string_view text) {
+    static const char* const needed[] = {"main",         "gameplaytip", "loadgamequest", "newprofile",
+                                         "rename",       "profiles",    "levelcomplete", "messageboxok",
+                                         "messageboxyn", "endgame",     "startgame",     "defeat",
+                                         "gameover",     "gameplay",    "gameplay1"};
+    for (const char* name : needed) {
+        const size_t at = findBlock(text, name);
+        if (at == std::string_view::npos) return name;
+        if (std::strcmp(name, "main") != 0) continue;
+        // The main menu's first line is its title: it needs at least one item after it.
+        int lines = 0;
+        size_t p = at;
+        while (p < text.size() && text[p] != '\r' && text[p] != '\n' && text[p] != 0 && lines < 2) {
+            while (p < text.size() && !isLineEnd(text[p]) && text[p] != 0) ++p;
+            ++lines;
+            while (p < text.size() && text[p] == '\r') ++p;
+            if (p < text.size() && text[p] == '\n') ++p;
+        }
+        if (lines < 2) return name;
+    }
+    return nullptr;
+}
+
 void buildMenus(MenuTable& table, MenuSystem& menus, std::string_view text) {
     resetSystem(menus);
     table.count = 0;
@@ -654,7 +677,12 @@ void drawItemList(MenuNode& node, float x, float y, float size) {
     menuSetFont(1);
     float widest = 0;
     for (int i = 0; i < n; ++i) widest = std::max(widest, menuTextWidth(node.children[i]->caption, size));
-    menuDrawFrame(x, y, widest + 64, 2 * size * n + 64);
+    // Room for the frame's band on both sides of the widest caption; a list near the
+    // screen's edge moves in so its frame stays whole.
+    constexpr float kSideRoom = 84, kScreenMargin = 6;
+    const float width = widest + kSideRoom;
+    x = std::clamp(x, -400 + kScreenMargin + width / 2, 400 - kScreenMargin - width / 2);
+    menuDrawFrame(x, y, width, 2 * size * n + 64);
     menuSetFont(1);
     for (int i = 0; i < n; ++i) {
         float line = y + size * n - size - 2 * size * i;

@@ -111,7 +111,11 @@ void buildMenus(MenuTable& table, MenuSystem& menus, std::string_view fileText);
 MenuNode* createMenuNode(MenuTable& table, std::string_view fileText, std::string_view name,
                          MenuNode* parent);
 MenuNode* findMenuNode(MenuTable& table, std::string_view name);
-// Loads "menu.txt" and builds the tree with the draw routines attached.
+// The first node the game needs that the menu file's text lacks ("main" also needs an
+// item after its title line), or nullptr when every one is there.
+const char* missingMenuNode(std::string_view fileText);
+// Loads "menu.txt" and builds the tree with the draw routines attached. A file without
+// the nodes the game needs ends the program with a message naming the file.
 void loadMenus();
 
 void showMenu(const char* name);

@@ -195,8 +195,10 @@ void drawWindow(float left, float top, float width, float height) {
         drawQuadRect(right - 25, top, right + 25, bottom, kWholeTexture, halo, kFrameDepth);
         setBlend(0);
     }
+    // Opaque: a nearly opaque fill let the scenery behind a window (branches, the pagoda's
+    // lit windows) show through as smudges under the text.
     bindTexture(menuImages.white);
-    drawQuadRect(left, top, right, bottom, {0, 0, width / 208.0f, height / 128.0f}, argb(55, 15, 0, 235),
+    drawQuadRect(left, top, right, bottom, {0, 0, width / 208.0f, height / 128.0f}, argb(55, 15, 0, 255),
                  kFrameDepth);
 
     bindTexture(menuImages.atlas);

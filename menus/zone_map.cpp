@@ -105,9 +105,13 @@ bool pressZoneSlot(ZoneMap& map, const Profile& p, int zone) {
     if (zone < 0 || zone >= kZoneCount || zone > zonesFinished(p, mode)) return false;
     m.selected = 0;
     widgetRegistry.hoverIndex = zone;
+    // A finished zone is shown first (its story and its quelmar): replaying it starts a
+    // new run, so only a second click on it, or "start", plays it. The zone being
+    // played starts at once.
+    const bool lookOnly = zone < zonesFinished(p, mode) && zone != map.zone && zone != positionZone(p, mode);
     map.zone = zone;
     map.level = zone == positionZone(p, mode) ? positionLevel(p, mode) : firstLevelOfZone(zone);
-    m.pendingKey = kMenuKeyEnter;
+    if (!lookOnly) m.pendingKey = kMenuKeyEnter;
     return true;
 }
 

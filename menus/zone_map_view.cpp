@@ -1,5 +1,7 @@
 #include "menus/zone_map_view.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "app/app.h"
@@ -24,8 +26,9 @@ struct CollectionImages {
     TextureRecord* pictures[kPictureCount];   // "artefacts/d1.jpg" .. "d5.jpg"
     TextureRecord* covers[kCoverPieces + 1];  // 0 "zaglushka.jpg", n "cover<n>.tga": n pieces open
     TextureRecord* back;                      // "back.jpg"
-    TextureRecord* locked;                    // "vopros.jpg"
     TextureRecord* next;                      // "vopros2.jpg"
+    TextureRecord* seals[kZoneCount];         // "seal1.tga" .. "seal10.tga": each zone's closed seal
+    TextureRecord* glow;                      // "podsvet.jpg", behind the seal of the zone to play
 };
 CollectionImages images;
 
@@ -55,7 +58,8 @@ void drawRightPicture(const ZoneMap& map) {
     auto draw = [](TextureRecord* t, int alpha) {
         if (t == nullptr) return;
         bindTexture(t);
-        drawQuadPixels(545, 173.72f, 800, 430.3f, kWholeTexture, white(alpha));
+        // Inside its frame on the map, clear of the screen's right edge.
+        drawQuadPixels(584, 200, 788, 404, kWholeTexture, white(alpha));
     };
     if (c.pieceActive && rightPictureChanged(map.level)) {
         draw(images.pictures[rightPicture(map.level - 1)], blinkAlpha(c.pieceTimer));
@@ -63,6 +67,23 @@ void drawRightPicture(const ZoneMap& map) {
     } else {
         draw(images.pictures[now], 255);
     }
+}
+
+// A zone not yet reached shows its own seal, dimmed; the zone to play shows its seal
+// at full light with a slow warm glow behind it.
+void drawSeal(int zone, bool next, int alpha) {
+    const float x = kZoneCentres[zone].x, y = kZoneCentres[zone].y;
+    if (next && images.glow != nullptr) {
+        const float pulse = 0.75f + 0.25f * std::sin(animationClock * 0.003f);
+        const int level = static_cast<int>(255 * pulse * static_cast<float>(alpha) / 255.0f);
+        bindTexture(images.glow);
+        setBlend(1);
+        drawQuadCentred(x, y, 180, 180, kWholeTexture, argb(level, level * 4 / 5, level / 2, 255), kDepth);
+        setBlend(0);
+    }
+    const int grey = next ? 255 : 170;
+    bindTexture(images.seals[zone]);
+    drawQuadCentred(x, y, kIconSide, kIconSide, kWholeTexture, argb(grey, grey, grey, alpha), kDepth);
 }
 
 void drawZoneIcons(const ZoneMap& map, const Profile& p) {
@@ -77,14 +98,13 @@ void drawZoneIcons(const ZoneMap& map, const Profile& p) {
             drawImage(artefact(i), x, y, kIconSide);
         } else if (i == finished && flying < 0) {
             if (c.iconFade) {
-                drawImage(images.locked, x, y, kIconSide);
-                const int alpha = static_cast<int>(255 * (1 - c.iconFadeLeft / kIconFadeMs));
-                drawImage(images.next, x, y, kIconSide, white(alpha));
+                drawSeal(i, false, 255);
+                drawSeal(i, true, static_cast<int>(255 * (1 - c.iconFadeLeft / kIconFadeMs)));
             } else {
-                drawImage(images.next, x, y, kIconSide);
+                drawSeal(i, true, 255);
             }
         } else {
-            drawImage(images.locked, x, y, kIconSide);
+            drawSeal(i, false, 255);
         }
     }
 }
@@ -100,22 +120,44 @@ void drawMedallion(const ZoneMap& map, const Profile& p) {
                   white(blinkAlpha(c.pieceTimer)));
 }
 
+// The stage's title and story, centred in the panel under the medallion: the lines
+// are centred (a left-aligned line starts where its first letter is centred, which
+// pushes a line that begins with a narrow letter to the right), and the whole block
+// sits in the middle of the panel at a size that fills it.
 void drawStagePanel(const ZoneMap& map, const Profile& p) {
+    constexpr float kPanelX = -100, kPanelY = -222, kPanelHeight = 148, kTextWidth = 248, kTitleSize = 14;
+    constexpr float kTitleHeight = 26, kBorder = 14;  // the panel's band on each side
     const StagePanelView view = stagePanelView(map, p);
-    menuDrawPanel(-100, -222, 276, 148);
+    menuDrawPanel(kPanelX, kPanelY, 276, kPanelHeight);
     char key[24];
-    if (view.title && view.zone >= 0) {
-        std::snprintf(key, sizeof key, "stagetitle%i", view.zone);
-        menuSetFont(1);
-        menuDrawText(menuText(key), -100, -160, 12, argb(255, 255, 0), true);
-    }
     if (view.zone >= 0)
         std::snprintf(key, sizeof key, "stage%i", view.zone);
     else
         std::snprintf(key, sizeof key, "lock");
+    const bool title = view.title && view.zone >= 0;
     menuSetFont(0);
     textPen.lineSpacing = 0.75f;
-    menuDrawWrapped(menuText(key), -220, view.title ? -182 : -170, 240, 11, kWhite, false);
+    // The largest size at which title and story fit inside the band, never below 11;
+    // the block's top stays under the band, clear of the panel's top ornament.
+    float size = 13, textHeight = 0;
+    for (; size > 11; size -= 1) {
+        textHeight = menuWrapHeight(menuText(key), kTextWidth, size);
+        if ((title ? kTitleHeight : 0) + textHeight <= kPanelHeight - 2 * kBorder) break;
+    }
+    textHeight = menuWrapHeight(menuText(key), kTextWidth, size);
+    const float line = 2 * textPen.lineSpacing * size;
+    const float top = std::min(kPanelY + ((title ? kTitleHeight : 0) + textHeight) / 2,
+                               kPanelY + kPanelHeight / 2 - kBorder - 4);
+    if (title) {
+        char titleKey[24];
+        std::snprintf(titleKey, sizeof titleKey, "stagetitle%i", view.zone);
+        menuSetFont(1);
+        menuDrawText(menuText(titleKey), kPanelX, top - kTitleHeight / 2, kTitleSize, argb(255, 255, 0),
+                     true);
+        menuSetFont(0);
+    }
+    menuDrawWrapped(menuText(key), kPanelX, top - (title ? kTitleHeight : 0) - line / 2, kTextWidth, size,
+                    kWhite, true);
     textPen.lineSpacing = 0.9f;
 }
 
@@ -160,8 +202,12 @@ void loadCollectionImages() {
         images.pictures[i] = loadTexture(name);
     }
     images.back = loadTexture("back.jpg");
-    images.locked = loadTexture("vopros.jpg");
     images.next = loadTexture("vopros2.jpg");
+    images.glow = loadTexture("podsvet.jpg");
+    for (int i = 0; i < kZoneCount; ++i) {
+        std::snprintf(name, sizeof name, "seal%i.tga", i + 1);
+        images.seals[i] = loadTexture(name);
+    }
     images.covers[0] = loadTexture("zaglushka.jpg");
     // Cover n: the closed cover whose alpha comes from mask n, opaque where pieces are
     // still closed. The masks are not needed once the covers are made.

@@ -9,23 +9,15 @@
 #include <cstdlib>
 #include <cstring>
 
-bool acquireSingleInstanceLock() {
-    char path[512];
-    const char* chosen = std::getenv("QUELMAR_INSTANCE_LOCK");
-    if (chosen != nullptr && chosen[0] != 0) {
-        std::snprintf(path, sizeof path, "%s", chosen);
-    } else if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && runtime[0] != 0) {
-        std::snprintf(path, sizeof path, "%s/10quelmars.lock", runtime);
-    } else {
-        std::snprintf(path, sizeof path, "/tmp/10quelmars-%u.lock", static_cast<unsigned>(getuid()));
-    }
+InstanceLock takeInstanceLock(const char* path) {
     // The descriptor stays open for the life of the process: closing it would drop the lock.
-    int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return true;
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-    bool held = errno == EWOULDBLOCK;
+    const int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
+    if (fd < 0) return InstanceLock::Failed;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return InstanceLock::Taken;
+    const int why = errno;
     close(fd);
-    return !held;
+    errno = why;
+    return why == EWOULDBLOCK ? InstanceLock::HeldElsewhere : InstanceLock::Failed;
 }
 
 bool executableFolder(char* out, size_t capacity) {
@@ -55,4 +47,31 @@ bool makeFolder(const char* path) {
 
 bool currentFolder(char* out, size_t capacity) {
     return getcwd(out, capacity) != nullptr;
+}
+
+bool isFolder(const char* path) {
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool makeFolders(const char* path) {
+    char partial[4096];
+    const size_t length = std::strlen(path);
+    if (length == 0 || length >= sizeof partial) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    std::memcpy(partial, path, length + 1);
+    for (size_t i = 1; i <= length; ++i) {
+        if (partial[i] != '/' && partial[i] != 0) continue;
+        const char kept = partial[i];
+        partial[i] = 0;
+        if (mkdir(partial, 0700) != 0 && errno != EEXIST) return false;
+        if (!isFolder(partial)) {
+            errno = ENOTDIR;
+            return false;
+        }
+        partial[i] = kept;
+    }
+    return true;
 }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -157,9 +158,28 @@ SDL_Cursor* makeHammerCursor() {
 
 }  // namespace
 
+// SDL falls back to drivers that show nothing (offscreen, dummy) when there is no
+// display; a game running there is invisible yet holds the lock. Such a driver is taken
+// only when SDL_VIDEODRIVER asks for it by name.
+static bool invisibleDriverRefused() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr) return false;
+    if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return false;
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (asked != nullptr && std::strstr(asked, driver) != nullptr) return false;
+    return true;
+}
+
 bool platformInit() {
     if (windowState.videoStarted) return true;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) return false;
+    if (invisibleDriverRefused()) {
+        SDL_Quit();
+        SDL_SetError(
+            "there is no display (DISPLAY and WAYLAND_DISPLAY are not set or cannot be reached); "
+            "SDL_VIDEODRIVER=offscreen runs the game without one");
+        return false;
+    }
     windowState.videoStarted = true;
     return true;
 }
@@ -172,6 +192,15 @@ void platformShutdown() {
     }
     if (windowState.videoStarted) SDL_Quit();
     windowState.videoStarted = false;
+}
+
+void setMainWindowIcon(const uint8_t* bgra, int width, int height) {
+    if (windowState.window == nullptr || bgra == nullptr) return;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(bgra), width, height, 32,
+                                                              width * 4, SDL_PIXELFORMAT_BGRA32);
+    if (surface == nullptr) return;
+    SDL_SetWindowIcon(windowState.window, surface);
+    SDL_FreeSurface(surface);
 }
 
 const char* platformError() {
@@ -444,8 +473,7 @@ CursorShape currentCursorShape() {
 void showMessageBox(const char* caption, const char* text) {
     std::fprintf(stderr, "%s: %s\n", caption, text);
     if (std::getenv("QUELMAR_NO_MESSAGE_BOXES") != nullptr) return;
-    if (!windowState.videoStarted && SDL_Init(SDL_INIT_VIDEO) != 0) return;  // no display: stderr only
-    windowState.videoStarted = true;
+    if (!windowState.videoStarted && !platformInit()) return;  // no display: stderr only
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, windowState.window);
 }
 

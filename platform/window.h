@@ -67,6 +67,8 @@ struct PixelRect {
 bool platformInit();
 void platformShutdown();
 const char* platformError();  // what the last failed call said
+// The window's icon: width x height pixels, 4 bytes each (blue, green, red, alpha).
+void setMainWindowIcon(const uint8_t* bgra, int width, int height);
 
 // Creates the one window titled title. Windowed: width x height, resizable, centred.
 // Full screen: the desktop's own mode. False on failure. The GL context is made by gpu.h.

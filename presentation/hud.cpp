@@ -123,8 +123,11 @@ void drawSidePanel(HudState& hud, GameState& g) {
     drawNumber("%i", g.level + 1, x, 150, 13, false);
 
     if (!timeBarShown(g) && g.mode != 0) {
-        drawText(x, 91, 13, lookupText("mode"), false);
-        drawText(x, 55, 11, lookupText("mode2"), false);
+        // Centred on the parchment: a long mode name started at the labels' left edge
+        // would run into the panel's right border.
+        const float middle = -337 + offset;
+        drawText(middle, 91, 12, lookupText("mode"), true);
+        drawText(middle, 62, 11, lookupText("mode2"), true);
     } else {
         drawText(-343 + offset, 93, 13, lookupText("lives"), false);
         int lives = gameProfile != nullptr ? gameProfile->lives[0] : 0;
@@ -253,16 +256,69 @@ void drawBlinking(const char* key, float x, float y, float clock, float rate, bo
     setTextColour(255, 255, 255, 255);
 }
 
+// The prompt to go on, `shownMs` after it is due: it comes in over half a second on
+// a dark band and then pulses gently, never fading out, so it is seen at once.
+void drawPrompt(float shownMs) {
+    const float in = std::clamp(shownMs / 500, 0.0f, 1.0f);
+    if (in <= 0) return;
+    bindTexture(nullptr);
+    drawQuadCentred(0, -280, 460, 34, kWholeTexture, static_cast<uint32_t>(120 * in) << 24, 10);
+    const float pulse = 0.8f + 0.2f * std::sin(shownMs * 0.004f);
+    setTextColour(255, 255, 255, static_cast<uint8_t>(255 * in * pulse));
+    drawText(0, -280, 15, lookupText("keytoresume"), true);
+    setTextColour(255, 255, 255, 255);
+}
+
+// Between two levels, while the old back zooms away: the coming level's number rises
+// in at once, and the prompt follows a second later.
+void drawTransitionMessage(const GameState& g) {
+    constexpr float kTitleFrom = 300, kTitleIn = 700, kPromptFrom = 1000;
+    const int font = textPen.current;
+    selectFont(0);
+    const float t = g.transitionClock;
+    const float title = std::clamp((t - kTitleFrom) / kTitleIn, 0.0f, 1.0f);
+    if (title > 0) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%s %i", lookupText("level"), g.level + 1);
+        setTextColour(255, 230, 140, static_cast<uint8_t>(255 * title));
+        drawText(0, 20 + 20 * title, 26, line, true);
+    }
+    drawPrompt(t - kPromptFrom);
+    setTextColour(255, 255, 255, 255);
+    selectFont(font);
+}
+
+// A level started again after its time ran out: "Try again" and the lives left, for
+// the first seconds, so the restart is never silent.
+void drawRetryMessage(const GameState& g) {
+    constexpr float kShownMs = 3500, kFadeMs = 800;
+    if (g.retried == 0 || g.mode != 0 || g.levelOver != 0 || g.timeUp != 0 || g.elapsed >= kShownMs) return;
+    const float alpha = std::clamp((kShownMs - g.elapsed) / kFadeMs, 0.0f, 1.0f);
+    bindTexture(nullptr);
+    drawQuadCentred(0, 14, 300, 92, kWholeTexture, static_cast<uint32_t>(150 * alpha) << 24, 10);
+    setTextColour(255, 230, 140, static_cast<uint8_t>(255 * alpha));
+    drawText(0, 30, 26, lookupText("tryagain"), true);
+    setTextColour(255, 255, 255, static_cast<uint8_t>(255 * alpha));
+    char line[48];
+    std::snprintf(line, sizeof line, "%s: %i", lookupText("lives"),
+                  gameProfile != nullptr ? gameProfile->lives[0] : 0);
+    drawText(0, -10, 15, line, true);
+    setTextColour(255, 255, 255, 255);
+}
+
 }  // namespace
 
+// The texts over the field: a restarted level's "Try again", the pause's blinking words,
+// and the prompt to go on once a won level's statistics are closed.
 void drawPauseTexts(const GameState& g) {
     const int font = textPen.current;
     selectFont(0);
+    drawRetryMessage(g);
     if (g.paused != 0) drawBlinking("keytoresume", 0, -280, g.pauseClock, 0.0003f, true);
-    if (g.transition != 0)
-        drawBlinking("keytoresume", 0, -280, g.transitionClock - 6000, 0.0002f, false);
-    else if (g.levelOver != 0 && g.gameMenuOpen == 0 && g.levelOverClock > 6000)
-        drawBlinking("keytoresume", 0, -280, g.levelOverClock - 6000, 0.0002f, false);
+    // A won level waits for a click once its statistics are closed: say so soon.
+    constexpr float kPromptAfterWinMs = 1500;
+    if (g.transition == 0 && g.levelOver != 0 && g.gameMenuOpen == 0)
+        drawPrompt(g.levelOverClock - kPromptAfterWinMs);
     selectFont(font);
 }
 
@@ -293,11 +349,20 @@ void drawFlyers(const HudState& hud) {
     enable(kStateAlphaTest);
 }
 
+// Each "+N" in pale gold on a soft dark rim, a little larger than its record's size,
+// so it reads over the brightest charms.
 void drawScorePopups(const HudState& hud) {
+    constexpr float kRim = 1.3f, kGrow = 3;
     for (const ScorePopup& p : hud.popups) {
         if (p.size <= 0 || p.alpha <= 0) continue;
-        setTextColour(255, 255, 255, static_cast<uint8_t>(std::min(p.alpha, 255.0f)));
-        drawNumber("+%i", p.points, p.x, p.y, p.size, true);
+        const uint8_t alpha = static_cast<uint8_t>(std::min(p.alpha, 255.0f));
+        setTextColour(40, 15, 0, static_cast<uint8_t>(alpha * 2 / 5));
+        for (int k = 0; k < 4; ++k)
+            drawNumber("+%i", p.points, p.x + (k % 2 ? kRim : -kRim), p.y + (k / 2 ? kRim : -kRim),
+                       p.size + kGrow, true);
+        // Twice over: the glyphs' soft edges would otherwise let the rim darken the gold.
+        setTextColour(255, 248, 175, alpha);
+        for (int pass = 0; pass < 2; ++pass) drawNumber("+%i", p.points, p.x, p.y, p.size + kGrow, true);
     }
     setTextColour(255, 255, 255, 255);
 }
@@ -666,6 +731,10 @@ void drawHudFlyers(const HudState& hud) {
 
 void drawHudScorePopups(const HudState& hud) {
     inHudFont([&] { drawScorePopups(hud); });
+}
+
+void drawTransitionTexts(const GameState& g) {
+    drawTransitionMessage(g);
 }
 
 void drawHammerCursor(float x, float y) {

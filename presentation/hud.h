@@ -74,10 +74,12 @@ void updateHud(HudState& hud, GameState& g, float dtMs);
 void drawHudTimeBar(HudState& hud, GameState& g);  // barrel, fuse, bonus (only where shown)
 void drawHudSidePanel(HudState& hud, GameState& g);
 void drawHudStock(HudState& hud, GameState& g);
-void drawPauseTexts(const GameState& g);  // "pause" and "keytoresume"
+void drawPauseTexts(const GameState& g);  // "Try again", "pause" and the prompts to go on
 void drawNoMovesMessage(const HudState& hud, const GameState& g);
 void drawHudFlyers(const HudState& hud);
 void drawHudScorePopups(const HudState& hud);
+// Between two levels, over the zooming back: the coming level's number and the prompt.
+void drawTransitionTexts(const GameState& g);
 // The hammer of the stock, turning (32 frames of 30 ms on the game clock), centred on a
 // point: the game's own pointer while a hammer is armed.
 void drawHammerCursor(float x, float y);

@@ -1,8 +1,10 @@
 #include "resources/files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,7 +37,7 @@ static void foldedCopy(char (&out)[kFileNameCapacity], const char* name) {
 }
 
 // Copies name into out with every "\" turned into "/", the folder separator on disk.
-static void diskPath(char (&out)[kFileNameCapacity * 2], const char* name) {
+static void diskPath(char (&out)[kDiskPathCapacity], const char* name) {
     size_t i = 0;
     for (; name[i] && i < sizeof(out) - 1; ++i) out[i] = name[i] == '\\' ? '/' : name[i];
     out[i] = 0;
@@ -71,7 +73,7 @@ static FileRecord* findRow(FileRegistry& registry, const char* name) {
 // Reads a whole regular file into a new block (at least one byte long, so an empty
 // file still has a distinct pointer). Returns nullptr when it cannot be read whole.
 static uint8_t* readWholeDiskFile(const char* name, uint32_t* size) {
-    char path[kFileNameCapacity * 2];
+    char path[kDiskPathCapacity];
     diskPath(path, name);
     FILE* file = std::fopen(path, "rb");
     if (!file) return nullptr;
@@ -209,22 +211,31 @@ uint8_t* loadFile(const char* name, uint32_t* size, bool fatal) {
 }
 
 uint8_t* readFileInto(const char* name, uint8_t* buffer, uint32_t capacity, uint32_t* size) {
-    char path[kFileNameCapacity * 2];
+    return readFileStatus(name, buffer, capacity, size) == FileRead::Whole ? buffer : nullptr;
+}
+
+FileRead readFileStatus(const char* name, uint8_t* buffer, uint32_t capacity, uint32_t* size) {
+    char path[kDiskPathCapacity];
     diskPath(path, name);
     FILE* file = std::fopen(path, "rb");
-    if (!file) return nullptr;
+    if (!file) return errno == ENOENT ? FileRead::Missing : FileRead::Failed;
     struct stat info;
     if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > 0xFFFFFFFFll) {
         std::fclose(file);
-        return nullptr;
+        errno = EINVAL;
+        return FileRead::Failed;
     }
     const uint32_t length = static_cast<uint32_t>(info.st_size);
     const uint32_t wanted = length < capacity ? length : capacity;
     const size_t got = std::fread(buffer, 1, wanted, file);
+    const int readError = std::ferror(file) ? errno : EIO;
     std::fclose(file);
-    if (got != wanted) return nullptr;
+    if (got != wanted) {
+        errno = readError;
+        return FileRead::Failed;
+    }
     if (size) *size = length;
-    return buffer;
+    return FileRead::Whole;
 }
 
 static void removeRow(FileRegistry& registry, int index) {
@@ -277,8 +288,32 @@ bool releaseFileByName(const char* name) {
     return releaseFileByName(fileRegistry, name);
 }
 
+static int writeBudget = -1;
+
+void setWriteBudget(int writes) {
+    writeBudget = writes;
+}
+
+// Takes one write from the budget; false once it is spent.
+static bool writeAllowed() {
+    if (writeBudget < 0) return true;
+    if (writeBudget == 0) {
+        errno = EIO;
+        return false;
+    }
+    --writeBudget;
+    return true;
+}
+
+bool removeFileOnDisk(const char* name) {
+    char path[kDiskPathCapacity];
+    diskPath(path, name);
+    return writeAllowed() && std::remove(path) == 0;
+}
+
 bool writeWholeFile(const char* name, const void* data, uint32_t size) {
-    char path[kFileNameCapacity * 2];
+    if (!writeAllowed()) return false;
+    char path[kDiskPathCapacity];
     diskPath(path, name);
     char temporary[sizeof path + 8];
     std::snprintf(temporary, sizeof temporary, "%s.part", path);
@@ -289,8 +324,47 @@ bool writeWholeFile(const char* name, const void* data, uint32_t size) {
     ok = fsync(fileno(file)) == 0 && ok;
     ok = std::fclose(file) == 0 && ok;
     if (ok) ok = std::rename(temporary, path) == 0;
-    if (!ok) std::remove(temporary);
-    return ok;
+    if (!ok) {
+        const int why = errno;
+        std::remove(temporary);
+        errno = why;
+        return false;
+    }
+    // The rename lives in the folder: sync it so the new file survives a power cut.
+    char folder[kDiskPathCapacity];
+    std::snprintf(folder, sizeof folder, "%s", path);
+    char* slash = std::strrchr(folder, '/');
+    if (slash == nullptr)
+        std::strcpy(folder, ".");
+    else if (slash == folder)
+        folder[1] = 0;
+    else
+        *slash = 0;
+    const int folderFd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        fsync(folderFd);
+        close(folderFd);
+    }
+    return true;
+}
+
+static char playerFolderPath[kDiskPathCapacity] = "settings/";
+
+void setPlayerFolder(const char* folder) {
+    std::snprintf(playerFolderPath, sizeof playerFolderPath, "%s", folder);
+}
+
+const char* playerFolder() {
+    return playerFolderPath;
+}
+
+bool playerFilePath(char* out, size_t capacity, const char* name) {
+    const int n = std::snprintf(out, capacity, "%s%s", playerFolderPath, name);
+    if (n < 0 || static_cast<size_t>(n) >= capacity) {
+        if (capacity > 0) out[0] = 0;
+        return false;
+    }
+    return true;
 }
 
 void clearRegistry(FileRegistry& registry) {

@@ -8,6 +8,7 @@
 constexpr int kFileRegistryCapacity = 1024;  // rows; see registerFile for the overflow policy
 constexpr int kFileNameCapacity = 128;       // stored names: up to 127 bytes and a zero
 constexpr int kPackNameLimit = 59;           // longest entry name the pack format carries
+constexpr int kDiskPathCapacity = 4096;      // a path on disk, absolute ones included
 
 struct FileRecord {
     char name[kFileNameCapacity];  // folded with foldName
@@ -65,6 +66,12 @@ uint8_t* loadFile(const char* name, uint32_t* size = nullptr, bool fatal = true)
 // tell a file that did not fit. Missing file: nullptr, no message.
 uint8_t* readFileInto(const char* name, uint8_t* buffer, uint32_t capacity, uint32_t* size = nullptr);
 
+// readFileInto with the reason of a failure: Missing only when there is no such file,
+// Failed when one is there but cannot be read (errno tells why), so a caller never
+// mistakes a file it could not read for a first start.
+enum class FileRead { Whole, Missing, Failed };
+FileRead readFileStatus(const char* name, uint8_t* buffer, uint32_t capacity, uint32_t* size);
+
 // Removes the first row holding exactly this data pointer (freeing owned data).
 bool releaseFile(FileRegistry& registry, const void* data);
 bool releaseFile(const void* data);
@@ -81,8 +88,25 @@ bool releaseFileByName(const char* name);
 
 // Writes a whole file: the bytes go to a temporary file in the same folder, which
 // then replaces the named file, so a crash or a full disk never leaves a half-written
-// file behind (the old one stays). Returns false when nothing was replaced.
+// file behind (the old one stays); the folder is synced too, so the new name lasts
+// through a power cut. Returns false when nothing was replaced, with errno telling why.
 bool writeWholeFile(const char* name, const void* data, uint32_t size);
+
+// Removes a file; false when it was not removed (errno tells why).
+bool removeFileOnDisk(const char* name);
+
+// Failure injection for tests of what a crash leaves behind: after `writes` more
+// successful writeWholeFile or removeFileOnDisk calls, every later one fails without
+// touching the disk, as if the program had been stopped there. -1 (the default) lifts it.
+void setWriteBudget(int writes);
+
+// The player files (settings, profiles, records, hiscores, saved games) live in one
+// folder of the user's, apart from the game's data. Start-up names it (absolute,
+// with a trailing slash); until then it is "settings/" below the current folder.
+void setPlayerFolder(const char* folder);
+const char* playerFolder();
+// out = the player folder followed by name; false (and out empty) when it does not fit.
+bool playerFilePath(char* out, size_t capacity, const char* name);
 
 // Empties a registry, freeing what it owns (tests and shut-down).
 void clearRegistry(FileRegistry& registry);

@@ -53,9 +53,28 @@ void jpegProgress(j_common_ptr info) {
 
 }  // namespace
 
+// Whether the data can hold the picture its header describes: the pixels of an
+// uncompressed file, or for run-length data at least one packet per 128 pixels. A
+// shorter file is damaged; refusing it before decoding keeps a few bytes from making
+// the decoder allocate and fill a picture of thousands of pixels square.
+bool targaLongEnough(const uint8_t* d, size_t size) {
+    if (size < 18) return false;
+    const size_t idLength = d[0];
+    const bool colourMap = d[1] != 0;
+    const int type = d[2];
+    const size_t mapEntries = static_cast<size_t>(d[5] | d[6] << 8);
+    const size_t mapEntryBytes = (static_cast<size_t>(d[7]) + 7) / 8;
+    const size_t pixels = static_cast<size_t>(d[12] | d[13] << 8) * static_cast<size_t>(d[14] | d[15] << 8);
+    const size_t pixelBytes = (static_cast<size_t>(d[16]) + 7) / 8;
+    const size_t header = 18 + idLength + (colourMap ? mapEntries * mapEntryBytes : 0);
+    const size_t body = type >= 8 ? (pixels + 127) / 128 * (1 + pixelBytes) : pixels * pixelBytes;
+    return size >= header + body;
+}
+
 bool decodeTarga(const uint8_t* data, size_t size, Image& out) {
     out = Image{};
     if (data == nullptr || size == 0 || size > 0x7fffffffu) return false;
+    if (!targaLongEnough(data, size)) return false;
     int width = 0, height = 0, channels = 0;
     stbi_uc* rgba = stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 4);
     if (rgba == nullptr) return false;

@@ -26,13 +26,19 @@ packages=(
   fonts-dejavu-core      # font source for the bitmap fonts
   fonts-averia-serif-gwf # font source for the title font
   fonts-linuxlibertine   # font source for the story texts
-  espeak-ng              # the generator's three spoken lines
   xvfb                   # headless X server for the end-to-end tests
   xdotool                # the menu end-to-end tests type and click through the real window
   x11-apps               # xwd: the menu end-to-end tests read back the window between steps
+  x11-utils              # xprop: the end-to-end tests read the window's icon
   xauth                  # needed by xvfb-run
   libgl1-mesa-dri        # software OpenGL (llvmpipe) under Xvfb
   libegl-mesa0           # EGL for the offscreen video driver
+  dpkg-dev               # dpkg-shlibdeps: make package computes the package's dependencies
+  desktop-file-utils     # desktop-file-validate checks the desktop entry in the tests
+  appstream              # appstreamcli validate checks the AppStream data in the tests
+  lintian                # checks the Debian package in the tests
+  man-db                 # the tests read the manual pages for formatting warnings
+  util-linux             # setpriv: the tests run the installed game as an ordinary user
 )
 
 missing=()

@@ -36,15 +36,16 @@ copy_if_changed() {
 
 # Loose files: everything outside pack/ keeps its path under Data/.
 # The generator's files first, then the authored ones (authored sources win).
-# assets/art holds drawing sources, not game data; notes and scripts stay out too
-# (the licence file goes along with the data).
+# assets/art holds drawing sources, not game data; desktop/ holds the icons the
+# install puts into the icon theme; notes and scripts stay out too (the licence file
+# goes along with the data).
 declare -A wanted=()
 for root in "$gen" "$src/assets"; do
     [ -d "$root" ] || continue
     while IFS= read -r -d '' file; do
         rel=${file#"$root"/}
         case $rel in
-            pack/* | art/* | *.py | *.sh) continue ;;
+            pack/* | art/* | desktop/* | *.py | *.sh) continue ;;
             LICENSES.md) ;;
             *.md) continue ;;
         esac

@@ -59,6 +59,15 @@ TEST(TargaDecoding, DamagedFilesFailWithoutReadingPastTheData) {
             EXPECT_EQ(image.pixels.size(), static_cast<size_t>(image.width) * image.height * 4);
         }
     }
+    // A header asking for 4000 x 4000 pixels over a few bytes is damaged, raw or run-length.
+    for (const bool runLength : {false, true}) {
+        std::string big = makeTarga(2, 2, {32, runLength, false}, [](int, int) { return 0xFF102030u; });
+        big[12] = big[14] = static_cast<char>(4000 & 0xFF);
+        big[13] = big[15] = static_cast<char>(4000 >> 8);
+        Image image;
+        EXPECT_FALSE(decodeTarga(bytes(big), big.size(), image)) << runLength;
+        EXPECT_TRUE(image.pixels.empty());
+    }
     std::string huge = makeTarga(1, 1, {24, false, false}, [](int, int) { return 0u; });
     huge[12] = huge[13] = huge[14] = huge[15] = static_cast<char>(0xFF);  // 65535 x 65535
     Image image;

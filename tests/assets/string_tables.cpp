@@ -25,7 +25,8 @@ const char* const kLookedUpKeys[] = {
     "loadmsg", "surlevscore", "wellcome", "startgame", "gamepass1", "nomoves", "stats", "yourscore",
     "yourtime", "bestscore", "besttime", "by", "sfxvolume", "musicvolume", "fullscreen", "customcursor",
     "classicmode", "endlessmode", "classicmode2", "timelessmode2", "quit", "removeplayer", "zeroscore",
-    "restartquest", "skipquest", "nomorelives", "savemsg", "lock", "credititems", "adventuretip", "defname1"};
+    "restartquest", "skipquest", "nomorelives", "savemsg", "savefailed", "lock", "credititems",
+    "adventuretip", "defname1", "gametitle", "tryagain"};
 
 class StringTables : public ::testing::Test {
   protected:
@@ -119,6 +120,23 @@ TEST_F(StringTables, CreditsFitTheirLines) {
     }
     EXPECT_GT(lines, 5);
     EXPECT_LE(lines, 64);
+}
+
+// The credits name the team as a team and every font, library and tool that the
+// licence record lists, each with its licence; the record and the credits move together.
+TEST_F(StringTables, CreditsNameTheTeamAndWhatTheGameIsMadeWith) {
+    const std::string& credits = text("credititems");
+    const std::string record = readAsset("LICENSES.md");
+    EXPECT_NE(credits.find("The 10 Quelmars team"), std::string::npos);
+    for (const char* made :
+         {"Biolinum", "Averia Serif", "DejaVu", "Simple DirectMedia Layer", "libepoxy", "libvorbis", "libogg",
+          "libopenmpt", "libjpeg-turbo", "stb_image", "cairo", "FreeType", "crateforge"}) {
+        EXPECT_NE(credits.find(made), std::string::npos) << made << " is made use of but not credited";
+        EXPECT_NE(record.find(made), std::string::npos)
+            << made << " is credited but not in the licence record";
+    }
+    for (const char* licence : {"Open Font Licence", "zlib", "MIT", "BSD", "LGPL"})
+        EXPECT_NE(credits.find(licence), std::string::npos) << licence;
 }
 
 }  // namespace

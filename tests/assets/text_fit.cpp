@@ -82,9 +82,10 @@ class TextFit : public ::testing::Test {
 };
 
 TEST_F(TextFit, LongTextsFitTheirBoxes) {
-    // Stage panel: 240 wide under the medallion, about six lines above the screen edge.
-    for (int zone = 0; zone < 10; ++zone) expectLines("stage" + std::to_string(zone), 240, 11, 6);
-    expectLines("lock", 240, 11, 6);
+    // Stage panel: 248 wide under the medallion, its band leaving 120 units for a title
+    // line of 26 and the story's lines of 1.5 x the size at the smallest size, 11.
+    for (int zone = 0; zone < 10; ++zone) expectLines("stage" + std::to_string(zone), 248, 11, 5);
+    expectLines("lock", 248, 11, 7);
     // Welcome box: 570 wide, the button below leaves room for nine lines at size 17.
     expectLines("startgame", 570, 17, 9);
     expectLines("gamepass1", 440, 13, 12);
@@ -94,8 +95,8 @@ TEST_F(TextFit, LongTextsFitTheirBoxes) {
                             "firsttime", "timehelp", "nomoremoves", "usehammer", "adventuretip"})
         expectLines(tip, 268, 11, 5);
     for (int k = 1; k <= 12; ++k) expectLines("gametip" + std::to_string(k), 440, 10, 6);
-    for (const char* box :
-         {"quit", "removeplayer", "zeroscore", "restartquest", "skipquest", "nomorelives", "savemsg"})
+    for (const char* box : {"quit", "removeplayer", "zeroscore", "restartquest", "skipquest", "nomorelives",
+                            "savemsg", "savefailed"})
         expectLines(box, 340, 16, 5);
 }
 

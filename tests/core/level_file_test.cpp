@@ -41,7 +41,9 @@ TEST(LevelFile, FigureCountAndNamesWithTheirDefaults) {
     EXPECT_EQ(g.figureTable[2], 2);  // a blank before the CR is part of the name
     EXPECT_EQ(g.figureTable[1], 1);
     parse("figures=400\r\n");
-    EXPECT_EQ(g.figureCount, kFigureTableSize);  // never more slots than the table holds
+    EXPECT_EQ(g.figureCount, kMaxSlot + 1);  // never more kinds than can be drawn and saved
+    parse("figures=16\r\n");
+    EXPECT_EQ(g.figureCount, kMaxSlot + 1);
 }
 
 TEST(LevelFile, CellBytesOfTheGrid) {
@@ -143,6 +145,53 @@ TEST(LevelFile, StartLevelFillsWithoutLinesAndDropsClocksInEndless) {
     gameProfile = &profile;  // stays valid for the rest of this test only
     static Profile rest = makeProfile("");
     gameProfile = &rest;
+}
+
+TEST(LevelFile, APickupOnAHoleIsDroppedAndAWideFieldStillPlaysAndSaves) {
+    std::string cells(132, '0');
+    cells[0] = '.';
+    std::string pickups(132, '.');
+    pickups[0] = 'H';  // on the hole
+    pickups[1] = 'T';
+    parse("figures=17\r\nlevel=\r\n" + grid(cells) + "\r\nlevelbonus=\r\n" + grid(pickups));
+    EXPECT_EQ(g.cells[0][0].cover, -1);
+    EXPECT_FALSE(isPickup(g.cells[0][0].figure));
+    EXPECT_EQ(g.cells[0][1].figure, kClockPickup);
+
+    // A started level of that text holds no figure its saved game could not carry.
+    seedRandom(3);
+    g.mode = 0;
+    startLevel(g, 4, "figures=17\r\nlevel=\r\n" + grid(cells) + "\r\nlevelbonus=\r\n" + grid(pickups), {});
+    for (int i = 0; i < kRows; ++i)
+        for (int j = 0; j < kColumns; ++j) {
+            EXPECT_TRUE(g.cells[i][j].figure <= kMaxSlot || isPickup(g.cells[i][j].figure));
+            if (g.cells[i][j].cover < 0) {
+                EXPECT_EQ(g.cells[i][j].figure, -1);
+            }
+        }
+}
+
+TEST(LevelFile, ProblemsAreReportedWithLineAndColumn) {
+    std::string cells(132, '0');
+    cells[13] = '.';  // row 1, column 1
+    std::string pickups(132, '.');
+    pickups[13] = 'H';
+    const std::string text = "figures=16\r\nlevel=\r\n" + grid(cells) + "\r\nlevelbonus=\r\n" + grid(pickups);
+    LevelProblem problems[8];
+    const int count = findLevelProblems(text, problems, 8);
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(problems[0].line, 1);  // "figures=16": the value at column 9
+    EXPECT_EQ(problems[0].column, 9);
+    EXPECT_EQ(problems[1].line, 17);  // the H of the pick-up grid's second row
+    EXPECT_EQ(problems[1].column, 2);
+    EXPECT_EQ(problems[1].fieldRow, 1);
+    EXPECT_EQ(problems[1].fieldColumn, 1);
+
+    // Three kinds cannot fill a full field without lines for every seed.
+    const std::string three = "figures=3\r\nlevel=\r\n" + grid();
+    EXPECT_EQ(findLevelProblems(three, problems, 8), 1);
+    EXPECT_NE(std::string(problems[0].message).find("fill"), std::string::npos);
+    EXPECT_EQ(findLevelProblems("figures=8\r\nlevel=\r\n" + grid(), problems, 8), 0);
 }
 
 }  // namespace

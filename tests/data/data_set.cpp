@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -112,12 +114,14 @@ const std::map<std::string, std::vector<std::string>> kPictureFiles = {
     {"field",
      {"field0.tga", "field1.tga", "field2.tga", "field4.tga", "field1a.tga", "field2a.tga",
       "fieldpodsvet.tga"}},
-    {".", {"zep2.tga",    "gamebar.tga",    "flare.jpg",  "zhelob.tga",  "barrel.tga",   "fuse.tga",
-           "tip.tga",     "heart.tga",      "bonus1.tga", "bonus2.tga",  "cursor.tga",   "timer_hammer.tga",
-           "bomb0.tga",   "exploanim.tga",  "font.tga",   "font.dat",    "font3.tga",    "font3.dat",
-           "podsvet.jpg", "menutex.tga",    "white.jpg",  "winfill.jpg", "baloon.tga",   "button.tga",
-           "back.jpg",    "zaglushka.jpg",  "vopros.jpg", "vopros2.jpg", "gameobjs.txt", "splash1.jpg",
-           "splash2.jpg", "loadscreen.jpg", "loadbar.jpg"}},
+    {".", {"zep2.tga",    "gamebar.tga",    "flare.jpg",   "zhelob.tga",  "barrel.tga",   "fuse.tga",
+           "tip.tga",     "heart.tga",      "bonus1.tga",  "bonus2.tga",  "cursor.tga",   "timer_hammer.tga",
+           "bomb0.tga",   "exploanim.tga",  "font.tga",    "font.dat",    "font3.tga",    "font3.dat",
+           "podsvet.jpg", "menutex.tga",    "white.jpg",   "winfill.jpg", "baloon.tga",   "button.tga",
+           "back.jpg",    "zaglushka.jpg",  "vopros.jpg",  "vopros2.jpg", "gameobjs.txt", "splash1.jpg",
+           "splash2.jpg", "loadscreen.jpg", "loadbar.jpg", "seal1.tga",   "seal2.tga",    "seal3.tga",
+           "seal4.tga",   "seal5.tga",      "seal6.tga",   "seal7.tga",   "seal8.tga",    "seal9.tga",
+           "seal10.tga"}},
     {"effects", {"exploanim.tga"}},
 };
 
@@ -336,6 +340,40 @@ TEST_F(DataSet, MasksOpenThePiecesInTheirOrder) {
             EXPECT_EQ(value, k < n ? 0 : 255) << "mask " << n << " piece " << k;
         }
     }
+}
+
+// Each zone not yet reached shows its own seal: round (the map shows between the
+// seals), in a colour no other zone has, with an emblem carved into its face.
+TEST_F(DataSet, EachZoneSealIsRoundInItsOwnColourAndCarved) {
+    std::vector<std::array<double, 3>> means;
+    for (int n = 1; n <= 10; ++n) {
+        SCOPED_TRACE(n);
+        const Picture seal = decode(load(".", "seal" + std::to_string(n) + ".tga"));
+        ASSERT_EQ(seal.width, 128);
+        ASSERT_EQ(seal.height, 128);
+        EXPECT_LT(seal.at(1, 1)[3], 40) << "a square corner";
+        EXPECT_EQ(seal.at(64, 64)[3], 255);
+        std::array<double, 3> mean = {0, 0, 0};
+        double sum = 0, squares = 0;
+        int count = 0;
+        for (int y = 24; y < 104; ++y)
+            for (int x = 24; x < 104; ++x) {
+                const uint8_t* p = seal.at(x, y);
+                for (int c = 0; c < 3; ++c) mean[c] += p[c];
+                const double light = (p[0] + p[1] + p[2]) / 3.0;
+                sum += light, squares += light * light, ++count;
+            }
+        for (double& m : mean) m /= count;
+        means.push_back(mean);
+        const double spread = std::sqrt(squares / count - (sum / count) * (sum / count));
+        EXPECT_GT(spread, 12.0) << "a blank face: no emblem carved";
+    }
+    for (size_t a = 0; a < means.size(); ++a)
+        for (size_t b = a + 1; b < means.size(); ++b) {
+            double distance = 0;
+            for (int c = 0; c < 3; ++c) distance += std::fabs(means[a][c] - means[b][c]);
+            EXPECT_GT(distance, 10.0) << "seals " << a + 1 << " and " << b + 1 << " look alike";
+        }
 }
 
 TEST_F(DataSet, SceneFilesNameDeclaredObjectsAndEveryBackMoves) {

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "tests/datagen_sound/generated.h"
@@ -145,6 +147,69 @@ TEST(MusicModule, time_up_tune_loops_within_its_orders_and_is_driving) {
     EXPECT_GT(play.firstReturn, 10.0);
     EXPECT_GT(play.rmsDb, -24.0f);
     EXPECT_LT(play.peakDb, 0.0f);
+}
+
+// The notes of one channel in one bar of 16 rows, as (row, semitones above the bar's
+// first note): the bar's figure, whatever chord it is played on.
+using Figure = std::vector<std::pair<int, int>>;
+
+Figure figureAt(openmpt::module& module, int pattern, int firstRow, int channel) {
+    Figure figure;
+    int reference = -1;
+    for (int row = firstRow; row < firstRow + 16 && row < module.get_pattern_num_rows(pattern); ++row) {
+        const int note =
+            module.get_pattern_row_channel_command(pattern, row, channel, openmpt::module::command_note);
+        if (note < 1 || note > 120) continue;
+        if (reference < 0) reference = note;
+        figure.push_back({row - firstRow, note - reference});
+    }
+    return figure;
+}
+
+// Channels of the module: the arpeggio, the three chord pads, the bass, the drums.
+constexpr int kArpChannel = 2, kPadChannels[3] = {4, 5, 6}, kBassChannel = 7, kLowDrumChannel = 8,
+              kHighDrumChannel = 9;
+
+// Judged by structure, a long tune must not lean on one figure: its accompaniment
+// varies from bar to bar, its chords are full (a third as well as the fifth, so the
+// harmony is major or minor rather than hollow), and its bass moves between chords.
+TEST(MusicModule, the_long_tunes_vary_their_accompaniment_and_sound_full_chords) {
+    auto module = loadModule();
+    ASSERT_TRUE(module);
+    struct Range {
+        int first, last;
+    };
+    for (Range range : {Range{0, 19}, Range{20, 35}, Range{36, 54}}) {
+        SCOPED_TRACE(range.first);
+        std::set<Figure> arpeggios, bassLines, drums;
+        int chords = 0, fullChords = 0;
+        for (int order = range.first; order <= range.last; ++order) {
+            const int pattern = module->get_order_pattern(order);
+            for (int bar = 0; bar * 16 < module->get_pattern_num_rows(pattern); ++bar) {
+                Figure arp = figureAt(*module, pattern, bar * 16, kArpChannel);
+                if (!arp.empty()) arpeggios.insert(arp);
+                Figure bass = figureAt(*module, pattern, bar * 16, kBassChannel);
+                if (!bass.empty()) bassLines.insert(bass);
+                Figure beat = figureAt(*module, pattern, bar * 16, kLowDrumChannel);
+                for (auto hit : figureAt(*module, pattern, bar * 16, kHighDrumChannel))
+                    beat.push_back({hit.first + 100, 0});
+                if (!beat.empty()) drums.insert(beat);
+                std::set<int> pitchClasses;
+                for (int channel : kPadChannels) {
+                    const int note = module->get_pattern_row_channel_command(pattern, bar * 16, channel,
+                                                                             openmpt::module::command_note);
+                    if (note >= 1 && note <= 120) pitchClasses.insert(note % 12);
+                }
+                if (!pitchClasses.empty()) ++chords;
+                if (pitchClasses.size() >= 3) ++fullChords;
+            }
+        }
+        EXPECT_GE(arpeggios.size(), 4u) << "the arpeggio repeats one figure";
+        EXPECT_GE(bassLines.size(), 3u) << "the bass plays one figure";
+        EXPECT_GE(drums.size(), 3u) << "the drums play one bar over and over";
+        ASSERT_GT(chords, 0);
+        EXPECT_GE(fullChords * 10, chords * 8) << "chords of bare fifths";
+    }
 }
 
 }  // namespace

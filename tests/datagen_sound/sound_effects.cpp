@@ -114,18 +114,75 @@ TEST(SoundEffects, each_decodes_at_natural_rate_with_a_fitting_length_and_level)
     }
 }
 
-TEST(SoundEffects, the_spoken_lines_start_at_once) {
+// The strongest period of a 40 ms window at `seconds`, searched between 220 and 700 Hz
+// (where the singing voice lies, above the bells and plucks under it); 0 when the
+// window is not clearly periodic.
+float voicePitchAt(const Decoded& sound, float seconds) {
+    const size_t window = static_cast<size_t>(sound.rate * 4 / 100);
+    const size_t at = static_cast<size_t>(seconds * static_cast<float>(sound.rate));
+    const int shortest = static_cast<int>(sound.rate / 700), longest = static_cast<int>(sound.rate / 220);
+    if (at + window + static_cast<size_t>(longest) >= sound.samples.size()) return 0;
+    std::vector<float> match;
+    for (int lag = shortest; lag <= longest; ++lag) {
+        double product = 0, a = 0, b = 0;
+        for (size_t i = at; i < at + window; ++i) {
+            const float x = sound.samples[i], y = sound.samples[i + static_cast<size_t>(lag)];
+            product += x * y, a += x * x, b += y * y;
+        }
+        match.push_back(static_cast<float>(product / std::sqrt(a * b + 1e-12)));
+    }
+    const float best = *std::max_element(match.begin(), match.end());
+    if (best < 0.6f) return 0;
+    // Two or three periods match almost as well as one: the shortest is the pitch.
+    size_t lag = 0;
+    while (match[lag] < 0.9f * best) ++lag;
+    while (lag + 1 < match.size() && match[lag + 1] > match[lag]) ++lag;
+    return static_cast<float>(sound.rate) / static_cast<float>(shortest + static_cast<int>(lag));
+}
+
+TEST(SoundEffects, every_sound_dies_away_instead_of_stopping_dead) {
     const std::string& dir = generatedSoundDir();
     ASSERT_FALSE(dir.empty());
-    for (const char* name : {"ohthisishard.ogg", "ohno.ogg", "tobad.ogg"}) {
-        SCOPED_TRACE(name);
-        Decoded sound = decode(dir + "/Sounds/" + name);
+    for (const Expected& e : kExpected) {
+        SCOPED_TRACE(e.name);
+        Decoded sound = decode(dir + "/Sounds/" + e.name);
         ASSERT_TRUE(sound.ok);
-        // The voice must land on its moment: audible within the first 60 ms.
+        const size_t tail = static_cast<size_t>(sound.rate / 200);  // the last 5 ms
+        ASSERT_GT(sound.samples.size(), tail);
+        std::vector<float> end(sound.samples.end() - static_cast<long>(tail), sound.samples.end());
+        EXPECT_LT(peakDb(end) - peakDb(sound.samples), -30.0f) << "a click where the sound is cut off";
+    }
+}
+
+// The three vocal cues are sung, not spoken: they start on their moment, carry a
+// clear pitch, and move the way their moment feels (a rising question when time runs
+// short, a falling "oh-oh" and a sinking "aww" when it has run out).
+TEST(SoundEffects, the_vocal_cues_start_at_once_and_their_melody_tells_the_moment) {
+    const std::string& dir = generatedSoundDir();
+    ASSERT_FALSE(dir.empty());
+    struct Cue {
+        const char* name;
+        float early, late;  // seconds into the cue where the voice is compared
+        bool rises;
+    };
+    for (const Cue& cue : {Cue{"ohthisishard.ogg", 0.12f, 0.65f, true}, Cue{"ohno.ogg", 0.12f, 0.5f, false},
+                           Cue{"tobad.ogg", 0.1f, 0.75f, false}}) {
+        SCOPED_TRACE(cue.name);
+        Decoded sound = decode(dir + "/Sounds/" + cue.name);
+        ASSERT_TRUE(sound.ok);
+        // Audible within the first 60 ms.
         size_t early = static_cast<size_t>(sound.rate * 6 / 100);
         ASSERT_GT(sound.samples.size(), early);
         std::vector<float> start(sound.samples.begin(), sound.samples.begin() + static_cast<long>(early));
         EXPECT_GT(peakDb(start), -30.0f);
+        const float first = voicePitchAt(sound, cue.early), second = voicePitchAt(sound, cue.late);
+        ASSERT_GT(first, 0.0f) << "no clear pitch: noise or speech rather than a voice";
+        ASSERT_GT(second, 0.0f);
+        // At least a semitone's move, in the cue's direction.
+        if (cue.rises)
+            EXPECT_GT(second, first * 1.06f);
+        else
+            EXPECT_LT(second, first / 1.06f);
     }
 }
 

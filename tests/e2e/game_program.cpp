@@ -42,25 +42,32 @@ class Installation {
     fs::path program() const { return folder.path() / "game" / "quelmar-game"; }
     fs::path data() const { return folder.path() / "game" / "Data"; }
     fs::path lock() const { return folder.path() / "instance.lock"; }
+    fs::path userData() const { return folder.path() / "home"; }
+    fs::path settings() const { return userData() / "10quelmars" / "settings"; }
 
     void windowed() {
-        Settings settings;
-        settings.fullScreen = 0;
-        SettingsFile file = encodeSettings(settings, 800, 600, 0, 0);
-        writeBytes(data() / "settings" / "settings.dat",
-                   std::string(reinterpret_cast<char*>(&file), sizeof file));
+        Settings values;
+        values.fullScreen = 0;
+        SettingsFile file = encodeSettings(values, 800, 600, 0, 0);
+        writeBytes(settings() / "settings.dat", std::string(reinterpret_cast<char*>(&file), sizeof file));
     }
 
+    // extraEnvironment: "NAME=value" entries, or "NAME" alone to leave NAME out.
     pid_t start(const std::vector<std::string>& extraEnvironment, const fs::path& errors) const {
-        std::vector<std::string> environment = extraEnvironment;
-        environment.push_back("QUELMAR_INSTANCE_LOCK=" + lock().string());
+        std::vector<std::string> environment;
+        for (const std::string& extra : extraEnvironment)
+            if (extra.find('=') != std::string::npos) environment.push_back(extra);
+        if (ownLock) environment.push_back("QUELMAR_INSTANCE_LOCK=" + lock().string());
         environment.push_back("QUELMAR_NO_MESSAGE_BOXES=1");
+        environment.push_back("XDG_DATA_HOME=" + userData().string());
         for (char** e = environ; *e != nullptr; ++e) {
             std::string entry = *e;
             bool replaced = false;  // the first of two equal names would win: keep only ours
-            for (const std::string& extra : extraEnvironment)
-                replaced =
-                    replaced || entry.compare(0, extra.find('=') + 1, extra, 0, extra.find('=') + 1) == 0;
+            for (const std::string& extra : extraEnvironment) {
+                const std::string name = extra.substr(0, extra.find('=')) + "=";
+                replaced = replaced || entry.compare(0, name.size(), name) == 0;
+            }
+            if (!ownLock && entry.compare(0, 22, "QUELMAR_INSTANCE_LOCK=") == 0) replaced = true;
             if (!replaced) environment.push_back(entry);
         }
         std::vector<char*> envp;
@@ -78,6 +85,7 @@ class Installation {
     }
 
     TempFolder folder;
+    bool ownLock = true;  // false: the game takes its lock where it would on a desktop
 };
 
 // Waits for the process; -1 when it has not ended within the time.
@@ -104,6 +112,13 @@ bool lockIsHeld(const fs::path& path) {
     bool held = flock(fd, LOCK_EX | LOCK_NB) != 0;
     close(fd);
     return held;
+}
+
+// Waits until the process shows a window: from then on a quit request reaches its loop.
+void waitForWindow(pid_t pid) {
+    const std::string search = "xdotool search --pid " + std::to_string(pid) + " >/dev/null 2>&1";
+    for (int i = 0; i < 300 && std::system(search.c_str()) != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
 }
 
 bool haveDisplay() {
@@ -136,7 +151,7 @@ TEST(GameProgram, OpensItsWindowShowsTheSplashAndEndsWithStatusZero) {
     stbi_image_free(pixels);
 }
 
-TEST(GameProgram, ASecondCopyEndsAtOnceAndSilently) {
+TEST(GameProgram, ASecondCopyEndsAtOnceWithoutAWindow) {
     if (!haveDisplay()) GTEST_SKIP() << "needs an X display";
     Installation game;
     game.windowed();
@@ -151,8 +166,9 @@ TEST(GameProgram, ASecondCopyEndsAtOnceAndSilently) {
                               game.folder.path() / "second.txt");
     EXPECT_EQ(waitFor(second, 10), 0);
     EXPECT_FALSE(fs::exists(shot));  // it never drew a frame
-    EXPECT_EQ(readBytes(game.folder.path() / "second.txt"), "");
+    EXPECT_NE(readBytes(game.folder.path() / "second.txt").find("already running"), std::string::npos);
 
+    waitForWindow(first);
     kill(first, SIGTERM);  // a quit request: the loop ends and the program shuts down normally
     EXPECT_EQ(waitFor(first, 30), 0) << readBytes(game.folder.path() / "first.txt");
     EXPECT_FALSE(lockIsHeld(game.lock()));
@@ -175,4 +191,119 @@ TEST(GameProgram, WithoutADisplayItSaysSoAndEndsWithStatusOne) {
     pid_t pid = game.start({"DISPLAY=:9876", "SDL_VIDEODRIVER=x11"}, game.folder.path() / "errors.txt");
     EXPECT_EQ(waitFor(pid, 30), 1);
     EXPECT_NE(readBytes(game.folder.path() / "errors.txt").find("cannot open a window"), std::string::npos);
+}
+
+// With XDG_RUNTIME_DIR pointing nowhere two copies used to run on the same files, the
+// later exit erasing the other's new player; the lock now lives in the user's folder.
+TEST(GameLock, TwoCopiesNeverRunOnOneUsersFilesAndALockThatCannotBeTakenStops) {
+    if (!haveDisplay()) GTEST_SKIP() << "needs an X display";
+    Installation game;
+    game.ownLock = false;
+    game.windowed();
+    const std::string nowhere = "XDG_RUNTIME_DIR=" + (game.folder.path() / "no" / "such" / "folder").string();
+    pid_t first = game.start({nowhere}, game.folder.path() / "first.txt");
+    ASSERT_GT(first, 0);
+    const fs::path lock = game.userData() / "10quelmars" / "10quelmars.lock";
+    for (int i = 0; i < 500 && !lockIsHeld(lock); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(lockIsHeld(lock));
+    pid_t second = game.start({nowhere, "QUELMAR_EXIT_AFTER_FRAMES=1"}, game.folder.path() / "second.txt");
+    EXPECT_EQ(waitFor(second, 20), 0);
+    EXPECT_NE(readBytes(game.folder.path() / "second.txt").find("already running"), std::string::npos);
+    waitForWindow(first);
+    kill(first, SIGTERM);
+    EXPECT_EQ(waitFor(first, 30), 0) << readBytes(game.folder.path() / "first.txt");
+
+    // A lock file planted as a link elsewhere is never followed: the game says why and stops.
+    fs::remove(lock);
+    fs::create_symlink(game.folder.path() / "elsewhere", lock);
+    pid_t linked = game.start({"QUELMAR_EXIT_AFTER_FRAMES=1"}, game.folder.path() / "linked.txt");
+    EXPECT_EQ(waitFor(linked, 20), 1);
+    EXPECT_FALSE(fs::exists(game.folder.path() / "elsewhere"));
+    EXPECT_NE(readBytes(game.folder.path() / "linked.txt").find("symbolic link"), std::string::npos);
+
+    // A lock named in a folder that does not exist: the same.
+    pid_t missing = game.start({"QUELMAR_EXIT_AFTER_FRAMES=1",
+                                "QUELMAR_INSTANCE_LOCK=" + (game.folder.path() / "gone" / "x.lock").string()},
+                               game.folder.path() / "missing.txt");
+    EXPECT_EQ(waitFor(missing, 20), 1);
+    EXPECT_NE(readBytes(game.folder.path() / "missing.txt").find("Cannot take the lock file"),
+              std::string::npos);
+}
+
+// Without a display SDL would fall back to drawing nowhere: the game would run unseen,
+// holding the lock. It says there is no display instead, unless that driver was asked for.
+TEST(GameProgram, WithNoDisplayAtAllItRefusesToRunUnseenUnlessAskedTo) {
+    Installation game;
+    pid_t pid = game.start({"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "QUELMAR_EXIT_AFTER_FRAMES=5"},
+                           game.folder.path() / "errors.txt");
+    EXPECT_EQ(waitFor(pid, 60), 1);
+    EXPECT_NE(readBytes(game.folder.path() / "errors.txt").find("there is no display"), std::string::npos)
+        << readBytes(game.folder.path() / "errors.txt");
+    pid = game.start(
+        {"DISPLAY", "SDL_VIDEODRIVER=offscreen", "QUELMAR_EXIT_AFTER_FRAMES=5", "SDL_AUDIODRIVER=dummy"},
+        game.folder.path() / "asked.txt");
+    EXPECT_EQ(waitFor(pid, 60), 0) << readBytes(game.folder.path() / "asked.txt");
+}
+
+// A menu file without the nodes the game needs would leave an empty main menu with
+// nothing to choose: the game names the file and stops.
+TEST(GameProgram, ADamagedMenuFileEndsTheProgramNamingIt) {
+    if (!haveDisplay()) GTEST_SKIP() << "needs an X display";
+    std::string random(3000, 0);
+    unsigned seed = 11;
+    for (char& c : random) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
+    const std::string withoutMain = "ok=\r\n\r\nmainmenu=\r\nprofiles\r\n\r\n";
+    for (const std::string& menu : {random, std::string(), withoutMain}) {
+        Installation game;
+        game.windowed();
+        // The texts pack made again by the pack tool, with this menu file in it.
+        const fs::path texts = game.folder.path() / "texts";
+        fs::create_directories(texts);
+        for (const auto& entry : fs::directory_iterator(QUELMAR_BINARY_DIR "/datagen-stage"))
+            if (entry.path().extension() == ".txt")
+                fs::copy_file(entry.path(), texts / entry.path().filename());
+        writeBytes(texts / "menu.txt", menu);
+        ASSERT_EQ(
+            std::system(
+                ("cd " + texts.string() + " && " QUELMAR_BINARY_DIR "/bin/crateforge >/dev/null").c_str()),
+            0);
+        fs::copy(QUELMAR_DATA_DIR, game.data(),
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        fs::copy_file(texts / "texts.dat", game.data() / "texts.dat", fs::copy_options::overwrite_existing);
+        // The loading, after the splash pictures, ends the program.
+        pid_t pid = game.start({"SDL_AUDIODRIVER=dummy"}, game.folder.path() / "errors.txt");
+        EXPECT_EQ(waitFor(pid, 120), 1);
+        EXPECT_NE(readBytes(game.folder.path() / "errors.txt").find("menu.txt is damaged"), std::string::npos)
+            << readBytes(game.folder.path() / "errors.txt");
+    }
+}
+
+TEST(GameProgram, TheWindowCarriesTheGamesIcon) {
+    if (!haveDisplay()) GTEST_SKIP() << "needs an X display";
+    Installation game;
+    game.windowed();
+    fs::copy_file(QUELMAR_DATA_DIR "/icon.tga", game.data() / "icon.tga");
+    pid_t pid = game.start({"SDL_AUDIODRIVER=dummy"}, game.folder.path() / "errors.txt");
+    ASSERT_GT(pid, 0);
+    waitForWindow(pid);
+    const std::string window = [&] {
+        std::string found;
+        if (FILE* pipe =
+                popen(("xdotool search --pid " + std::to_string(pid) + " 2>/dev/null").c_str(), "r")) {
+            char line[64] = {};
+            if (fgets(line, sizeof line, pipe) != nullptr) found = line;
+            pclose(pipe);
+        }
+        return found.substr(0, found.find('\n'));
+    }();
+    std::string icon;
+    if (FILE* pipe = popen(("xprop -id " + window + " _NET_WM_ICON 2>&1").c_str(), "r")) {
+        char chunk[256] = {};
+        if (fgets(chunk, sizeof chunk, pipe) != nullptr) icon = chunk;
+        pclose(pipe);
+    }
+    kill(pid, SIGTERM);
+    EXPECT_EQ(waitFor(pid, 30), 0) << readBytes(game.folder.path() / "errors.txt");
+    EXPECT_NE(icon.find("Icon (64 x 64)"), std::string::npos) << icon;
 }

@@ -92,7 +92,7 @@ TEST(SeamsProgram, ALevelLeftByClosingTheProgramComesBackAsItWas) {
     ASSERT_GE(saved.score, 0) << traceOf(game);
     EXPECT_EQ(saved.level, 1);
     EXPECT_GT(saved.score, 0) << "the move scored";
-    EXPECT_TRUE(fs::exists(game.data() / "settings" / "TESTER_cls.sav"));
+    EXPECT_TRUE(fs::exists(game.settings() / "TESTER_cls.sav"));
 
     // The next start offers it, and it resumes with the same score and field.
     game.start();

@@ -2,7 +2,11 @@
 // that the same seed gives the same result.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -108,6 +112,73 @@ TEST(Lab, BadArgumentsAndFilesExitWithTwo) {
     EXPECT_EQ(lab("swap " + kLevels + "/pack1_01.lvl --seed 1 1,1:1,12").status, 2);
     EXPECT_EQ(lab("play-all /no/such/dir --seeds 1").status, 2);
     EXPECT_EQ(lab("check " + kLevels + "/pack1_01.lvl --level 80").status, 2);
+}
+
+// A 12-column line of the quiet board pattern: figures 4..7 in pairs.
+std::string quietLine(int i) {
+    std::string line;
+    for (int j = 0; j < 12; ++j) {
+        if (j) line += ' ';
+        line += static_cast<char>('4' + ((i + (j / 2) * 2) % 4));
+    }
+    return line;
+}
+
+std::string writeFile(const std::string& name, const std::string& text) {
+    const std::string path = std::string(QUELMAR_BINARY_DIR) + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+TEST(Lab, SwapOnABoardWithNothingToBreakRunsToRestAndSaysItIsWon) {
+    std::string board;
+    for (int i = 0; i < 11; ++i)
+        board += (i == 3   ? std::string("0 0 4 0 4 4 6 6 4 4 6 6")
+                  : i == 4 ? std::string("7 7 0 5 7 7 5 5 7 7 5 5")
+                           : quietLine(i)) +
+                 "\n";
+    const std::string path = writeFile("lab_bare_board.txt", board);
+    const LabRun r = lab("swap --board " + path + " --seed 1 4,2:3,2 0,0:0,1");
+    ASSERT_EQ(r.status, 0);
+    const size_t second = r.out.find('\n');
+    ASSERT_NE(second, std::string::npos);
+    const std::string first = r.out.substr(0, second);
+    EXPECT_NE(first.find("\"stood\":true"), std::string::npos);
+    EXPECT_NE(first.find("\"made\":{\"bomb\":1"), std::string::npos) << first;
+    EXPECT_NE(first.find("0B"), std::string::npos) << first;
+    EXPECT_NE(first.find("\"won\":true"), std::string::npos) << first;
+    EXPECT_NE(r.out.substr(second).find("\"stood\":"), std::string::npos);
+}
+
+TEST(Lab, EveryInputItCannotReadGivesAMessageAndTwo) {
+    EXPECT_EQ(lab("check /tmp").status, 2);
+    EXPECT_EQ(lab("check /proc/self/mem").status, 2);
+    EXPECT_EQ(lab("fill /tmp --seed 1").status, 2);
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(QUELMAR_BINARY_DIR) / ("lab_levels_" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder / "pack1_01.lvl");
+    EXPECT_EQ(lab("play-all " + folder.string() + " --seeds 1").status, 2);
+    fs::remove_all(folder);
+    std::string tall;
+    for (int i = 0; i < 22; ++i) tall += quietLine(i) + "\n";
+    EXPECT_EQ(lab("swap --board " + writeFile("lab_tall_board.txt", tall) + " --seed 1 0,0:0,1").status, 2);
+}
+
+TEST(Lab, CheckWarnsOfWhatTheGameWorksAround) {
+    std::string text = "figures=17\r\nlevel=\r\n";
+    for (int i = 0; i < 11; ++i) text += std::string(i == 2 ? "0.0000000000" : "000000000000") + "\r\n";
+    text += "\r\nlevelbonus=\r\n";
+    for (int i = 0; i < 11; ++i) text += std::string(i == 2 ? ".T.........." : "............") + "\r\n";
+    const LabRun r = lab("check " + writeFile("lab_warned.lvl", text));
+    ASSERT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("\"warnings\":[{\"line\":1,\"column\":9"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("{\"line\":18,\"column\":2,\"fieldRow\":2,\"fieldColumn\":1"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"figureCount\":15"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"clocks\":0"), std::string::npos) << r.out;
+    const LabRun clean = lab("check " + kLevels + "/pack1_06.lvl --level 5");
+    EXPECT_NE(clean.out.find("\"warnings\":[]"), std::string::npos) << clean.out;
 }
 
 }  // namespace

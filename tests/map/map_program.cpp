@@ -26,7 +26,7 @@ void prepareProfile(RunningGame& game, int mode, int zone, int levelInZone, int 
     p.score[mode] = score;
     p.startedBefore = 1;
     p.gameTip4Count = 255;
-    writeBytes(game.data() / "settings" / "profiles.dat", std::string(reinterpret_cast<char*>(&p), sizeof p));
+    writeBytes(game.settings() / "profiles.dat", std::string(reinterpret_cast<char*>(&p), sizeof p));
     Settings settings;
     settings.fullScreen = 0;
     settings.profileCount = 1;

@@ -14,6 +14,7 @@
 #include "app/app.h"
 #include "app/persistence.h"
 #include "core/profile.h"
+#include "helpers.h"
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
 #include "menus/zone_map.h"
@@ -21,6 +22,7 @@
 #include "presentation/scenery.h"
 #include "presentation/text.h"
 #include "resources/sound.h"
+#include "tests/support/shipped_texts.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -42,11 +44,7 @@ class ZoneMapRules : public ::testing::Test {
     int heardUpTo = 0;
 
     void SetUp() override {
-        const std::filesystem::path here = std::filesystem::current_path();
-        std::filesystem::current_path(QUELMAR_SOURCE_DIR "/assets/pack");
-        clearStringTable(stringTable);
-        for (const char* name : {"strings.txt", "tips.txt", "menutext.txt"}) loadStringFile(name);
-        std::filesystem::current_path(here);
+        loadShippedTexts();
         std::snprintf(app.dataFolder, sizeof app.dataFolder, "%s/", folder.path().c_str());
         // The sounds and effects the map starts, known by name so the test can see them.
         soundSystem = {};
@@ -64,6 +62,8 @@ class ZoneMapRules : public ::testing::Test {
         }
         hiscoreTable = {};
         gameProfile = &p;
+        // The saved-game question loads the saved level: every level reads this one.
+        useLevelText("figures=6\r\nlevel=\r\n000000000000\r\n011111111110\r\n");
         buildMenus(menuTable, menuSystem, file);
         zoneMap = ZoneMap{};
         p.startedBefore = 1;
@@ -74,6 +74,7 @@ class ZoneMapRules : public ::testing::Test {
     void TearDown() override {
         static Profile rest = makeProfile("");
         gameProfile = &rest;
+        forgetLevelTexts();
         resetParticleSystem(particleSystem);
         soundSystem = {};
         app.dataFolder[0] = 0;
@@ -183,18 +184,27 @@ TEST_F(ZoneMapRules, ZonesBeyondTheFinishedOnesCannotBeChosen) {
 TEST_F(ZoneMapRules, AFinishedZoneStartsAtItsFirstLevelAndTheSavedZoneResumes) {
     progress(3, 2, 3);
     openMap();
+    // A first click on a finished zone only shows it (its story and its quelmar); a
+    // second click on it, or "start", plays it.
     ASSERT_TRUE(pressZoneSlot(zoneMap, p, 1));
+    EXPECT_EQ(zoneMap.zone, 1);
     EXPECT_EQ(zoneMap.level, firstLevelOfZone(1));
-    EXPECT_EQ(menuSystem.pendingKey, kMenuKeyEnter) << "a click on a zone chooses start at once";
+    EXPECT_EQ(menuSystem.pendingKey, 0) << "looking at a finished zone must not ask to start over";
+    ASSERT_TRUE(pressZoneSlot(zoneMap, p, 1));
+    EXPECT_EQ(menuSystem.pendingKey, kMenuKeyEnter);
     EXPECT_EQ(menuSystem.selected, 0);
     menuSystem.pendingKey = 0;
+    // The zone being played starts at once, at the saved level.
     ASSERT_TRUE(pressZoneSlot(zoneMap, p, 3));
     EXPECT_EQ(zoneMap.level, firstLevelOfZone(3) + 2);
+    EXPECT_EQ(menuSystem.pendingKey, kMenuKeyEnter);
 
     // The saved position starts at once; another level would lose the score, so it asks.
     p.score[0] = 5000;
     EXPECT_TRUE(chooseStart(zoneMap, p));
+    menuSystem.pendingKey = 0;
     ASSERT_TRUE(pressZoneSlot(zoneMap, p, 0));
+    EXPECT_EQ(menuSystem.pendingKey, 0);
     EXPECT_FALSE(chooseStart(zoneMap, p));
     frames(400);
     EXPECT_STREQ(current(), "messageboxyn");

@@ -92,7 +92,7 @@ TEST(LevelEndProgram, AWonLevelCountsItsScoreCelebratesTheRecordAndItsTimeStands
 
     // The records were written when the level was won: this score and time, by this player.
     RecordTable records = {};
-    std::string bytes = readBytes(game.data() / "settings" / "records.dat");
+    std::string bytes = readBytes(game.settings() / "records.dat");
     ASSERT_EQ(bytes.size(), sizeof records);
     std::memcpy(&records, bytes.data(), sizeof records);
     EXPECT_STREQ(records.levels[0][0].scoreHolder, "DAN");
@@ -187,7 +187,7 @@ TEST(LevelEndProgram, TheLastLifeLostShowsTheScoreInTheHiscoreTableAndEscapeLeav
     press(game, {"Return"});
     EXPECT_EQ(game.exitStatus(30), 0) << game.errors();
     HiscoreTable table = {};
-    std::string bytes = readBytes(game.data() / "settings" / "hiscore.dat");
+    std::string bytes = readBytes(game.settings() / "hiscore.dat");
     ASSERT_EQ(bytes.size(), sizeof table);
     std::memcpy(&table, bytes.data(), sizeof table);
     EXPECT_STREQ(table.rows[0][9].name, "FAY");

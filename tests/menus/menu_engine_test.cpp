@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -24,7 +25,9 @@
 #include "menus/menu_draw.h"
 #include "menus/menu_system.h"
 #include "presentation/text.h"
+#include "resources/files.h"
 #include "resources/sound.h"
+#include "tests/support/shipped_texts.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -47,14 +50,12 @@ class MenuEngine : public ::testing::Test {
     int heardUpTo = 0;
 
     void SetUp() override {
+        setenv("QUELMAR_NO_MESSAGE_BOXES", "1", 1);  // a failed write's box would wait for a click
         // The shipped texts, read as the game reads them.
-        const std::filesystem::path here = std::filesystem::current_path();
-        std::filesystem::current_path(QUELMAR_SOURCE_DIR "/assets/pack");
-        clearStringTable(stringTable);
-        for (const char* name : {"strings.txt", "tips.txt", "menutext.txt"}) loadStringFile(name);
-        std::filesystem::current_path(here);
+        loadShippedTexts();
         std::snprintf(app.dataFolder, sizeof app.dataFolder, "%s/", folder.path().c_str());
         std::filesystem::create_directory(folder.path() / "settings");
+        setPlayerFolder((folder.path() / "settings/").c_str());
         soundSystem = {};
         for (const char* name : kMenuSamples) {
             SoundSample& sample = soundSystem.samples[soundSystem.sampleCount];
@@ -73,6 +74,7 @@ class MenuEngine : public ::testing::Test {
     }
     void TearDown() override {
         forgetLevelTexts();
+        setPlayerFolder("settings/");
         screens = {nullptr, nullptr, false};
         app.quit = 0;
         app.dataFolder[0] = 0;
@@ -287,8 +289,19 @@ TEST_F(MenuEngine, SkipFromDefeatCostsALifeAndDefeatIgnoresEscape) {
 }
 
 TEST_F(MenuEngine, MainFromThePauseMenuSavesOrLeaves) {
-    // After a swap the game can be saved: the file is written, the box says so.
+    // A save that cannot be written (a full disk) says so, and its "ok" goes back to the
+    // game menu: the level is not thrown away.
     gameState.movedThisLevel = 1;
+    setWriteBudget(0);
+    openGameMenu();
+    choose("main");
+    setWriteBudget(-1);
+    EXPECT_STREQ(current(), "messageboxok");
+    EXPECT_STREQ(menuSystem.message, lookupText("savefailed"));
+    choose("ok");
+    EXPECT_STREQ(current(), "gameplay");
+    EXPECT_EQ(screens.pending, nullptr);
+    // After a swap the game can be saved: the file is written, the box says so.
     openGameMenu();
     choose("main");
     EXPECT_STREQ(current(), "messageboxok");

@@ -26,7 +26,7 @@ inline bool windowFill(Rgb c) {
 
 // The one profile of the player files, current; the settings keep the game windowed.
 inline void writePlayer(RunningGame& game, const Profile& player, bool customCursor = false) {
-    writeBytes(game.data() / "settings" / "profiles.dat",
+    writeBytes(game.settings() / "profiles.dat",
                std::string(reinterpret_cast<const char*>(&player), sizeof player));
     Settings settings;
     settings.fullScreen = 0;

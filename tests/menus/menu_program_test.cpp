@@ -47,10 +47,10 @@ TEST(MenuProgram, FirstStartAsksForANameExitAsksAndTheNextStartGoesToTheMainMenu
     game.key("Return");  // "yes" is the first button
     EXPECT_EQ(game.exitStatus(30), 0) << readBytes(game.folder.path() / "errors.txt");
     // Every player file is written on the way out.
-    EXPECT_EQ(fs::file_size(game.data() / "settings" / "settings.dat"), 44u);
-    EXPECT_EQ(fs::file_size(game.data() / "settings" / "profiles.dat"), 144u);
-    EXPECT_EQ(fs::file_size(game.data() / "settings" / "records.dat"), 7680u);
-    EXPECT_EQ(fs::file_size(game.data() / "settings" / "hiscore.dat"), 720u);
+    EXPECT_EQ(fs::file_size(game.settings() / "settings.dat"), 44u);
+    EXPECT_EQ(fs::file_size(game.settings() / "profiles.dat"), 144u);
+    EXPECT_EQ(fs::file_size(game.settings() / "records.dat"), 7680u);
+    EXPECT_EQ(fs::file_size(game.settings() / "hiscore.dat"), 720u);
     // A second start finds the profile: the prompt leads straight to the main menu, which
     // greets the player by name.
     game.start();

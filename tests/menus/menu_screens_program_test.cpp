@@ -72,7 +72,7 @@ TEST(MenuScreensProgram, OptionsAreHeardAtOnceKeptOnLeavingAndThePointerSwitches
         << traceText(game);
     ASSERT_TRUE(waitForMenu(game, "main"));
     Settings kept;
-    std::string bytes = readBytes(game.data() / "settings" / "settings.dat");
+    std::string bytes = readBytes(game.settings() / "settings.dat");
     ASSERT_EQ(bytes.size(), sizeof(SettingsFile));
     decodeSettings(kept, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     EXPECT_EQ(kept.musicVolume, 0);

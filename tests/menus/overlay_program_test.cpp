@@ -74,7 +74,7 @@ TEST(OverlayProgram, EscapeOpensThePauseMenuWhoseItemsResumeRestartAndLeave) {
     EXPECT_TRUE(waitForLine(game, "chosen main on gameplay", 10));
     EXPECT_TRUE(waitForLine(game, "menu main", 10));
     EXPECT_TRUE(waitForLine(game, "screen menu", 10)) << traceText(game);
-    EXPECT_FALSE(fs::exists(game.data() / "settings" / "ANN_cls.sav"));
+    EXPECT_FALSE(fs::exists(game.settings() / "ANN_cls.sav"));
     EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
 }
 
@@ -95,7 +95,7 @@ TEST(OverlayProgram, LeavingAfterASwapSavesTheGameAndSaysSo) {
     press(game, {"Up", "Return"});
     ASSERT_TRUE(waitForMenu(game, "messageboxok")) << game.errors();
     EXPECT_TRUE(game.waitFor("saved", questionShown, 10));
-    EXPECT_EQ(fs::file_size(game.data() / "settings" / "BEA_cls.sav"), 33687u);
+    EXPECT_EQ(fs::file_size(game.settings() / "BEA_cls.sav"), 33687u);
     press(game, {"Escape"});  // an ok box is answered only by its button
     std::this_thread::sleep_for(700ms);
     EXPECT_TRUE(game.waitFor("still_saved", questionShown, 5));

@@ -15,16 +15,14 @@
 
 namespace {
 
-// Start-up as the game runs it: settings first, then the deferred loading step in the
-// settings folder.
+// Start-up as the game runs it: settings first, then the deferred loading step. The
+// player folder is "settings/" below the test's folder.
 void startGame() {
     settings = Settings{};
     readSettings(settings);
     makeFolder("settings");
-    changeFolder("settings");
     readProfiles();
     readRecords();
-    changeFolder("..");
 }
 
 std::string profileBytes(const char* name, int32_t stage) {

@@ -40,12 +40,14 @@ int runGameCopy(const fs::path& folder, Ready ready) {
         fs::remove_all(game / "Data" / "settings");
     }
     std::vector<std::string> environment = {"QUELMAR_INSTANCE_LOCK=" + (folder / "lock").string(),
+                                            "QUELMAR_TRACE=" + (folder / "trace.txt").string(),
+                                            "XDG_DATA_HOME=" + (folder / "home").string(),
                                             "QUELMAR_NO_MESSAGE_BOXES=1", "SDL_AUDIODRIVER=dummy",
                                             // Mesa's own allocations would read as leaks
                                             "ASAN_OPTIONS=detect_leaks=0"};
     for (char** e = environ; *e != nullptr; ++e)
         if (std::strncmp(*e, "QUELMAR_", 8) != 0 && std::strncmp(*e, "SDL_AUDIODRIVER=", 16) != 0 &&
-            std::strncmp(*e, "ASAN_OPTIONS=", 13) != 0)
+            std::strncmp(*e, "ASAN_OPTIONS=", 13) != 0 && std::strncmp(*e, "XDG_DATA_HOME=", 14) != 0)
             environment.push_back(*e);
     std::vector<char*> envp;
     for (std::string& e : environment) envp.push_back(e.data());
@@ -86,9 +88,13 @@ bool readSince(const fs::path& file) {
 TEST(ProgramFiles, FirstStartWritesDefaultsAndALaterStartKeepsEveryByte) {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display";
     TempFolder folder;
-    const fs::path settingsFolder = folder.path() / "game" / "Data" / "settings";
-    // A first start creates the settings folder as its loading reaches the player files.
-    ASSERT_EQ(runGameCopy(folder.path(), [&] { return fs::exists(settingsFolder); }), 0);
+    const fs::path settingsFolder = folder.path() / "home" / "10quelmars" / "settings";
+    // A first start: the loading has looked for the player files.
+    ASSERT_EQ(
+        runGameCopy(
+            folder.path(),
+            [&] { return readBytes(folder.path() / "trace.txt").find("data loaded") != std::string::npos; }),
+        0);
     const std::string hiscores = readBytes(settingsFolder / "hiscore.dat");
     ASSERT_EQ(hiscores.size(), sizeof(HiscoreTable));
     HiscoreTable table;
@@ -117,6 +123,7 @@ TEST(ProgramFiles, FirstStartWritesDefaultsAndALaterStartKeepsEveryByte) {
     const std::string records = readBytes(settingsFolder / "records.dat");
 
     ageAccessTime(settingsFolder / "hiscore.dat");
+    fs::remove(folder.path() / "trace.txt");
     ASSERT_EQ(runGameCopy(folder.path(), [&] { return readSince(settingsFolder / "hiscore.dat"); }), 0);
     EXPECT_EQ(readBytes(settingsFolder / "profiles.dat"), profileBytes);
     EXPECT_EQ(readBytes(settingsFolder / "records.dat"), records);

@@ -33,11 +33,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The program in its own folder; the data is linked in, the settings are its own.
+// The program in its own folder; the data is linked in, the player files are its own.
 class Game {
   public:
     Game() {
-        fs::create_directories(folder.path() / "game" / "Data" / "settings");
+        fs::create_directories(folder.path() / "game" / "Data");
         fs::copy_file(QUELMAR_BINARY_DIR "/bin/quelmar-game", folder.path() / "game" / "quelmar-game");
         for (const auto& entry : fs::directory_iterator(QUELMAR_DATA_DIR))
             if (entry.path().filename() != "settings")
@@ -45,7 +45,7 @@ class Game {
         Settings settings;
         settings.fullScreen = 0;
         SettingsFile file = encodeSettings(settings, 800, 600, 0, 0);
-        writeBytes(folder.path() / "game" / "Data" / "settings" / "settings.dat",
+        writeBytes(folder.path() / "home" / "10quelmars" / "settings" / "settings.dat",
                    std::string(reinterpret_cast<char*>(&file), sizeof file));
     }
 
@@ -53,6 +53,7 @@ class Game {
     int run(std::vector<std::string> environment, int seconds) {
         environment.push_back("QUELMAR_INSTANCE_LOCK=" + (folder.path() / "lock").string());
         environment.push_back("QUELMAR_NO_MESSAGE_BOXES=1");
+        environment.push_back("XDG_DATA_HOME=" + (folder.path() / "home").string());
         for (char** e = environ; *e != nullptr; ++e) environment.push_back(*e);
         std::vector<char*> envp;
         for (std::string& e : environment) envp.push_back(e.data());

@@ -1,9 +1,9 @@
 #pragma once
 // The real game program under the X server, for end-to-end tests. Each RunningGame
-// gets its own copy of the program and its data in a temporary folder (with no player
-// files, windowed at 800 x 600), sends keys and clicks through the window system with
-// xdotool, reads the window back with xwd, and follows the game's trace file: one
-// line per event ("screen play", "menu main", "level 1 loaded mode 0", "move ...").
+// gets its own copy of the program and its data in a temporary folder and its own user
+// data folder (with no player files, windowed at 800 x 600), sends keys and clicks through the window system
+// with xdotool, reads the window back with xwd, and follows the game's trace file: one line per event
+// ("screen play", "menu main", "level 1 loaded mode 0", "move ...").
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -83,26 +83,28 @@ class RunningGame {
         fs::remove_all(data() / "settings");
         fs::copy_file(QUELMAR_BINARY_DIR "/bin/quelmar-game", folder.path() / "game" / "quelmar-game");
         // Windowed, so the picture can be read back from the window.
-        Settings settings;
-        settings.fullScreen = 0;
-        writeSettingsFile(settings);
+        Settings windowed;
+        windowed.fullScreen = 0;
+        writeSettingsFile(windowed);
     }
     ~RunningGame() { stop(); }
     RunningGame(const RunningGame&) = delete;
     RunningGame& operator=(const RunningGame&) = delete;
 
     fs::path data() const { return folder.path() / "game" / "Data"; }
+    // The player files: this test's own user data folder (XDG_DATA_HOME).
+    fs::path userData() const { return folder.path() / "home"; }
+    fs::path settings() const { return userData() / "10quelmars" / "settings"; }
     fs::path tracePath() const { return folder.path() / "trace.txt"; }
     std::string errors() const { return readBytes(folder.path() / "errors.txt"); }
 
-    void writeSettingsFile(const Settings& settings) {
-        SettingsFile file = encodeSettings(settings, 800, 600, 0, 0);
-        writeBytes(data() / "settings" / "settings.dat",
-                   std::string(reinterpret_cast<char*>(&file), sizeof file));
+    void writeSettingsFile(const Settings& values) {
+        SettingsFile file = encodeSettings(values, 800, 600, 0, 0);
+        writeBytes(settings() / "settings.dat", std::string(reinterpret_cast<char*>(&file), sizeof file));
     }
 
     // Starts the program with `extraEnvironment` ("NAME=value" entries) added; waits
-    // for its window. Every frame is 16 ms of game time, however long it took: a busy
+    // for its window. Every frame is 33 ms of game time, however long it took: a busy
     // machine makes the game slower, never harder (a test may ask for another step).
     void start(const std::vector<std::string>& extraEnvironment = {}) {
         window.clear();
@@ -112,7 +114,8 @@ class RunningGame {
         for (const std::string& e :
              {"QUELMAR_INSTANCE_LOCK=" + (folder.path() / "lock").string(),
               std::string("QUELMAR_NO_MESSAGE_BOXES=1"), std::string("ASAN_OPTIONS=detect_leaks=0"),
-              "QUELMAR_TRACE=" + tracePath().string(), std::string("QUELMAR_FIXED_STEP_MS=16")})
+              "QUELMAR_TRACE=" + tracePath().string(), std::string("QUELMAR_FIXED_STEP_MS=33"),
+              "XDG_DATA_HOME=" + userData().string()})
             env.push_back(e);
         for (char** e = environ; *e != nullptr; ++e) env.push_back(*e);
         std::vector<char*> envp;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -62,6 +63,24 @@ bool appendEntry(FILE* pack, const std::string& name, std::vector<uint8_t>& cont
            (content.empty() || std::fwrite(content.data(), 1, content.size(), pack) == content.size());
 }
 
+// The game finds pack entries without regard to letter case, so of two names that
+// differ only in case it can reach just one; both are packed as before, with a warning.
+void warnAboutCaseTwins(const std::vector<std::string>& names) {
+    std::vector<std::pair<std::string, std::string>> folded;
+    for (const std::string& name : names) {
+        std::string key = name;
+        for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        folded.emplace_back(key, name);
+    }
+    std::sort(folded.begin(), folded.end());
+    for (size_t i = 1; i < folded.size(); ++i)
+        if (folded[i].first == folded[i - 1].first)
+            std::fprintf(stderr,
+                         "crateforge: warning: %s and %s differ only in letter case; the game can reach "
+                         "only one of them\n",
+                         folded[i - 1].second.c_str(), folded[i].second.c_str());
+}
+
 }  // namespace
 
 int wrapFolder(const char* packName, const char* patterns, const char* folder) {
@@ -72,11 +91,17 @@ int wrapFolder(const char* packName, const char* patterns, const char* folder) {
         return 0;
     }
     const std::string packFile = std::string(packName) + ".dat";
+    // The pack is written beside its final name and renamed over the old pack only when
+    // complete, so a full disk or a stopped run keeps the previous good pack.
+    const std::string partFile = packFile + ".part";
     int ok = 1;
-    FILE* pack = std::fopen(packFile.c_str(), "wb");
+    struct stat existing;
+    const bool blocked = stat(packFile.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode);
+    FILE* pack = blocked ? nullptr : std::fopen(partFile.c_str(), "wb");
+    if (blocked) errno = EISDIR;
     if (!pack) {
-        std::fprintf(stderr, "crateforge: cannot create %s: %s; pack skipped\n", packFile.c_str(),
-                     std::strerror(errno));
+        std::fprintf(stderr, "crateforge: cannot create %s: %s; pack skipped\n",
+                     blocked ? packFile.c_str() : partFile.c_str(), std::strerror(errno));
         ok = 0;
     } else {
         int count = 0;
@@ -91,6 +116,7 @@ int wrapFolder(const char* packName, const char* patterns, const char* folder) {
             start = comma + 1;
             const std::vector<std::string> names = listMatches(pattern);
             if (names.empty()) continue;
+            warnAboutCaseTwins(names);
             std::printf("Start wrap: %s.\n\n", packName);
             for (const std::string& name : names) {
                 if (name.find(".exe") != std::string::npos || name.find(".dat") != std::string::npos)
@@ -124,12 +150,27 @@ int wrapFolder(const char* packName, const char* patterns, const char* folder) {
                 ++count;
             }
         }
-        if (std::fclose(pack) != 0) {
-            std::fprintf(stderr, "crateforge: cannot write %s: %s\n", packFile.c_str(), std::strerror(errno));
+        bool written = !packBroken && std::fflush(pack) == 0 && fsync(fileno(pack)) == 0;
+        const int why = errno;
+        written = std::fclose(pack) == 0 && written;
+        if (!written && !packBroken) {
+            std::fprintf(stderr, "crateforge: cannot write %s: %s\n", packFile.c_str(),
+                         std::strerror(why != 0 ? why : errno));
             ok = 0;
         }
         std::printf("\n%i files totally processed and encoded to %s.dat.\n\n\n", count, packName);
-        if (count == 0) std::remove(packFile.c_str());
+        if (!written) {
+            std::remove(partFile.c_str());
+            if (ok == 0) std::fprintf(stderr, "crateforge: %s left as it was\n", packFile.c_str());
+        } else if (count == 0) {
+            std::remove(partFile.c_str());
+            std::remove(packFile.c_str());
+        } else if (std::rename(partFile.c_str(), packFile.c_str()) != 0) {
+            std::fprintf(stderr, "crateforge: cannot replace %s: %s\n", packFile.c_str(),
+                         std::strerror(errno));
+            std::remove(partFile.c_str());
+            ok = 0;
+        }
     }
     std::fflush(stdout);
     if (folder && previous[0] && chdir(previous) != 0) {

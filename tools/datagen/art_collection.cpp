@@ -423,45 +423,210 @@ Image zoneIcon(bool next) {
     return c.image();
 }
 
-// The map: lacquer ground with gold clouds, a frame for each zone, the ring
-// around the medallion and a frame for the picture at the right.
+// The seal of a zone not yet opened: a round stone in the zone's colour with its
+// quelmar's emblem carved into it (the silhouette sunk in, lit from the upper left)
+// inside a ring of the quelmar's metal, so each zone hints at what it hides.
+Image zoneSeal(int zone) {
+    const ArtefactStyle& s = kArtefacts[zone];
+    const Rgb tone = mix(mix(s.petal, s.velvet, 0.35), Rgb{0.45, 0.43, 0.42}, 0.35);
+    Image stone(128, 128);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) {
+            const double n = fbm(x / 11.0, y / 11.0, 820 + static_cast<uint32_t>(zone), 4);
+            const double lit = std::hypot(x - 44.0, y - 40.0) / 110;
+            const Rgb c = scaled(tone, (1.25 - 0.75 * std::min(1.0, lit)) * (0.82 + 0.3 * n));
+            uint8_t* p = stone.at(x, y);
+            p[0] = static_cast<uint8_t>(std::clamp(c.r, 0.0, 1.0) * 255);
+            p[1] = static_cast<uint8_t>(std::clamp(c.g, 0.0, 1.0) * 255);
+            p[2] = static_cast<uint8_t>(std::clamp(c.b, 0.0, 1.0) * 255);
+            p[3] = 255;
+        }
+    Canvas c(128, 128);
+    cairo_t* cr = c.cr;
+    cairo_arc(cr, 64, 64, 58, 0, 2 * M_PI);
+    cairo_clip(cr);
+    c.paintImage(stone, 0, 0);
+    // The emblem: its silhouette as a mask, laid in dark one way and light the other.
+    cairo_push_group(cr);
+    cairo_translate(cr, 64, 64);
+    cairo_scale(cr, 0.8, 0.8);
+    motif(cr, s);
+    cairo_pattern_t* emblem = cairo_pop_group(cr);
+    auto layIn = [&](double dx, double dy, Rgb colour, double alpha) {
+        cairo_save(cr);
+        cairo_translate(cr, dx, dy);
+        setRgb(cr, colour, alpha);
+        cairo_mask(cr, emblem);
+        cairo_restore(cr);
+    };
+    layIn(-1.5, -1.5, scaled(tone, 0.3), 0.9);
+    layIn(1.5, 1.5, mix(tone, {1, 1, 1}, 0.55), 0.8);
+    layIn(0, 0, scaled(tone, 0.78), 1.0);
+    layIn(0, 0, mix(s.petal, s.gem, 0.3), 0.25);
+    cairo_pattern_destroy(emblem);
+    cairo_reset_clip(cr);
+    // The ring of the quelmar's metal with its beads, a little dulled by age.
+    const Rgb metal = mix(s.metal, {0.45, 0.42, 0.40}, 0.3);
+    cairo_arc(cr, 64, 64, 60, 0, 2 * M_PI);
+    cairo_arc_negative(cr, 64, 64, 53, 2 * M_PI, 0);
+    fillMetal(cr, 64, 64, 60, metal);
+    for (int k = 0; k < 16; ++k) {
+        const double a = k * M_PI / 8;
+        cairo_arc(cr, 64 + 56.5 * std::cos(a), 64 + 56.5 * std::sin(a), 1.8, 0, 2 * M_PI);
+        setRgb(cr, mix(metal, {1, 1, 1}, 0.35));
+        cairo_fill(cr);
+    }
+    cairo_arc(cr, 64, 64, 60.5, 0, 2 * M_PI);
+    cairo_set_line_width(cr, 1.5);
+    setRgb(cr, palette::ink, 0.8);
+    cairo_stroke(cr);
+    return withShadow(c.image(), 3, 2, 3, 0.6);
+}
+
+// The map: a lacquered chart of the old kingdom. Gold-inked ranges and a jade
+// river run across the dark ground, pines and clouds fill the gaps, a road of
+// gold steps winds from seat to seat in the order the zones are played, and each
+// zone has a round stone seat for its seal. The medallion keeps its square frame
+// and the picture at the right a frame clear of the screen's edge.
 Image mapBackground() {
     Image ground(800, 600);
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x) {
             const double n = fbm(x / 60.0, y / 60.0, 700, 5);
-            const double swirl = 0.5 + 0.5 * std::sin(x / 23.0 + 6 * n) * std::cos(y / 29.0 - 4 * n);
-            Rgb c = mix(Rgb{0.20, 0.04, 0.02}, Rgb{0.40, 0.10, 0.04}, n);
-            c = mix(c, Rgb{0.55, 0.32, 0.10}, std::pow(swirl, 12) * 0.3);
+            const double grain = fbm(x / 3.0, y / 40.0, 701, 2);
+            const double edge = std::hypot((x - 400) / 420.0, (y - 300) / 330.0);
+            Rgb c = mix(Rgb{0.17, 0.035, 0.02}, Rgb{0.36, 0.09, 0.035}, n);
+            c = scaled(c, (0.92 + 0.12 * grain) * (1.08 - 0.35 * std::pow(edge, 3)));
             uint8_t* p = ground.at(x, y);
-            p[0] = static_cast<uint8_t>(c.r * 255);
-            p[1] = static_cast<uint8_t>(c.g * 255);
-            p[2] = static_cast<uint8_t>(c.b * 255);
+            p[0] = static_cast<uint8_t>(std::clamp(c.r, 0.0, 1.0) * 255);
+            p[1] = static_cast<uint8_t>(std::clamp(c.g, 0.0, 1.0) * 255);
+            p[2] = static_cast<uint8_t>(std::clamp(c.b, 0.0, 1.0) * 255);
             p[3] = 255;
         }
     Canvas c(800, 600);
     c.paintImage(ground, 0, 0);
     cairo_t* cr = c.cr;
+    Rng rng(710);
+    const Rgb inkGold = mix(palette::gold, palette::goldDark, 0.35);
+    // Mountain ranges: lighter lacquer slopes with gold ridges and shading strokes.
+    auto range = [&](double x0, double x1, double baseY, double height, uint32_t seed) {
+        Rng r(seed);
+        cairo_move_to(cr, x0, baseY);
+        std::vector<std::pair<double, double>> peaks;
+        double lastY = baseY;
+        for (double x = x0; x < x1;) {
+            const double w = r.range(40, 80), h = height * r.range(0.6, 1.0);
+            const double px = x + w * 0.5, py = baseY - h;
+            peaks.push_back({px, py});
+            // Concave slopes rising steeply to a rounded top, as brush-drawn ranges are.
+            cairo_curve_to(cr, x + w * 0.3, lastY - (lastY - py) * 0.15, px - w * 0.12, py + h * 0.12, px,
+                           py);
+            x += w;
+            lastY = baseY - h * r.range(0.15, 0.35);
+            cairo_curve_to(cr, px + w * 0.12, py + h * 0.12, x - w * 0.3, lastY - (py - lastY) * 0.15,
+                           std::min(x, x1), lastY);
+        }
+        cairo_line_to(cr, x1, baseY);
+        cairo_close_path(cr);
+        cairo_pattern_t* slope = cairo_pattern_create_linear(0, baseY - height, 0, baseY);
+        cairo_pattern_add_color_stop_rgba(slope, 0, 0.55, 0.22, 0.10, 0.9);
+        cairo_pattern_add_color_stop_rgba(slope, 1, 0.30, 0.08, 0.03, 0.0);
+        cairo_set_source(cr, slope);
+        cairo_fill_preserve(cr);
+        cairo_pattern_destroy(slope);
+        cairo_set_line_width(cr, 1.6);
+        setRgb(cr, inkGold, 0.85);
+        cairo_stroke(cr);
+        for (const auto& peak : peaks)
+            for (int k = 1; k <= 3; ++k) {
+                cairo_move_to(cr, peak.first + 2, peak.second + 4);
+                cairo_line_to(cr, peak.first + 6 + k * 7, peak.second + 10 + k * 9);
+                cairo_set_line_width(cr, 1);
+                setRgb(cr, inkGold, 0.35);
+                cairo_stroke(cr);
+            }
+    };
+    range(-20, 330, 190, 120, 711);
+    range(300, 620, 160, 110, 712);
+    range(-10, 260, 420, 90, 713);
+    range(360, 700, 470, 100, 714);
+    range(560, 820, 600, 120, 715);
+    // The river: from the mountains at the top right down through the middle to the
+    // lower left, jade with gold banks.
+    auto river = [&] {
+        cairo_move_to(cr, 820, 150);
+        cairo_curve_to(cr, 640, 120, 560, 250, 470, 300);
+        cairo_curve_to(cr, 380, 350, 300, 300, 220, 380);
+        cairo_curve_to(cr, 150, 450, 90, 470, -20, 560);
+    };
+    river();
+    cairo_set_line_width(cr, 22);
+    setRgb(cr, palette::goldDark, 0.7);
+    cairo_stroke(cr);
+    river();
+    cairo_set_line_width(cr, 17);
+    setRgb(cr, mix(palette::jadeDark, palette::jade, 0.45));
+    cairo_stroke(cr);
+    river();
+    cairo_set_line_width(cr, 3);
+    setRgb(cr, mix(palette::jade, {1, 1, 1}, 0.4), 0.5);
+    cairo_set_dash(cr, std::array<double, 2>{14, 22}.data(), 2, 0);
+    cairo_stroke(cr);
+    cairo_set_dash(cr, nullptr, 0, 0);
+    // Pines and cloud scrolls scattered over the land.
+    for (int k = 0; k < 90; ++k) {
+        const double x = rng.range(0, 800), y = rng.range(0, 600), h = rng.range(9, 16);
+        cairo_move_to(cr, x, y - h);
+        cairo_line_to(cr, x - h * 0.4, y);
+        cairo_line_to(cr, x + h * 0.4, y);
+        cairo_close_path(cr);
+        setRgb(cr, mix(palette::jadeDark, palette::ink, 0.3), 0.9);
+        cairo_fill_preserve(cr);
+        cairo_set_line_width(cr, 0.8);
+        setRgb(cr, inkGold, 0.5);
+        cairo_stroke(cr);
+    }
+    for (int k = 0; k < 14; ++k) {
+        const double x = rng.range(0, 800), y = rng.range(0, 600), r = rng.range(7, 12);
+        for (int puff = 0; puff < 3; ++puff) {
+            cairo_new_sub_path(cr);
+            cairo_arc(cr, x + (puff - 1) * r * 1.3, y - (puff == 1 ? r * 0.5 : 0), r, M_PI, 2 * M_PI);
+        }
+        cairo_set_line_width(cr, 1.5);
+        setRgb(cr, palette::gold, 0.55);
+        cairo_stroke(cr);
+    }
     const double zones[10][2] = {{-310, -210}, {-310, -70}, {-310, 70}, {-310, 210}, {-170, 210},
                                  {-30, 210},   {110, 210},  {110, 70},  {110, -70},  {110, -210}};
-    // Frame of the picture at the right (545..800 x 174..430); the zone icons of
-    // the right column overlap its left edge, so it goes first.
-    roundedRect(cr, 541, 170, 262, 264, 8);
-    setRgb(cr, palette::ink, 0.8);
+    // Frame of the picture at the right (584..788 x 200..404).
+    roundedRect(cr, 579, 195, 214, 214, 8);
+    setRgb(cr, palette::ink, 0.85);
     cairo_fill_preserve(cr);
     cairo_set_line_width(cr, 6);
     setRgb(cr, palette::gold);
     cairo_stroke(cr);
-    // Path from zone to zone, under the frames.
-    cairo_set_line_width(cr, 3);
-    setRgb(cr, palette::goldDark, 0.8);
-    cairo_set_dash(cr, std::array<double, 2>{6, 6}.data(), 2, 0);
-    for (int k = 0; k + 1 < 10; ++k) {
-        cairo_move_to(cr, zones[k][0] + 400, 300 - zones[k][1]);
-        cairo_line_to(cr, zones[k + 1][0] + 400, 300 - zones[k + 1][1]);
-    }
+    // A plaque behind the player's lines at the top right.
+    roundedRect(cr, 603, 24, 190, 118, 8);
+    setRgb(cr, {0.10, 0.02, 0.01}, 0.92);
+    cairo_fill_preserve(cr);
+    cairo_set_line_width(cr, 2);
+    setRgb(cr, palette::goldDark);
     cairo_stroke(cr);
-    cairo_set_dash(cr, nullptr, 0, 0);
+    // The road: gold steps winding from seat to seat in playing order.
+    for (int k = 0; k + 1 < 10; ++k) {
+        const double ax = zones[k][0] + 400, ay = 300 - zones[k][1];
+        const double bx = zones[k + 1][0] + 400, by = 300 - zones[k + 1][1];
+        const double mx = (ax + bx) / 2, my = (ay + by) / 2;
+        const double nx = -(by - ay) / 140 * 16 * (k % 2 ? 1 : -1),
+                     ny = (bx - ax) / 140 * 16 * (k % 2 ? 1 : -1);
+        for (int step = 0; step <= 14; ++step) {
+            const double t = step / 14.0;
+            const double x = (1 - t) * (1 - t) * ax + 2 * t * (1 - t) * (mx + nx) + t * t * bx;
+            const double y = (1 - t) * (1 - t) * ay + 2 * t * (1 - t) * (my + ny) + t * t * by;
+            cairo_arc(cr, x, y, 2.6, 0, 2 * M_PI);
+            fillMetal(cr, x, y, 2.6, palette::gold);
+        }
+    }
     // Square frame around the 256 x 256 medallion at (-100, 0), that is pixel (300, 300).
     roundedRect(cr, 300 - 138, 300 - 138, 276, 276, 10);
     setRgb(cr, {0.08, 0.02, 0.01});
@@ -479,15 +644,21 @@ Image mapBackground() {
         cairo_arc(cr, x, y, 4, 0, 2 * M_PI);
         fillMetal(cr, x, y, 4, palette::jade);
     }
-    // Zone frames (zone centres in screen units, y up).
+    // Each zone's seat: a round stone dais with a gold rim, its shadow on the land.
     for (const auto& z : zones) {
         const double x = z[0] + 400, y = 300 - z[1];
-        roundedRect(cr, x - 69, y - 69, 138, 138, 10);
-        setRgb(cr, palette::ink, 0.7);
+        cairo_arc(cr, x + 3, y + 5, 66, 0, 2 * M_PI);
+        setRgb(cr, {0, 0, 0}, 0.45);
         cairo_fill(cr);
-        roundedRect(cr, x - 68, y - 68, 136, 136, 9);
-        cairo_set_line_width(cr, 4);
-        setRgb(cr, palette::gold);
+        cairo_arc(cr, x, y, 65, 0, 2 * M_PI);
+        cairo_pattern_t* dais =
+            radialShade(x, y, 65, {0.42, 0.36, 0.32}, {0.22, 0.17, 0.15}, {0.08, 0.05, 0.04});
+        cairo_set_source(cr, dais);
+        cairo_fill(cr);
+        cairo_pattern_destroy(dais);
+        cairo_arc(cr, x, y, 65, 0, 2 * M_PI);
+        cairo_set_line_width(cr, 2.5);
+        setRgb(cr, palette::gold, 0.9);
         cairo_stroke(cr);
     }
     return c.image();
@@ -521,6 +692,8 @@ bool makeCollection(const std::string& out) {
     ok &= writeJpeg(out, "pack/zaglushka.jpg", cover(), 92);
     ok &= writeJpeg(out, "pack/vopros.jpg", zoneIcon(false), 92);
     ok &= writeJpeg(out, "pack/vopros2.jpg", zoneIcon(true), 92);
+    for (int i = 0; i < 10; ++i)
+        ok &= writeTga(out, "pack/seal" + std::to_string(i + 1) + ".tga", zoneSeal(i));
     ok &= writeJpeg(out, "pack/back.jpg", mapBackground(), 90);
     return ok;
 }

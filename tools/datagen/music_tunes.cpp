@@ -29,6 +29,7 @@ enum Channel {
     kColour,
     kPad1,
     kPad2,
+    kPad3,
     kBassLine,
     kDrumLow,
     kDrumHigh,
@@ -207,16 +208,25 @@ XmPattern buildPattern(const Style& style, const Section& section, unsigned laye
         int first = bar * 16;
         bool sameAsBefore = bar > 0 && rootAtBar(bar - 1) == root;
         if ((layers & kChords) && !sameAsBefore) {
+            // A full chord: root, the scale's third above it and the fifth, so the
+            // harmony says major or minor instead of hanging on bare fifths.
             int low = foldInto(root, 50);
-            putNote(pattern, first, kPad1, low, kPad, 34);
-            putNote(pattern, first, kPad2, snapToScale(low + 7, style), kPad, 30);
+            putNote(pattern, first, kPad1, low, kPad, 32);
+            putNote(pattern, first, kPad2, snapToScale(low + 7, style), kPad, 28);
+            putNote(pattern, first, kPad3, snapToScale(low + 4, style), kPad, 24);
         }
         if ((layers & kArpeggio) && !section.ostinato) {
+            // The figure answers itself: every second bar runs it backwards, and the
+            // last bar of a phrase lifts its second half an octave, so the same shape
+            // never plays four times over.
             int base = foldInto(root, 57);
+            const bool answer = bar % 2 == 1, lift = bar % 4 == 3;
             for (int row = 0; row < 16 && first + row < section.rows; ++row) {
-                if (style.arpShape[row] < 0) continue;
+                int shape = style.arpShape[answer ? 15 - row : row];
+                if (shape < 0) continue;
+                if (lift && row >= 8) shape += 12;
                 int accent = row % 4 == 0 ? 6 : 0;
-                putNote(pattern, first + row, kArp, snapToScale(base + style.arpShape[row], style), style.arp,
+                putNote(pattern, first + row, kArp, snapToScale(base + shape, style), style.arp,
                         style.arpVolume + accent);
             }
         }
@@ -231,6 +241,13 @@ XmPattern buildPattern(const Style& style, const Section& section, unsigned laye
                 if (mark == 'O') putNote(pattern, first + row, kBassLine, bassRoot + 12, kBass, v - 10);
                 if (mark == '^') putRelease(pattern, first + row, kBassLine);
             }
+            // Into a new chord the bass walks: its note on the bar's last beat becomes
+            // a step of the scale below the next root.
+            const bool lastBar = bar + 1 >= bars;
+            const int next = lastBar ? rootAtBar(0) : rootAtBar(bar + 1);
+            if (next != root && style.bassRhythm[14] != '^' && first + 14 < section.rows)
+                putNote(pattern, first + 14, kBassLine, snapToScale(foldInto(next, 38) - 2, style), kBass,
+                        style.bassVolume - 6);
         }
         if (layers & kDrums) {
             // The phrase's last beat is a fill: the small drum on every row, swelling into the next phrase.
@@ -245,7 +262,11 @@ XmPattern buildPattern(const Style& style, const Section& section, unsigned laye
                 }
                 if (int v = drumVolume(style.drumLow[row], style.drumScale))
                     putNote(pattern, first + row, kDrumLow, 60, kTaiko, v);
-                if (int v = drumVolume(style.drumHigh[row], style.drumScale))
+                char high = style.drumHigh[row];
+                // Every second bar the hand drum fills its gaps on the off-beats with
+                // ghost strokes, which turns a one-bar loop into a two-bar phrase.
+                if (bar % 2 == 1 && high == '.' && row % 4 == 3) high = 'o';
+                if (int v = drumVolume(high, style.drumScale))
                     putNote(pattern, first + row, kDrumHigh, (row % 8) < 4 ? 60 : 58, kHandDrum, v);
             }
         }

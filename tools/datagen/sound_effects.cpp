@@ -1,5 +1,5 @@
 // Every sound effect of the game, synthesised from tones, struck metal, plucked
-// strings and filtered noise, and the three spoken lines, written as
+// strings and filtered noise, and three wordless vocal cues, written as
 // Sounds/NAME.ogg. The palette is a small far-eastern ensemble: wood blocks,
 // chimes, temple bells, a plucked zither, and blasts for the power-ups.
 #include <algorithm>
@@ -96,18 +96,21 @@ Sound menuConfirm() {
     return s;
 }
 
+// Two low muted notes falling a tone: a refusal, not an alarm. Each note dies away
+// like a damped string, so it never buzzes or stops dead.
 Sound refusal() {
     Sound s;
-    ToneShape first = tone(0, 0.12f, 185, 165, 0.7f, 0);
-    first.wave = Wave::Square;
+    ToneShape first = tone(0, 0.16f, 185, 178, 0.7f, 0.22f, Wave::Triangle);
     addTone(s, first);
-    ToneShape second = tone(0.15f, 0.18f, 150, 130, 0.7f, 0);
-    second.wave = Wave::Square;
+    addTone(s, tone(0, 0.16f, 370, 356, 0.2f, 0.12f));
+    ToneShape second = tone(0.15f, 0.26f, 165, 158, 0.7f, 0.3f, Wave::Triangle);
     addTone(s, second);
-    // Dull rather than buzzing: a refusal, not an alarm.
-    lowpass(s, 800, 0.6f);
-    lowpass(s, 800, 0.6f);
-    finishSound(s, -10);
+    addTone(s, tone(0.15f, 0.26f, 330, 316, 0.2f, 0.16f));
+    addWoodBlock(s, 0, 420, 0.25f, 0.04f);
+    addWoodBlock(s, 0.15f, 380, 0.25f, 0.04f);
+    lowpass(s, 1500, 0.6f);
+    reverb(s, 0.08f, 0.15f);
+    finishSound(s, -9, 0.05f);
     return s;
 }
 
@@ -419,6 +422,69 @@ Sound quelmarOpened() {
     return s;
 }
 
+// The three vocal cues, sung without words by a light voice over the ensemble, so
+// they carry the feeling of the moment and never sound like a machine reading out
+// words. Their names are the moments the game plays them for.
+
+// Twenty seconds left and much to do: a questioning "hm-mm?" rising over a quick
+// knock of wood blocks that urges the player on.
+Sound hurryCue() {
+    Sound s;
+    VoiceShape voice;
+    voice.path = {{0.0f, noteFrequency(64), 0.1f, 0.0f},  {0.03f, noteFrequency(64), 0.2f, 0.8f},
+                  {0.22f, noteFrequency(64), 0.6f, 0.8f}, {0.28f, noteFrequency(62), 0.7f, 0.35f},
+                  {0.34f, noteFrequency(64), 0.9f, 0.9f}, {0.62f, noteFrequency(69), 1.1f, 1.0f},
+                  {0.78f, noteFrequency(69), 1.0f, 0.6f}, {0.95f, noteFrequency(68), 0.8f, 0.0f}};
+    voice.vibratoDepth = 0.2f, voice.seed = 231;
+    addVoice(s, voice);
+    for (int k = 0; k < 3; ++k) addWoodBlock(s, 0.62f + 0.09f * static_cast<float>(k), 1300 - 60 * k, 0.35f);
+    addPluck(s, 0.0f, noteFrequency(52), 0.2f, 0.8f, 0.4f, 232);
+    addBell(s, 0.62f, noteFrequency(81), 0.12f, 0.5f, chimeRatios());
+    lowpass(s, 7000);
+    reverb(s, 0.18f, 0.35f);
+    finishSound(s, -3, 0.15f);
+    return s;
+}
+
+// Time ran out a breath from the end: a sorry "oh-oh" falling a minor third, its
+// echo plucked on the zither.
+Sound soCloseCue() {
+    Sound s;
+    VoiceShape voice;
+    voice.path = {{0.0f, noteFrequency(70), 1.0f, 0.0f},   {0.025f, noteFrequency(71), 1.0f, 0.9f},
+                  {0.06f, noteFrequency(72), 1.0f, 1.0f},  {0.24f, noteFrequency(72), 1.1f, 0.9f},
+                  {0.29f, noteFrequency(70), 1.0f, 0.15f}, {0.33f, noteFrequency(69), 1.0f, 0.95f},
+                  {0.7f, noteFrequency(69), 0.8f, 0.8f},   {0.95f, noteFrequency(68), 0.4f, 0.0f}};
+    voice.vibratoDepth = 0.28f, voice.seed = 241;
+    addVoice(s, voice);
+    addPluck(s, 0.0f, noteFrequency(60), 0.18f, 1.0f, 0.45f, 242);
+    addPluck(s, 0.33f, noteFrequency(57), 0.18f, 1.0f, 0.45f, 243);
+    addBell(s, 0.33f, noteFrequency(45), 0.15f, 1.4f, templeBellRatios());
+    lowpass(s, 7000);
+    reverb(s, 0.22f, 0.45f);
+    finishSound(s, -3, 0.2f);
+    return s;
+}
+
+// Time ran out with half the covers left: a kind, sinking "aww" over a low bell
+// and two falling plucks, sympathy rather than scorn.
+Sound sympathyCue() {
+    Sound s;
+    VoiceShape voice;
+    voice.path = {{0.0f, noteFrequency(67), 2.0f, 0.0f},  {0.03f, noteFrequency(68), 2.0f, 0.85f},
+                  {0.12f, noteFrequency(69), 1.9f, 1.0f}, {0.45f, noteFrequency(66), 1.5f, 0.9f},
+                  {0.8f, noteFrequency(62), 1.0f, 0.7f},  {1.1f, noteFrequency(61), 0.6f, 0.0f}};
+    voice.vibratoDepth = 0.3f, voice.breath = 0.08f, voice.seed = 251;
+    addVoice(s, voice);
+    addPluck(s, 0.0f, noteFrequency(57), 0.18f, 1.2f, 0.4f, 252);
+    addPluck(s, 0.42f, noteFrequency(52), 0.18f, 1.2f, 0.4f, 253);
+    addBell(s, 0.0f, noteFrequency(38), 0.15f, 1.8f, templeBellRatios());
+    lowpass(s, 6500);
+    reverb(s, 0.25f, 0.5f);
+    finishSound(s, -3, 0.25f);
+    return s;
+}
+
 struct EffectEntry {
     const char* name;  // file name under Sounds/
     Sound (*make)();
@@ -444,6 +510,8 @@ const EffectEntry kEffects[] = {
     {"lightning.ogg", lightningStrike},
     {"menu.ogg", menuConfirm},
     {"menu2.ogg", menuTick},
+    {"ohno.ogg", soCloseCue},
+    {"ohthisishard.ogg", hurryCue},
     {"openpiece.ogg", pieceOpened},
     {"openquelmar.ogg", quelmarOpened},
     {"score.ogg", scoreTick},
@@ -451,23 +519,10 @@ const EffectEntry kEffects[] = {
     {"superchain.ogg", comboWord},
     {"timebonus.ogg", bonusTick},
     {"timeup.ogg", fuseTick},
+    {"tobad.ogg", sympathyCue},
     {"unmove.ogg", swapUndone},
     {"wow.ogg", recordBeaten},
     {"zep.ogg", chainBroken},
-};
-
-// The three spoken lines: what is said and how.
-struct SpokenLine {
-    const char* name;
-    const char* text;
-    const char* pitch;  // speaker pitch 0..99
-    const char* speed;  // words per minute
-};
-
-const SpokenLine kSpokenLines[] = {
-    {"ohthisishard.ogg", "Oh, this is hard!", "60", "145"},
-    {"ohno.ogg", "Oh no!", "70", "120"},
-    {"tobad.ogg", "Too bad!", "55", "130"},
 };
 
 bool writeSound(const std::string& outDir, const char* name, const Sound& sound, int serial) {
@@ -484,16 +539,6 @@ bool makeSounds(const std::string& outDir) {
     int serial = 1;
     for (const EffectEntry& effect : kEffects)
         ok = writeSound(outDir, effect.name, effect.make(), serial++) && ok;
-    for (const SpokenLine& line : kSpokenLines) {
-        Sound voice;
-        std::string error;
-        if (!speakLine(line.text, line.pitch, line.speed, voice, error)) {
-            std::fprintf(stderr, "datagen: %s: %s\n", line.name, error.c_str());
-            ok = false;
-            continue;
-        }
-        ok = writeSound(outDir, line.name, voice, serial++) && ok;
-    }
     return ok;
 }
 

@@ -264,24 +264,6 @@ void finishSound(Sound& sound, float peakDb, float fadeOut) {
     }
 }
 
-Sound resample(const Sound& sound, int rate) {
-    Sound out;
-    out.rate = rate;
-    if (sound.samples.empty()) return out;
-    double step = static_cast<double>(sound.rate) / rate;
-    size_t count = static_cast<size_t>(static_cast<double>(sound.samples.size()) / step);
-    out.samples.resize(count);
-    for (size_t i = 0; i < count; ++i) {
-        double at = static_cast<double>(i) * step;
-        size_t k = static_cast<size_t>(at);
-        float frac = static_cast<float>(at - static_cast<double>(k));
-        float a = sound.samples[k];
-        float b = k + 1 < sound.samples.size() ? sound.samples[k + 1] : a;
-        out.samples[i] = a + (b - a) * frac;
-    }
-    return out;
-}
-
 static void appendPage(std::vector<uint8_t>& out, const ogg_page& page) {
     out.insert(out.end(), page.header, page.header + page.header_len);
     out.insert(out.end(), page.body, page.body + page.body_len);
@@ -348,54 +330,92 @@ std::vector<uint8_t> encodeOggVorbis(const Sound& sound, float quality, int seri
     return out;
 }
 
-static uint32_t readLe(const std::vector<uint8_t>& bytes, size_t at, int width) {
-    uint32_t value = 0;
-    for (int i = 0; i < width; ++i)
-        value |= static_cast<uint32_t>(bytes[at + static_cast<size_t>(i)]) << (8 * i);
-    return value;
+namespace {
+
+// Formants of a light voice for the vowels u, o, a (Hz), with the bandwidths and
+// levels that give each its colour; positions between two vowels blend them.
+struct Vowel {
+    float frequency[4], bandwidth[4], gain[4];
+};
+const Vowel kVowels[3] = {
+    {{330, 720, 2530, 3500}, {70, 80, 120, 160}, {1.0f, 0.35f, 0.06f, 0.03f}},
+    {{460, 840, 2830, 3550}, {75, 90, 130, 160}, {1.0f, 0.55f, 0.10f, 0.05f}},
+    {{820, 1180, 2900, 3900}, {90, 100, 140, 180}, {1.0f, 0.65f, 0.16f, 0.07f}},
+};
+
+VoicePoint voiceAt(const std::vector<VoicePoint>& path, float t) {
+    if (t <= path.front().time) return path.front();
+    for (size_t k = 1; k < path.size(); ++k) {
+        if (t > path[k].time) continue;
+        const VoicePoint& a = path[k - 1];
+        const VoicePoint& b = path[k];
+        const float along = b.time > a.time ? (t - a.time) / (b.time - a.time) : 1.0f;
+        // Pitch glides evenly in semitones; vowel and level move straight.
+        return {t, a.pitch * std::pow(b.pitch / a.pitch, along), a.vowel + (b.vowel - a.vowel) * along,
+                a.level + (b.level - a.level) * along};
+    }
+    return path.back();
 }
 
-bool readWav(const std::string& path, Sound& out, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "cannot open " + path;
-        return false;
-    }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
-        std::memcmp(&bytes[8], "WAVE", 4) != 0) {
-        error = path + " is not a WAV file";
-        return false;
-    }
-    int channels = 0, bits = 0, rate = 0;
-    size_t at = 12;
-    while (at + 8 <= bytes.size()) {
-        uint32_t size = readLe(bytes, at + 4, 4);
-        size_t body = at + 8;
-        // espeak-ng streams to a file it cannot seek back in, leaving the data size unset.
-        size_t available = bytes.size() - body;
-        size_t length = std::min<size_t>(size, available);
-        if (std::memcmp(&bytes[at], "fmt ", 4) == 0 && length >= 16) {
-            if (readLe(bytes, body, 2) != 1) break;
-            channels = static_cast<int>(readLe(bytes, body + 2, 2));
-            rate = static_cast<int>(readLe(bytes, body + 4, 4));
-            bits = static_cast<int>(readLe(bytes, body + 14, 2));
-        } else if (std::memcmp(&bytes[at], "data", 4) == 0) {
-            if (channels < 1 || channels > 2 || bits != 16 || rate < 8000 || rate > 192000) break;
-            size_t frames = length / (2 * static_cast<size_t>(channels));
-            out.rate = rate;
-            out.samples.assign(frames, 0.0f);
-            for (size_t f = 0; f < frames; ++f) {
-                float sum = 0;
-                for (int c = 0; c < channels; ++c)
-                    sum += static_cast<float>(static_cast<int16_t>(readLe(
-                        bytes, body + (f * static_cast<size_t>(channels) + static_cast<size_t>(c)) * 2, 2)));
-                out.samples[f] = sum / (32768.0f * static_cast<float>(channels));
+// One period of the glottal flow (Rosenberg's pulse): opens smoothly, closes quickly,
+// then stays shut; the voice is its slope, as the lips radiate it.
+float glottalFlow(float phase) {
+    if (phase < 0.4f) return 0.5f * (1 - std::cos(kPi * phase / 0.4f));
+    if (phase < 0.56f) return std::cos(0.5f * kPi * (phase - 0.4f) / 0.16f);
+    return 0;
+}
+
+}  // namespace
+
+void addVoice(Sound& sound, const VoiceShape& shape) {
+    if (shape.path.empty()) return;
+    const float length = shape.path.back().time;
+    size_t first = static_cast<size_t>(shape.start * static_cast<float>(sound.rate));
+    size_t end = ensureLength(sound, shape.start + length);
+    const float rate = static_cast<float>(sound.rate);
+    SynthNoise noise(shape.seed);
+    Biquad formants[4];
+    Biquad breathBand;
+    breathBand.set(2, 2500, 0.6f, rate);
+    float phase = 0, previousFlow = 0;
+    float jitter = 1, shimmer = 1;
+    for (size_t i = first; i < end; ++i) {
+        const float t = static_cast<float>(i - first) / rate;
+        const VoicePoint here = voiceAt(shape.path, t);
+        if ((i - first) % 32 == 0) {
+            const float v = std::clamp(here.vowel, 0.0f, 2.0f);
+            const int low = std::min(1, static_cast<int>(v));
+            const float blend = v - static_cast<float>(low);
+            for (int k = 0; k < 4; ++k) {
+                const float f = kVowels[low].frequency[k] +
+                                (kVowels[low + 1].frequency[k] - kVowels[low].frequency[k]) * blend;
+                const float b = kVowels[low].bandwidth[k] +
+                                (kVowels[low + 1].bandwidth[k] - kVowels[low].bandwidth[k]) * blend;
+                formants[k].set(2, f, f / b, rate);
             }
-            return true;
         }
-        at = body + length + (length & 1);
+        // A singer's vibrato grows in after the note is found; each period wavers a little.
+        const float vibrato = shape.vibratoDepth * std::min(1.0f, std::max(0.0f, t - 0.12f) / 0.25f) *
+                              std::sin(2 * kPi * shape.vibratoHz * t);
+        const float frequency = here.pitch * std::pow(2.0f, vibrato / 12.0f) * jitter;
+        phase += frequency / rate;
+        if (phase >= 1) {
+            phase -= 1;
+            jitter = 1 + 0.006f * noise.next();
+            shimmer = 1 + 0.05f * noise.next();
+        }
+        const float flow = glottalFlow(phase);
+        const float source = (flow - previousFlow) * rate / frequency * 0.15f * shimmer;
+        previousFlow = flow;
+        const float breath = breathBand.run(noise.next()) * shape.breath * (0.4f + flow);
+        const float excitation = source + breath;
+        const float v = std::clamp(here.vowel, 0.0f, 2.0f);
+        const int low = std::min(1, static_cast<int>(v));
+        const float blend = v - static_cast<float>(low);
+        float out = 0;
+        for (int k = 0; k < 4; ++k)
+            out += formants[k].run(excitation) *
+                   (kVowels[low].gain[k] + (kVowels[low + 1].gain[k] - kVowels[low].gain[k]) * blend);
+        sound.samples[i] += out * here.level;
     }
-    error = path + " holds no 16-bit PCM data";
-    return false;
 }

@@ -71,14 +71,21 @@ void reverb(Sound& sound, float wet, float size, float damping = 0.3f);
 void saturate(Sound& sound, float drive);
 // Scales so the highest peak sits at `peakDb` dBFS, then fades the last `fadeOut` s and trims silence.
 void finishSound(Sound& sound, float peakDb, float fadeOut = 0.02f);
-// Resamples linearly to another rate (the speech comes at 22050 Hz).
-Sound resample(const Sound& sound, int rate);
-
 // Encodes as Ogg Vorbis (mono, variable bit rate at `quality` -0.1..1) with a fixed stream serial,
 // so the same samples always give the same bytes.
 std::vector<uint8_t> encodeOggVorbis(const Sound& sound, float quality, int serial);
-// Reads a 16-bit PCM WAV file (mono or stereo, mixed down). False on any fault.
-bool readWav(const std::string& path, Sound& out, std::string& error);
-// Speaks `text` with the espeak-ng program (pitch 0..99, speed in words per minute)
-// and returns the voice cleaned up for the game: 44100 Hz, no rumble, a little room.
-bool speakLine(const char* text, const char* pitch, const char* speed, Sound& out, std::string& error);
+// A wordless sung voice: a glottal pulse train through the formants of a vowel.
+// The path gives pitch (Hz), vowel (0 "oo", 1 "oh", 2 "ah", blended between) and
+// level at times in seconds from the start; values glide between its points and
+// the voice ends at the last one. Vibrato grows in after the note starts.
+struct VoicePoint {
+    float time, pitch, vowel, level;
+};
+struct VoiceShape {
+    float start = 0;  // s
+    std::vector<VoicePoint> path;
+    float vibratoHz = 5.2f, vibratoDepth = 0.3f;  // depth in semitones
+    float breath = 0.05f;                         // level of the breath noise that rides on each period
+    uint32_t seed = 1;
+};
+void addVoice(Sound& sound, const VoiceShape& shape);

@@ -1,6 +1,8 @@
 // quelmar-lab: runs level files and boards through the real game core and prints
 // what happened as JSON, so level designers can check a level, watch the rules at
 // work on an exact situation, and let a bot play levels to see how hard they are.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -22,6 +24,8 @@
 #include "core/profile.h"
 #include "core/random.h"
 #include "core/rules.h"
+#include "monkey.h"
+#include "resources/files.h"
 
 namespace {
 
@@ -35,11 +39,23 @@ struct UsageError {
     throw UsageError{message};
 }
 
+// The whole of a regular file; a folder, a device or a read error is a clear failure.
 std::string readWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    FILE* in = std::fopen(path.c_str(), "rb");
     if (!in) fail("cannot read " + path + ": " + std::strerror(errno));
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) fail("cannot read " + path);
+    struct stat info;
+    if (fstat(fileno(in), &info) != 0 || !S_ISREG(info.st_mode)) {
+        std::fclose(in);
+        fail("cannot read " + path + ": not a regular file");
+    }
+    std::string text;
+    char buffer[65536];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, n);
+    const bool failed = std::ferror(in) != 0;
+    const int error = errno;
+    std::fclose(in);
+    if (failed) fail("cannot read " + path + ": " + std::strerror(error));
     return text;
 }
 
@@ -170,14 +186,30 @@ bool finished(const GameState& g) {
     return g.levelOver || g.bonusCountUp || g.tilesLeft < 1;
 }
 
-int runUntilQuiet(GameState& g, float dt, int maxFrames) {
+// Runs frames until the field is quiet; a bot also stops at the end of the level,
+// while a swap on a board runs to rest whatever the tiles left.
+int runUntilQuiet(GameState& g, float dt, int maxFrames, bool stopAtEnd = true) {
     int frames = 0;
     while (frames < maxFrames) {
         advance(g, dt);
         ++frames;
-        if (frames > 1 && (quiet(g) || finished(g) || g.timeUp)) break;
+        if (frames > 1 && (quiet(g) || (stopAtEnd && (finished(g) || g.timeUp)))) break;
     }
     return frames;
+}
+
+// A board that counts as won keeps playing for the swaps that follow: the level-over
+// it started is taken back, as the board is a situation to watch rather than a level.
+void keepPlaying(GameState& g) {
+    g.levelOver = 0;
+    g.bonusCountUp = 0;
+    g.clearedWaiting = 0;
+    g.levelOverClock = 0.0f;
+    g.completeMenuShown = 0;
+    g.completeMenuClosed = 0;
+    g.gameMenuOpen = 0;
+    for (int i = 0; i < kRows; ++i)
+        for (int j = 0; j < kColumns; ++j) g.cells[i][j].cellOffset = {0.0f, 0.0f};
 }
 
 void click(GameState& g, Vec2 p) {
@@ -346,9 +378,29 @@ int levelOption(const Args& args) {
     return static_cast<int>(parseNumber(args.get("--level", "0"), "--level", 0, 79));
 }
 
+// The problems of a level file: as JSON, and as "FILE:LINE:COLUMN: warning: ..." lines
+// on standard error for people reading a terminal.
+std::string warningsJson(const std::string& file, const std::string& text) {
+    LevelProblem problems[64];
+    const int count = findLevelProblems(text, problems, 64);
+    std::string out = "[";
+    for (int n = 0; n < count; ++n) {
+        const LevelProblem& p = problems[n];
+        std::fprintf(stderr, "%s:%d:%d: warning: %s\n", file.c_str(), p.line, p.column, p.message);
+        out += std::string(n ? "," : "") + "{\"line\":" + std::to_string(p.line) +
+               ",\"column\":" + std::to_string(p.column);
+        if (p.fieldRow >= 0)
+            out += ",\"fieldRow\":" + std::to_string(p.fieldRow) +
+                   ",\"fieldColumn\":" + std::to_string(p.fieldColumn);
+        out += ",\"message\":" + jsonString(p.message) + "}";
+    }
+    return out + "]";
+}
+
 int commandCheck(const Args& args) {
     if (args.positional.size() != 1) fail("check needs one FILE");
     const std::string text = readWhole(args.positional[0]);
+    const std::string warnings = warningsJson(args.positional[0], text);
     const int levelNumber = levelOption(args);
     prepareCore();
     GameState& g = level;
@@ -381,9 +433,10 @@ int commandCheck(const Args& args) {
         "\"chained\":%d,"
         "\"powerups\":%s,\"hammers\":%d,\"clocks\":%d,\"curAnimBack\":%d,\"tilesAtStart\":%d,\"timeLimitMs\":"
         "%s,"
-        "\"baseTimeS\":%s}\n",
+        "\"baseTimeS\":%s,\"warnings\":%s}\n",
         g.figureCount, table.c_str(), holes, single, dbl, chained, kindsJson(powerups).c_str(), hammers,
-        clocks, g.curAnimBack, g.tilesAtStart, number(g.timeLimit).c_str(), number(g.baseTime).c_str());
+        clocks, g.curAnimBack, g.tilesAtStart, number(g.timeLimit).c_str(), number(g.baseTime).c_str(),
+        warnings.c_str());
     return 0;
 }
 
@@ -462,13 +515,15 @@ int commandSwap(const Args& args) {
     for (const Swap& s : swaps) {
         doSwap(g, s);
         const bool stood = g.selection.swap != 0;
-        runUntilQuiet(g, 10.0f, 20000);
+        runUntilQuiet(g, 10.0f, 20000, false);
+        const bool won = g.levelOver != 0;
         std::printf(
             "{\"stood\":%s,\"field\":%s,\"levelScore\":%d,\"maxCombo\":%d,\"tilesLeft\":%d,\"chainCount\":%d,"
-            "\"made\":%s,\"setOff\":%s,\"moves\":%d}\n",
+            "\"made\":%s,\"setOff\":%s,\"moves\":%d,\"won\":%s}\n",
             stood ? "true" : "false", fieldJson(g).c_str(), g.levelScore, g.maxCombo, g.tilesLeft,
             g.chainTotal, kindsJson(g.powerupsMade).c_str(), kindsJson(g.powerupsSetOff).c_str(),
-            static_cast<int>(possibleSwaps(g).size()));
+            static_cast<int>(possibleSwaps(g).size()), won ? "true" : "false");
+        if (won) keepPlaying(g);
     }
     return 0;
 }
@@ -561,13 +616,85 @@ int commandPlayAll(const Args& args) {
     return 0;
 }
 
+// "1-80", "5" or "1,5,9-12": level numbers as in the file names, as indices 0..79.
+std::vector<int> levelList(const std::string& text) {
+    std::vector<int> levels;
+    size_t at = 0;
+    while (at <= text.size()) {
+        size_t end = text.find(',', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string item = text.substr(at, end - at);
+        const size_t dash = item.find('-');
+        const long first = parseNumber(item.substr(0, dash), "--levels", 1, kLevelCount);
+        const long last = dash == std::string::npos
+                              ? first
+                              : parseNumber(item.substr(dash + 1), "--levels", first, kLevelCount);
+        for (long n = first; n <= last; ++n) levels.push_back(static_cast<int>(n - 1));
+        at = end + 1;
+    }
+    return levels;
+}
+
+double parseReal(const std::string& text, const char* what, double lo, double hi) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(value >= lo && value <= hi))
+        fail(std::string("bad ") + what + " \"" + text + "\" (expected " + number(lo) + ".." + number(hi) +
+             ")");
+    return value;
+}
+
+int commandMonkey(const Args& args) {
+    if (args.positional.size() != 1) fail("monkey needs one DIR");
+    const std::string dir = args.positional[0];
+    // Every level reads its text from the registry; a level missing from the folder
+    // plays the text of the nearest one before it (or the first one found).
+    std::vector<std::string> texts(kLevelCount);
+    std::vector<int> found;
+    for (int n = 1; n <= kLevelCount; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof(name), "/pack1_%.2i.lvl", n);
+        struct stat info;
+        if (stat((dir + name).c_str(), &info) != 0) continue;
+        texts[n - 1] = readWhole(dir + name);
+        found.push_back(n - 1);
+    }
+    if (found.empty()) fail("no pack1_NN.lvl files in " + dir);
+    std::string last = texts[found.front()];
+    for (int level = 0; level < kLevelCount; ++level) {
+        if (texts[level].empty()) texts[level] = last;
+        last = texts[level];
+        char name[kLevelFileNameCapacity];
+        levelFileName(level, name);
+        registerMemoryFile(name, texts[level].data(), static_cast<uint32_t>(texts[level].size()));
+    }
+    struct stat info;
+    if (stat((dir + "/help.lvl").c_str(), &info) == 0) {
+        const std::string help = readWhole(dir + "/help.lvl");
+        registerMemoryFile("levels/help.lvl", help.data(), static_cast<uint32_t>(help.size()));
+    }
+    MonkeyOptions options;
+    options.levels = args.has("--levels") ? levelList(args.get("--levels")) : found;
+    options.seeds = static_cast<int>(parseNumber(args.get("--seeds", "1"), "--seeds", 1, 1000000));
+    options.firstSeed = static_cast<uint32_t>(parseNumber(args.get("--seed", "1"), "--seed", 0, 4294967295L));
+    options.minutes = parseReal(args.get("--minutes", "0"), "--minutes", 0.0, 100000.0);
+    options.gameSeconds =
+        static_cast<float>(parseReal(args.get("--game-seconds", "240"), "--game-seconds", 1.0, 86400.0));
+    const MonkeySummary summary = runMonkey(options);
+    std::printf("%s\n", monkeySummaryJson(summary).c_str());
+    if (!summary.failed) return 0;
+    std::fputs(monkeyReport(summary.failure).c_str(), stderr);
+    return 1;
+}
+
 const char* kUsage =
     "usage: quelmar-lab check FILE [--level L]\n"
     "       quelmar-lab fill FILE --seed S [--level L] [--mode classic|endless]\n"
     "       quelmar-lab swap (FILE | --board BOARD) --seed S [--level L] [--mode M] R1,C1:R2,C2 [...]\n"
     "       quelmar-lab play FILE --seed S [--level L] [--mode M] [--bot greedy|random] [--dt MS] [--think "
     "MS]\n"
-    "       quelmar-lab play-all DIR --seeds N [--bot B] [--think MS]\n";
+    "       quelmar-lab play-all DIR --seeds N [--bot B] [--think MS]\n"
+    "       quelmar-lab monkey DIR [--levels LIST] [--seeds N] [--seed S] [--minutes M] [--game-seconds G]\n";
 
 }  // namespace
 
@@ -585,12 +712,18 @@ int main(int argc, char** argv) {
         if (command == "play")
             return commandPlay(
                 parseArgs(argc, argv, 2, {"--seed", "--level", "--mode", "--bot", "--dt", "--think"}));
+        if (command == "monkey")
+            return commandMonkey(
+                parseArgs(argc, argv, 2, {"--levels", "--seeds", "--seed", "--minutes", "--game-seconds"}));
         if (command == "play-all")
             return commandPlayAll(parseArgs(argc, argv, 2, {"--seeds", "--bot", "--think", "--dt"}));
         std::fprintf(stderr, "quelmar-lab: unknown command \"%s\"\n%s", command.c_str(), kUsage);
         return 2;
     } catch (const UsageError& e) {
         std::fprintf(stderr, "quelmar-lab: %s\n", e.message.c_str());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quelmar-lab: %s\n", e.what());
         return 2;
     }
 }
