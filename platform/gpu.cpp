@@ -261,7 +261,8 @@ void applyState(bool spriteCoords, int sampler = kLinearMipmaps) {
 // Whether a filtered texture needs its smaller levels for the queued quads: only where
 // some quad shrinks it, more than one texel falling on a pixel. Everywhere else the
 // filter reads the top level alone whatever the sampler says, and the sampler without
-// levels gives the same pixels for far less work in a software renderer. The texels per
+// levels reads the same texels for far less work in a software renderer (whose faster
+// path may round a blended channel one level differently, nothing a player can see). The texels per
 // pixel are bounded from above (the sum of both directions' changes), so a quad near
 // one to one counts as shrinking.
 bool quadsShrinkTexture() {
