@@ -728,6 +728,47 @@ void gpuSetGammaFactor(float factor) {
     if (device != nullptr) device->gammaFactor = factor;
 }
 
+// Draws a picture of the scene into the window's letterbox rectangle through the gamma
+// curve.
+void drawThroughCurve(GLuint scene, const PixelRect& box) {
+    Device& d = *device;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDisable(GL_SCISSOR_TEST);
+    glViewport(box.x, box.y, box.width, box.height);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glUseProgram(d.presentProgram);
+    glUniform1i(d.presentScene, 0);
+    glUniform1f(d.presentGamma, d.gammaFactor);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, scene);
+    glBindSampler(0, 0);
+    glBindVertexArray(d.emptyArray);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glBindVertexArray(0);
+}
+
+// A gamma curve set after the frame began straight in the window (the next frame goes
+// through the buffer): the frame is copied out of the window and drawn back through it,
+// so the curve shows from the frame it was set in.
+void curveDirectFrame() {
+    Device& d = *device;
+    const PixelRect& box = d.sceneBox;
+    if (box.width <= 0 || box.height <= 0) return;
+    GLuint copy = 0;
+    glGenTextures(1, &copy);
+    glBindTexture(GL_TEXTURE_2D, copy);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, box.x, box.y, box.width, box.height, 0);
+    drawThroughCurve(copy, box);
+    glDeleteTextures(1, &copy);
+}
+
 void gpuPresent() {
     if (device == nullptr) return;
     Device& d = *device;
@@ -735,27 +776,17 @@ void gpuPresent() {
     PixelRect drawable = mainDrawableSize();
     PixelRect box = letterboxRect(drawable.width, drawable.height);
     if (!d.frameStarted) bindScene();  // nothing drawn: the bars and the scene's place are black
-    if (!d.direct) {
+    if (d.direct && d.gammaFactor != 1.0f) {
+        curveDirectFrame();
+    } else if (!d.direct) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glViewport(0, 0, drawable.width, drawable.height);
         glDisable(GL_SCISSOR_TEST);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
-        if (box.width > 0 && box.height > 0) {
-            glViewport(box.x, drawable.height - box.y - box.height, box.width, box.height);
-            glDisable(GL_BLEND);
-            glDisable(GL_DEPTH_TEST);
-            glDisable(GL_CULL_FACE);
-            glUseProgram(d.presentProgram);
-            glUniform1i(d.presentScene, 0);
-            glUniform1f(d.presentGamma, d.gammaFactor);
-            glActiveTexture(GL_TEXTURE0);
-            glBindTexture(GL_TEXTURE_2D, d.sceneColour);
-            glBindSampler(0, 0);
-            glBindVertexArray(d.emptyArray);
-            glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-            glBindVertexArray(0);
-        }
+        if (box.width > 0 && box.height > 0)
+            drawThroughCurve(d.sceneColour,
+                             {box.x, drawable.height - box.y - box.height, box.width, box.height});
     }
     if (d.captureRequested) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
