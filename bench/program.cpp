@@ -231,7 +231,7 @@ class GameRun {
         std::istringstream in(readText(folder / "trace.txt"));
         for (std::string line; std::getline(in, line);) {
             double frames = 0;
-            if (std::sscanf(line.c_str(), "frames %lf", &frames) != 1) continue;
+            if (std::sscanf(line.c_str(), "%*u frames %lf", &frames) != 1) continue;  // "F frames N at T"
             const double at = clockOf(line);
             if (at >= from && at <= to) counts.emplace_back(at, frames);
         }

@@ -16,12 +16,14 @@ function(quelmar_library name)
 endfunction()
 
 # quelmar_test(NAME folder): one GoogleTest executable from every .cpp in the
-# folder, each test registered with CTest. SERIAL: its tests never run beside other
-# tests. Tests that start the game need it: all windows share one X display, and a
-# window opened by another test takes the focus, which pauses the game (as on a
-# desktop) and leaves the test waiting.
+# folder, each test registered with CTest. PROGRAM: some of its tests start the real
+# game (through tests/support/running_game.h, each on an X server of its own, so they
+# run beside any other test); they need the program and its data built, start first
+# as they take longest, and get a longer limit, as a whole level played under the
+# sanitizers on a busy machine can take minutes. LOCK name: its tests never run beside
+# another test holding the same lock (a file they all write in the build folder).
 function(quelmar_test name)
-  cmake_parse_arguments(ARG "SERIAL" "" "DEPS;ENV;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "PROGRAM" "LOCK" "DEPS;ENV;LABELS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
     return()
@@ -34,14 +36,18 @@ function(quelmar_test name)
     QUELMAR_DATA_DIR="${QUELMAR_DATA_DIR}")
   # A list of several VAR=value entries must reach the tests as one property value.
   string(REPLACE ";" "\\;" env "${ARG_ENV}")
-  set(properties RUN_SERIAL ${ARG_SERIAL})
+  set(properties "")
   if(ARG_ENV)
     list(APPEND properties ENVIRONMENT "${env}")
   endif()
-  if(ARG_SERIAL)
-    # The program tests play whole levels through the window; under the sanitizers on a
-    # busy machine one may take several minutes, so they get twice the usual limit.
-    list(APPEND properties TIMEOUT 1200)
+  if(ARG_PROGRAM)
+    target_link_libraries(${name} PRIVATE quelmar_program_test)
+    add_dependencies(${name} quelmar-game data)
+    list(APPEND properties TIMEOUT 900 COST 1000)
+    list(APPEND ARG_LABELS program)
+  endif()
+  if(ARG_LOCK)
+    list(APPEND properties RESOURCE_LOCK ${ARG_LOCK})
   endif()
   if(ARG_LABELS)
     list(APPEND properties LABELS "${ARG_LABELS}")

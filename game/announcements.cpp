@@ -5,6 +5,7 @@
 #include "core/announce.h"
 #include "core/field.h"
 #include "core/profile.h"
+#include "game/automation.h"
 #include "game/menu_actions.h"
 #include "game/play.h"
 #include "game/screens.h"
@@ -60,7 +61,8 @@ void gameAnnounce(void* context, const Announcement& what) {
             break;
         case Announce::TipShown:
         case Announce::TipClosed:
-            break;  // the balloon is drawn from the game's tip state every frame
+            traceTip(what);  // the balloon itself is drawn from the game's tip state every frame
+            break;
         case Announce::Music:
             // The move into the transition and the time-up switch at once; level start and
             // level end fade.

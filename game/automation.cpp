@@ -1,5 +1,8 @@
 #include "game/automation.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -7,13 +10,17 @@
 #include <vector>
 
 #include "app/app.h"
+#include "core/announce.h"
 #include "core/field.h"
 #include "core/level.h"
 #include "core/profile.h"
 #include "core/rules.h"
 #include "game/play.h"
 #include "game/program.h"
+#include "game/screens.h"
+#include "platform/audio_device.h"
 #include "platform/gpu.h"
+#include "platform/mixer.h"
 #include "platform/window.h"
 #include "resources/trace.h"
 
@@ -28,6 +35,10 @@ struct Shot {
     char path[240];
 };
 constexpr int kShotCapacity = 8;
+// Requests waiting for their frame; a request beyond them is refused with a message.
+constexpr int kRequestCapacity = 16;
+constexpr int kRequestLineCapacity = 512;  // a longer line is dropped whole
+constexpr int kAudioChunkFrames = 1024;    // mix rendered per pull at most
 
 struct Automation {
     long exitAfterFrames;  // 0: run until closed
@@ -41,16 +52,29 @@ struct Automation {
     Shot shots[kShotCapacity];
     int shotCount;
     uint32_t exitAfterPlayFrames;
-    bool waiting;             // the field waited for a move at the last play frame
-    float fixedStep;          // ms per frame; 0: the clock's
+    bool waiting;           // the field waited for a move at the last play frame
+    uint32_t waitingSince;  // the play frame it began waiting
+    uint32_t hintDelay;     // play frames from a wait to the hinted swap; 0: no automatic player
+    float fixedStep;        // ms per frame; 0: the clock's
+    uint32_t seed;          // of the random streams under the fixed step
+    uint32_t frame;         // frames of the loop begun, from 1
+    int requestFile;        // QUELMAR_REQUESTS, -1 none
+    char requestLine[kRequestLineCapacity];
+    int requestLineLength;  // -1 while a line too long is skipped
+    FrameRequest requests[kRequestCapacity];
+    int requestCount;
+    bool pictureDue;          // a requested picture is taken at this frame's present
+    std::FILE* audioCapture;  // QUELMAR_AUDIO_CAPTURE
+    double audioFramesOwed;   // the mix's frames the steps so far have asked for and not had
     uint32_t framesTracedAt;  // millisecond clock of the last "frames" line
 };
-Automation automation = {0, nullptr, 0, false, -1, {}, 0, 0, {}, 0, 0, false, 0, 0};
+Automation automation = {0, nullptr, 0, false, -1, {}, 0, 0,  {}, 0,     0,       false, 0,
+                         0, 0,       1, 0,     -1, {}, 0, {}, 0,  false, nullptr, 0,     0};
 
-enum ScriptKind : uint8_t { kMove, kDown, kUp, kDouble, kRight, kRightUp, kKey, kHint, kDud };
+enum ScriptKind : uint8_t { kMove, kDown, kUp, kDouble, kRight, kRightUp, kKey, kHint, kDud, kHints };
 constexpr const char* kScriptKinds[] = {"move",    "down", "up",   "double", "right",
-                                        "rightup", "key",  "hint", "dud"};
-constexpr int kScriptKindCount = 9;
+                                        "rightup", "key",  "hint", "dud",    "hints"};
+constexpr int kScriptKindCount = 10;
 InputScript& inputScript = automation.script;
 int& nextScripted = automation.nextScripted;
 uint32_t& playFrames = automation.playFrames;
@@ -89,13 +113,10 @@ bool findDud(const GameState& g, Vec2* a, Vec2* b) {
     return false;
 }
 
-void writeShot(const char* path) {
-    std::vector<uint8_t> rgba;
-    int width = 0, height = 0;
-    if (gpuReadScene(rgba, &width, &height)) writePng(path, rgba, width, height);
-    // The state the picture shows, for the test that checks it.
+// The play screen's state beside a picture of it, for the test that checks it.
+void writeState(const char* picturePath) {
     char name[260];
-    std::snprintf(name, sizeof name, "%s.txt", path);
+    std::snprintf(name, sizeof name, "%s.txt", picturePath);
     if (std::FILE* f = std::fopen(name, "w")) {
         std::fprintf(f, "score %d hammers %d hammerMode %d swaps %d hammersUsed %d\n", gameState.levelScore,
                      gameState.stock.hammers, gameState.hammerMode, gameState.swapsMade,
@@ -109,6 +130,13 @@ void writeShot(const char* path) {
         }
         std::fclose(f);
     }
+}
+
+void writeShot(const char* path) {
+    std::vector<uint8_t> rgba;
+    int width = 0, height = 0;
+    if (gpuReadScene(rgba, &width, &height)) writePng(path, rgba, width, height);
+    writeState(path);
 }
 
 // The development start: straight into a level once everything is loaded. The
@@ -127,6 +155,82 @@ void startRequestedLevelNow() {
         gameState.stock.hammers = std::clamp(std::atoi(hammers), 0, 9);
 }
 
+void takeRequestLine(const char* line) {
+    FrameRequest request = {};
+    if (!parseFrameRequest(line, request)) {
+        std::fprintf(stderr, "QUELMAR_REQUESTS: \"%s\" is not a request; ignored\n", line);
+        return;
+    }
+    if (automation.requestCount == kRequestCapacity) {
+        std::fprintf(stderr, "QUELMAR_REQUESTS: more than %d requests wait; \"%s\" refused\n",
+                     kRequestCapacity, line);
+        return;
+    }
+    automation.requests[automation.requestCount++] = request;
+}
+
+// What the test has appended since the last frame, line by line.
+void readRequests() {
+    if (automation.requestFile < 0) return;
+    char bytes[1024];
+    ssize_t got = 0;
+    while ((got = read(automation.requestFile, bytes, sizeof bytes)) > 0) {
+        for (ssize_t i = 0; i < got; ++i) {
+            int& length = automation.requestLineLength;
+            if (bytes[i] == '\n') {
+                if (length > 0) {
+                    automation.requestLine[length] = '\0';
+                    takeRequestLine(automation.requestLine);
+                }
+                length = 0;
+            } else if (length >= 0 && length + 1 < kRequestLineCapacity) {
+                automation.requestLine[length++] = bytes[i];
+            } else {
+                length = -1;  // too long: skipped up to its end
+            }
+        }
+    }
+}
+
+// The marks due at this frame, traced; whether a picture is due at its present.
+void carryOutRequests() {
+    automation.pictureDue = false;
+    for (int i = 0; i < automation.requestCount; ++i) {
+        const FrameRequest& request = automation.requests[i];
+        if (request.frame > automation.frame) continue;
+        if (request.kind == RequestKind::Picture) {
+            automation.pictureDue = true;
+            continue;  // written after the present
+        }
+        trace("mark %u", static_cast<unsigned>(request.frame));
+        automation.requests[i--] = automation.requests[--automation.requestCount];
+    }
+}
+
+void writeRequestedPictures(const std::vector<uint8_t>& rgba, int width, int height) {
+    for (int i = 0; i < automation.requestCount; ++i) {
+        const FrameRequest& request = automation.requests[i];
+        if (request.kind != RequestKind::Picture || request.frame > automation.frame) continue;
+        // Written whole under another name first: a reader never sees half a picture.
+        char part[sizeof request.path + 8];
+        std::snprintf(part, sizeof part, "%s.part", request.path);
+        writePng(part, rgba, width, height);
+        if (onPlayScreen()) writeState(request.path);
+        if (std::rename(part, request.path) == 0)
+            trace("picture %s", request.path);
+        else
+            trace("picture %s not written", request.path);
+        automation.requests[i--] = automation.requests[--automation.requestCount];
+    }
+}
+
+// Whether the field waits for the player's move now.
+bool waitsForMove(const GameState& g, bool fieldBlocked) {
+    // A swap that stood is not resolved until its lines are found: no wait before that.
+    return !fieldBlocked && !g.resolving && !g.playerMovePending && !g.tutorialOn && g.selection.state == 0 &&
+           !g.selection.swap && !g.selection.swapBack && settled(g);
+}
+
 }  // namespace
 
 void readAutomation() {
@@ -139,6 +243,19 @@ void readAutomation() {
             automation.fixedStep = static_cast<float>(ms);
         else
             std::fprintf(stderr, "QUELMAR_FIXED_STEP_MS=%s is not a step of 0..1000 ms; ignored\n", step);
+    }
+    if (const char* seed = std::getenv("QUELMAR_SEED"))
+        automation.seed = static_cast<uint32_t>(std::strtoul(seed, nullptr, 10));
+    if (const char* requests = std::getenv("QUELMAR_REQUESTS")) {
+        automation.requestFile = open(requests, O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (automation.requestFile < 0)
+            std::fprintf(stderr, "QUELMAR_REQUESTS=%s cannot be opened; no requests\n", requests);
+    }
+    if (const char* capture = std::getenv("QUELMAR_AUDIO_CAPTURE")) {
+        if (automation.fixedStep <= 0)
+            std::fprintf(stderr, "QUELMAR_AUDIO_CAPTURE needs QUELMAR_FIXED_STEP_MS; ignored\n");
+        else if ((automation.audioCapture = std::fopen(capture, "wb")) == nullptr)
+            std::fprintf(stderr, "QUELMAR_AUDIO_CAPTURE=%s cannot be written; ignored\n", capture);
     }
     if (const char* level = std::getenv("QUELMAR_START_LEVEL")) {
         char* end = nullptr;
@@ -175,10 +292,89 @@ float fixedFrameStep() {
     return automation.fixedStep;
 }
 
-uint32_t randomSeed(uint32_t clock) {
-    const char* seed = std::getenv("QUELMAR_RANDOM_SEED");
-    return seed != nullptr && seed[0] != '\0' ? static_cast<uint32_t>(std::strtoul(seed, nullptr, 10))
-                                              : clock;
+uint32_t randomSeed(uint32_t startSeed) {
+    return automation.fixedStep > 0 ? automation.seed : startSeed;
+}
+
+const AudioBackend* soundOutput() {
+    return automation.fixedStep > 0 ? pulledAudioBackend() : deviceAudioBackend();
+}
+
+void beginAutomationFrame() {
+    ++automation.frame;
+    setTraceFrame(automation.frame);
+    readRequests();
+    carryOutRequests();
+}
+
+void endAutomationFrame() {
+    setTraceFrame(automation.frame + 1);  // input read between frames belongs to the next
+}
+
+void pullFrameAudio(float ms) {
+    if (automation.fixedStep <= 0) return;
+    // The fraction of a frame of the mix a step leaves over is owed to the next step, so
+    // the music never drifts from the frames.
+    automation.audioFramesOwed += static_cast<double>(ms) * kMixRate / 1000.0;
+    float chunk[2 * kAudioChunkFrames];
+    while (automation.audioFramesOwed >= 1.0) {
+        const int frames = static_cast<int>(std::min(automation.audioFramesOwed, double{kAudioChunkFrames}));
+        pullAudio(chunk, frames);
+        automation.audioFramesOwed -= frames;
+        if (automation.audioCapture != nullptr)
+            std::fwrite(chunk, sizeof(float), static_cast<size_t>(frames) * 2, automation.audioCapture);
+    }
+    if (automation.audioCapture != nullptr) std::fflush(automation.audioCapture);
+}
+
+void traceInput(const PlatformEvent& event) {
+    if (!traceOn()) return;
+    switch (event.type) {
+        case PlatformEventType::KeyDown:
+            trace("input key %d", event.key);
+            break;
+        case PlatformEventType::MouseMove:
+            trace("input pointer %d %d", event.x, event.y);
+            break;
+        case PlatformEventType::LeftDown:
+            trace("input down %d %d", event.x, event.y);
+            break;
+        case PlatformEventType::LeftUp:
+            trace("input up %d %d", event.x, event.y);
+            break;
+        case PlatformEventType::LeftDoubleClick:
+            trace("input double %d %d", event.x, event.y);
+            break;
+        case PlatformEventType::RightDown:
+            trace("input right down %d %d", event.x, event.y);
+            break;
+        case PlatformEventType::RightUp:
+            trace("input right up %d %d", event.x, event.y);
+            break;
+        case PlatformEventType::Quit:
+            trace("input quit");
+            break;
+        case PlatformEventType::Close:
+            trace("input close");
+            break;
+        case PlatformEventType::Activated:
+            trace("input activated");
+            break;
+        case PlatformEventType::Deactivated:
+            trace("input deactivated");
+            break;
+        default:
+            break;  // key up, the other buttons, size changes
+    }
+}
+
+void traceTip(const Announcement& what) {
+    if (!traceOn()) return;
+    const char* name = what.name != nullptr ? what.name : "?";
+    if (what.kind == Announce::TipShown)
+        trace("tip %s shown modal %d", name, what.value);
+    else if (what.kind == Announce::TipClosed)
+        trace("tip %s closed", name);
 }
 
 void startRequestedLevel() {
@@ -187,8 +383,18 @@ void startRequestedLevel() {
 
 void playScriptedInput() {
     ++playFrames;
+    // The automatic player: the hinted swap, a set number of frames into each wait.
+    if (automation.hintDelay > 0 && automation.waiting &&
+        playFrames - automation.waitingSince == automation.hintDelay) {
+        clickAt(gameState.hint.pick);
+        clickAt(gameState.hint.target);
+    }
     while (nextScripted < inputScript.count && inputScript.entries[nextScripted].frame <= playFrames) {
         const ScriptedInput& in = inputScript.entries[nextScripted++];
+        if (in.kind == kHints) {
+            automation.hintDelay = static_cast<uint32_t>(std::max(in.x, 0));
+            continue;
+        }
         if (in.kind == kHint || in.kind == kDud) {
             Vec2 a = {}, b = {};
             if (in.kind == kHint) {
@@ -238,12 +444,11 @@ void playScriptedInput() {
 }
 
 void traceWaitingMove(const GameState& g, bool fieldBlocked) {
-    if (!traceOn()) return;
-    // A swap that stood is not resolved until its lines are found: no wait before that.
-    const bool now = !fieldBlocked && !g.resolving && !g.playerMovePending && !g.tutorialOn &&
-                     g.selection.state == 0 && !g.selection.swap && !g.selection.swapBack && settled(g);
-    if (now && !automation.waiting)
+    const bool now = waitsForMove(g, fieldBlocked);
+    if (now && !automation.waiting) {
+        automation.waitingSince = playFrames;
         trace("move %.0f %.0f %.0f %.0f", g.hint.pick.x, g.hint.pick.y, g.hint.target.x, g.hint.target.y);
+    }
     automation.waiting = now;
 }
 
@@ -257,7 +462,8 @@ void beforePresent() {
     ++automation.framesDrawn;
     automation.lastFrame =
         automation.exitAfterFrames > 0 && automation.framesDrawn >= automation.exitAfterFrames;
-    if (automation.lastFrame && automation.screenshotPath != nullptr) gpuCaptureNextPresent();
+    if ((automation.lastFrame && automation.screenshotPath != nullptr) || automation.pictureDue)
+        gpuCaptureNextPresent();
 }
 
 void afterPresent() {
@@ -267,12 +473,17 @@ void afterPresent() {
         automation.framesTracedAt = millisecondClock();
         trace("frames %ld", automation.framesDrawn);
     }
-    if (!automation.lastFrame) return;
-    if (automation.screenshotPath != nullptr) {
-        std::vector<uint8_t> rgba;
-        int width = 0, height = 0;
-        if (gpuTakeCapture(rgba, &width, &height)) writePng(automation.screenshotPath, rgba, width, height);
+    if (!automation.lastFrame && !automation.pictureDue) return;
+    std::vector<uint8_t> rgba;
+    int width = 0, height = 0;
+    const bool captured = gpuTakeCapture(rgba, &width, &height);
+    if (automation.pictureDue) {
+        automation.pictureDue = false;
+        if (captured) writeRequestedPictures(rgba, width, height);
     }
+    if (!automation.lastFrame) return;
+    if (automation.screenshotPath != nullptr && captured)
+        writePng(automation.screenshotPath, rgba, width, height);
     app.quit = 1;
 }
 
@@ -302,5 +513,24 @@ bool parseInputScript(const char* text, InputScript& script) {
             return false;
     }
     script = parsed;
+    return true;
+}
+
+bool parseFrameRequest(const char* line, FrameRequest& request) {
+    FrameRequest parsed = {};
+    unsigned long frame = 0;
+    int used = 0;
+    if (std::sscanf(line, "mark %lu%n", &frame, &used) == 1 && line[used] == '\0') {
+        parsed.kind = RequestKind::Mark;
+    } else if (std::sscanf(line, "picture %lu %n", &frame, &used) == 1 && line[used] != '\0' &&
+               std::strlen(line + used) < sizeof parsed.path) {
+        parsed.kind = RequestKind::Picture;
+        std::strcpy(parsed.path, line + used);
+    } else {
+        return false;
+    }
+    if (frame > 100000000ul) return false;
+    parsed.frame = static_cast<uint32_t>(frame);
+    request = parsed;
     return true;
 }

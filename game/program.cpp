@@ -136,7 +136,7 @@ StartUp startUp() {
     // The system arrow shows until the menus take over; they put the game's own cursor
     // in its place when the custom-cursor setting is on (it is drawn from their images).
     // Without a usable audio device the game runs silent.
-    initSound(soundSystem, deviceAudioBackend(), settings.musicVolume, settings.effectsVolume);
+    initSound(soundSystem, soundOutput(), settings.musicVolume, settings.effectsVolume);
     setAnnounceSink(gameAnnounce, nullptr);
     app.previousFrameTime = millisecondClock();
     return StartUp::Running;
@@ -203,6 +203,7 @@ void loadGameData() {
 }
 
 void handlePlatformEvent(const PlatformEvent& event) {
+    traceInput(event);
     Screen* screen = screens.current;
     switch (event.type) {
         case PlatformEventType::Quit:
@@ -264,6 +265,7 @@ void handlePlatformEvent(const PlatformEvent& event) {
 }
 
 void runFrame() {
+    beginAutomationFrame();
     clearDepth(1.0f);
     clearColour(kBackgroundColour);
     beginFrame();
@@ -273,10 +275,13 @@ void runFrame() {
     presentPaced();
     afterPresent();
     frameDeltaMs = advanceFrameClock(app, millisecondClock());
+    // Under the fixed step a frame is one step of game time however long it took, and
+    // nothing on its path waits for the clock: a frame limiter belongs to the clock's path.
     if (fixedFrameStep() > 0) frameDeltaMs = fixedFrameStep();
     if (screens.current) screens.current->update();
     // Once per frame on every screen, so menu sounds start at once as well.
     updateSound(frameDeltaMs);
+    pullFrameAudio(frameDeltaMs);
     Screen* before = screens.current;
     switchPendingScreen(screens);
     if (screens.current != before && traceOn()) {
@@ -284,6 +289,7 @@ void runFrame() {
         trace("screen %s", now == &playScreen ? "play" : now == &menuScreen ? "menu" : "splash");
     }
     animationClock += frameDeltaMs;
+    endAutomationFrame();
 }
 
 int runProgram() {

@@ -160,6 +160,7 @@ void SplashScreen::loadSplashImages() {
     if (fileExists("splash2.jpg")) splash2 = loadImageSized("splash2.jpg", 800, 600);
     if (fileExists("loadscreen.jpg")) loadScreen = loadImageSized("loadscreen.jpg", 800, 600);
     if (fileExists("loadbar.jpg")) loadBar = loadImageSized("loadbar.jpg", 310, 48);
+    trace("splash 1");  // shows from the first frame; a key shortens it
 }
 
 void SplashScreen::releaseImage(TextureRecord*& image) {
@@ -260,6 +261,7 @@ void SplashScreen::draw() {
             } else {
                 secondSplashShown = true;
                 splashTimer = 0;
+                trace("splash 2");
             }
         }
         return;
@@ -267,6 +269,7 @@ void SplashScreen::draw() {
     if (!loadingFinished) {
         loadingFinished = true;
         setMusicNow(0);
+        trace("splash prompt");  // a key or click from now on leads to the menus
     }
     promptTimer += frameDeltaMs;
     if (fadeOutTimer > 0) {

@@ -8,8 +8,12 @@
 namespace {
 
 constexpr int kDeviceBufferFrames = 512;  // about 12 ms per callback
+// The most the pulled device may hold unplayed: frames pulled faster than it plays
+// beyond this are dropped from its queue (the mix itself has moved on regardless).
+constexpr Uint32 kPulledQueueBytes = kMixRate * 2 * sizeof(float);  // one second
 
 SDL_AudioDeviceID device = 0;
+bool pulled = false;  // the device is fed by pullAudio, not by its callback
 
 void renderCallback(void*, Uint8* stream, int length) {
     mixerRender(audioMixer, reinterpret_cast<float*>(stream), length / static_cast<int>(2 * sizeof(float)));
@@ -25,7 +29,7 @@ bool openDevice() {
     wanted.format = AUDIO_F32SYS;
     wanted.channels = 2;
     wanted.samples = kDeviceBufferFrames;
-    wanted.callback = renderCallback;
+    wanted.callback = pulled ? nullptr : renderCallback;  // none: the device plays what is queued
     SDL_AudioSpec obtained{};
     // No changes allowed: SDL converts to whatever the hardware wants, so the callback
     // always receives 44.1 kHz stereo floats.
@@ -53,6 +57,17 @@ void pauseDevice() {
 
 void resumeDevice() {
     if (device != 0) SDL_PauseAudioDevice(device, 0);
+}
+
+bool openPulled() {
+    pulled = true;
+    if (!openDevice()) mixerReset(audioMixer);  // no device: the mix is made all the same
+    return true;
+}
+
+void closePulled() {
+    closeDevice();
+    pulled = false;
 }
 
 bool openOffline() {
@@ -103,6 +118,9 @@ void setVolumes(int32_t music, int32_t effects) {
 const AudioBackend kDeviceBackend{openDevice, closeDevice,   pauseDevice,   resumeDevice,
                                   loadSample, playSample,    channelActive, loadMusic,
                                   playMusic,  setMusicLevel, setVolumes};
+const AudioBackend kPulledBackend{openPulled, closePulled,   pauseDevice,   resumeDevice,
+                                  loadSample, playSample,    channelActive, loadMusic,
+                                  playMusic,  setMusicLevel, setVolumes};
 const AudioBackend kOfflineBackend{openOffline, closeOffline,  nothing,       nothing,
                                    loadSample,  playSample,    channelActive, loadMusic,
                                    playMusic,   setMusicLevel, setVolumes};
@@ -114,4 +132,14 @@ const AudioBackend* deviceAudioBackend() {
 }
 const AudioBackend* offlineAudioBackend() {
     return &kOfflineBackend;
+}
+const AudioBackend* pulledAudioBackend() {
+    return &kPulledBackend;
+}
+
+void pullAudio(float* out, int frames) {
+    mixerRender(audioMixer, out, frames);
+    if (device == 0 || !pulled) return;
+    if (SDL_GetQueuedAudioSize(device) > kPulledQueueBytes) SDL_ClearQueuedAudio(device);
+    SDL_QueueAudio(device, out, static_cast<Uint32>(frames) * 2 * sizeof(float));
 }

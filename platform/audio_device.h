@@ -11,3 +11,10 @@ const AudioBackend* deviceAudioBackend();
 // The same mixer with no device: nothing plays by itself and the caller renders
 // audioMixer with mixerRender (tests, benchmarks).
 const AudioBackend* offlineAudioBackend();
+
+// The same mixer advanced by the caller instead of the device's clock: pullAudio
+// renders the next `frames` stereo frames on the calling thread into out (2 floats a
+// frame) and queues them to the default device, which plays what it is given. Without
+// a device the mix is still made, so the caller can keep it.
+const AudioBackend* pulledAudioBackend();
+void pullAudio(float* out, int frames);

@@ -11,6 +11,7 @@ namespace {
 FILE* traceFile = nullptr;
 bool traceChecked = false;
 bool withClock = false;
+uint32_t traceFrame = 0;
 
 }  // namespace
 
@@ -32,8 +33,13 @@ bool traceClockOn() {
     return traceOn() && withClock;
 }
 
+void setTraceFrame(uint32_t frame) {
+    traceFrame = frame;
+}
+
 void trace(const char* format, ...) {
     if (!traceOn()) return;
+    std::fprintf(traceFile, "%u ", static_cast<unsigned>(traceFrame));
     va_list arguments;
     va_start(arguments, format);
     std::vfprintf(traceFile, format, arguments);

@@ -1,12 +1,9 @@
 #pragma once
 // What the menu program tests share: a player who has been here before, levels written
-// for one story, and the colours that tell the menus' windows from the scenery.
-#include <chrono>
+// for one story, the menus' moments, and the sound the game made.
 #include <cmath>
 #include <cstring>
-#include <initializer_list>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/profile.h"
@@ -16,13 +13,7 @@
 namespace menutest {
 
 using namespace e2e;
-using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-// The warm dark fill of windows and input fields (the scenery behind them is bluish).
-inline bool windowFill(Rgb c) {
-    return c.r >= 35 && c.r <= 130 && c.g < 70 && c.b < 40 && c.r > c.b + 25;
-}
 
 // The one profile of the player files, current; the settings keep the game windowed.
 inline void writePlayer(RunningGame& game, const Profile& player, bool customCursor = false) {
@@ -46,127 +37,76 @@ inline Profile player(const char* name, int mode = 0, int lives = 3, int score =
 }
 
 // Level 1 in its place in the data, as the game reads it: `rows` is the 11 x 12 grid of
-// the "level=" key, `seconds` the base time (the first level gets five times as much).
-inline void writeFirstLevel(RunningGame& game, const char* const rows[11], int seconds) {
-    std::string text = "curanimback=1\r\nfigures=6\r\ntime=" + std::to_string(seconds) + "\r\nlevel=\r\n";
+// the "level=" key, `seconds` the base time (the first level gets five times as much;
+// short, as every second of game time is frames a test waits for).
+inline void writeFirstLevel(RunningGame& game, const char* const rows[11], const char* seconds) {
+    std::string text = "curanimback=1\r\nfigures=6\r\ntime=" + std::string(seconds) + "\r\nlevel=\r\n";
     for (int i = 0; i < 11; ++i) text += std::string(rows[i]) + "\r\n";
     text += "\r\n";
-    writeBytes(game.data() / "levels" / "pack1_01.lvl", text);
+    game.writeDataFile("levels/pack1_01.lvl", text);
 }
 
 // A field with nothing to open: the level is won in its first frame.
-inline void writeOpenFirstLevel(RunningGame& game, int seconds) {
+inline void writeOpenFirstLevel(RunningGame& game, const char* seconds) {
     const char* rows[11];
     for (const char*& row : rows) row = "000000000000";
     writeFirstLevel(game, rows, seconds);
 }
 
 // A field whose covers take far longer to open than the clock allows.
-inline void writeCoveredFirstLevel(RunningGame& game, int seconds) {
+inline void writeCoveredFirstLevel(RunningGame& game, const char* seconds) {
     const char* rows[11];
     for (const char*& row : rows) row = "222222222222";
     writeFirstLevel(game, rows, seconds);
 }
 
-// Waits for the trace line that is exactly `line` (after the last one a wait found).
-inline bool waitForLine(RunningGame& game, const std::string& line, int seconds,
-                        const std::string& nudge = "") {
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        std::vector<std::string> lines = game.traceLines();
-        for (size_t i = game.traceRead; i < lines.size(); ++i)
-            if (lines[i] == line) {
-                game.traceRead = i + 1;
-                return true;
-            }
-        if (!nudge.empty()) game.key(nudge);
-        std::this_thread::sleep_for(150ms);
-    }
-    return false;
-}
-
-// Waits until menu `name` is shown and its fade-in is over (keys during fades are not
-// taken).
-inline bool waitForMenu(RunningGame& game, const std::string& name, int seconds = 20,
-                        const std::string& nudge = "") {
-    if (!waitForLine(game, "menu " + name + " ready", seconds, nudge)) return false;
-    std::this_thread::sleep_for(100ms);
-    return true;
-}
-
-// Keys one at a time, each given a few frames before the next: the menus keep one
-// pending key per frame.
-inline void press(RunningGame& game, std::initializer_list<const char*> keys) {
-    for (const char* key : keys) {
-        game.key(key);
-        std::this_thread::sleep_for(150ms);
-    }
+// Menu `name` is shown and its fade-in is over: it takes keys from this line on.
+inline TraceLine waitForMenu(RunningGame& game, const std::string& name) {
+    return game.waitFor(exactly("menu " + name + " ready"));
 }
 
 // A press at one point of menu space, a move to another with the button held, a release.
 inline void drag(RunningGame& game, float fromX, float fromY, float toX, float toY) {
     game.moveTo(fromX, fromY);
-    std::system(("xdotool mousedown --window " + game.window + " 1 >/dev/null 2>&1").c_str());
-    std::this_thread::sleep_for(300ms);
+    game.press();
     game.moveTo((fromX + toX) / 2, (fromY + toY) / 2);
-    std::this_thread::sleep_for(200ms);
     game.moveTo(toX, toY);
-    std::this_thread::sleep_for(300ms);
-    std::system(("xdotool mouseup --window " + game.window + " 1 >/dev/null 2>&1").c_str());
-    std::this_thread::sleep_for(150ms);
+    game.release();
 }
 
-// The window's size as the X server has it ("800x600").
+// The window's size as the X server has it ("800x600"), and where its top-left corner
+// is on the screen ("x,y").
+inline std::string windowGeometry(RunningGame& game, const char* what) {
+    const std::string out = game.xdotool("getwindowgeometry " + game.window);
+    const size_t at = out.find(what);
+    if (at == std::string::npos) return "";
+    const std::string value = out.substr(at + std::strlen(what));
+    return value.substr(0, value.find_first_of(" \n"));
+}
 inline std::string windowSize(RunningGame& game) {
-    std::string out = output("xdotool getwindowgeometry " + game.window + " 2>/dev/null");
-    size_t at = out.find("Geometry: ");
-    if (at == std::string::npos) return "";
-    std::string size = out.substr(at + 10);
-    return size.substr(0, size.find('\n'));
+    return windowGeometry(game, "Geometry: ");
 }
-
-// Where the window's top-left corner is on the screen, "x,y".
 inline std::string windowPosition(RunningGame& game) {
-    std::string out = output("xdotool getwindowgeometry " + game.window + " 2>/dev/null");
-    size_t at = out.find("Position: ");
-    if (at == std::string::npos) return "";
-    std::string position = out.substr(at + 10);
-    return position.substr(0, position.find(' '));
+    return windowGeometry(game, "Position: ");
 }
 
-// The loudness (root mean square) of the last `seconds` of what the game played, from
-// the file SDL's disk audio writes: interleaved 32-bit float stereo at 44 100 Hz.
-inline double loudness(const fs::path& file, double seconds) {
-    std::string bytes = readBytes(file);
-    size_t want = static_cast<size_t>(seconds * 44100) * 2 * sizeof(float);
-    if (bytes.size() < want) return -1;
-    const char* from = bytes.data() + (bytes.size() - want) / sizeof(float) * sizeof(float);
+// The loudness (root mean square) of `frames` frames of the game's mix from the one that
+// starts at `fromFrame` (QUELMAR_AUDIO_CAPTURE under the fixed step: interleaved 32-bit
+// float stereo at 44 100 Hz, 44.1 mix frames a millisecond); -1 when not written yet.
+inline double loudness(const fs::path& file, uint32_t fromFrame, uint32_t frames) {
+    const std::string bytes = readBytes(file);
+    const size_t perFrame = 2 * sizeof(float);
+    const double mixFramesPerFrame = kStepMs * 44.1;
+    const auto from = static_cast<size_t>(fromFrame * mixFramesPerFrame) * perFrame;
+    const auto count = static_cast<size_t>(frames * mixFramesPerFrame) * 2;
+    if (bytes.size() < from + count * sizeof(float)) return -1;
     double sum = 0;
-    size_t n = want / sizeof(float);
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         float v;
-        std::memcpy(&v, from + i * sizeof v, sizeof v);
+        std::memcpy(&v, bytes.data() + from + i * sizeof v, sizeof v);
         sum += static_cast<double>(v) * v;
     }
-    return std::sqrt(sum / static_cast<double>(n));
-}
-
-// The whole trace, for failure messages.
-inline std::string traceText(const RunningGame& game) {
-    return "trace:\n" + readBytes(game.tracePath()) + game.errors();
-}
-
-// Whether the sanitizers had anything to say about the run so far.
-inline bool sanitizersQuiet(const RunningGame& game) {
-    std::string errors = game.errors();
-    return errors.find("runtime error") == std::string::npos && errors.find("Sanitizer") == std::string::npos;
-}
-
-// The number after `key` in a trace line ("... lives 3"), or -1.
-inline int traceNumber(const std::string& line, const char* key) {
-    size_t at = line.find(key);
-    if (at == std::string::npos) return -1;
-    return std::atoi(line.c_str() + at + std::strlen(key));
+    return std::sqrt(sum / static_cast<double>(count));
 }
 
 }  // namespace menutest

@@ -10,126 +10,129 @@ namespace {
 
 using namespace menutest;
 
-// The pause menu's window to the right of the field's centre, over where figures were.
-bool pauseMenuShown(const Picture& p) {
-    return windowFill(p.at(200, 50)) && windowFill(p.at(-20, 80)) && windowFill(p.at(150, -40)) &&
-           windowFill(p.at(-30, -60));
-}
-
-bool questionShown(const Picture& p) {
-    return windowFill(p.at(-180, 0)) && windowFill(p.at(180, 0));
-}
+// Where the pause menu's window stands, right of the field's centre, over figures.
+constexpr float kPauseLeft = -30, kPauseBottom = -60, kPauseRight = 200, kPauseTop = 80;
 
 // Starts the game straight into level 1 and waits until the field waits for a move.
 // The move the game offers, as "move x y x y".
-std::string startLevel(RunningGame& game) {
-    game.start({"QUELMAR_START_LEVEL=1"});
-    if (game.window.empty()) return "";
-    if (game.waitForTrace("level 1 loaded", 120).empty()) return "";
-    return game.waitForTrace("move ", 60);
+TraceLine startLevel(RunningGame& game) {
+    if (!game.start({"QUELMAR_START_LEVEL=1"}) || !game.waitFor(line("level 1 loaded"))) return TraceLine{};
+    return game.waitFor(line("move"));
+}
+
+double pauseWindow(const Picture& a, const Picture& b) {
+    return a.difference(b, kPauseLeft, kPauseBottom, kPauseRight, kPauseTop);
 }
 
 }  // namespace
 
 TEST(OverlayProgram, EscapeOpensThePauseMenuWhoseItemsResumeRestartAndLeave) {
-    if (!canRunGame()) GTEST_SKIP() << "needs X, xdotool, xwd";
+    if (!canRunGame()) GTEST_SKIP() << "needs Xvfb and xdotool";
     RunningGame game;
     writePlayer(game, player("ANN"));
-    ASSERT_FALSE(startLevel(game).empty()) << game.errors();
-    EXPECT_FALSE(pauseMenuShown(game.capture("field")));
+    ASSERT_TRUE(startLevel(game)) << game.report();
+    const Picture field = game.picture("field");
 
     game.key("Escape");
-    ASSERT_TRUE(waitForMenu(game, "gameplay")) << game.errors();
-    EXPECT_TRUE(game.waitFor("pause", pauseMenuShown, 10));
+    ASSERT_TRUE(waitForMenu(game, "gameplay")) << game.report();
+    EXPECT_GT(pauseWindow(game.picture("pause"), field), 20) << "the window over the field";
     // "resume game" is the first item: the menu goes and the field takes moves again.
-    press(game, {"Return"});
-    EXPECT_TRUE(waitForLine(game, "chosen resume game on gameplay", 10));
-    EXPECT_TRUE(waitForLine(game, "menus closed", 10));
-    EXPECT_FALSE(game.waitForTrace("move ", 20).empty());
-    EXPECT_TRUE(game.waitFor(
-        "resumed", [](const Picture& p) { return !pauseMenuShown(p); }, 10));
+    game.key("Return");
+    EXPECT_TRUE(game.waitFor(exactly("chosen resume game on gameplay")));
+    EXPECT_TRUE(game.waitFor(exactly("menus closed")));
+    const TraceLine resumed = game.waitFor(line("move"));
+    EXPECT_TRUE(resumed) << game.report();
+    // Once the field has faded in again, it is as it was.
+    EXPECT_LT(pauseWindow(game.picture("resumed", resumed.frame + framesOf(2000)), field), 5) << "the field as it was";
 
     // Restarting asks first; "no" goes back to the menu, "yes" costs a life.
     game.key("Escape");
     ASSERT_TRUE(waitForMenu(game, "gameplay"));
-    press(game, {"Down", "Return"});
+    game.keys({"Down", "Return"});
     ASSERT_TRUE(waitForMenu(game, "messageboxyn"));
-    EXPECT_TRUE(game.waitFor("restart_question", questionShown, 10));
-    press(game, {"Right", "Return"});
-    EXPECT_TRUE(waitForLine(game, "chosen no on messageboxyn", 10));
+    game.keys({"Right", "Return"});
+    EXPECT_TRUE(game.waitFor(exactly("chosen no on messageboxyn")));
     ASSERT_TRUE(waitForMenu(game, "gameplay"));
-    press(game, {"Down", "Return"});
+    game.keys({"Down", "Return"});
     ASSERT_TRUE(waitForMenu(game, "messageboxyn"));
-    press(game, {"Return"});
-    std::string restarted = game.waitForTrace("restart: ", 10);
-    EXPECT_EQ(traceNumber(restarted, "level "), 1) << restarted;
-    EXPECT_EQ(traceNumber(restarted, "lives "), 2) << restarted;
-    EXPECT_TRUE(waitForLine(game, "menus closed", 10));
-    EXPECT_FALSE(game.waitForTrace("move ", 30).empty());
+    game.key("Return");
+    const TraceLine restarted = game.waitFor(line("restart"));
+    EXPECT_EQ(numberAfter(restarted.text, "level"), 1) << restarted.text;
+    EXPECT_EQ(numberAfter(restarted.text, "lives"), 2) << restarted.text;
+    EXPECT_TRUE(game.waitFor(exactly("menus closed")));
+    EXPECT_TRUE(game.waitFor(line("move")));
 
     // Before any swap "main menu" has nothing to save: straight to the main menu.
     game.key("Escape");
     ASSERT_TRUE(waitForMenu(game, "gameplay"));
-    press(game, {"Up", "Return"});  // the last item
-    EXPECT_TRUE(waitForLine(game, "chosen main on gameplay", 10));
-    EXPECT_TRUE(waitForLine(game, "menu main", 10));
-    EXPECT_TRUE(waitForLine(game, "screen menu", 10)) << traceText(game);
+    game.keys({"Up", "Return"});  // the last item
+    EXPECT_TRUE(game.waitFor(exactly("chosen main on gameplay")));
+    EXPECT_TRUE(game.waitFor(exactly("menu main")));
+    EXPECT_TRUE(game.waitFor(exactly("screen menu"))) << game.report();
     EXPECT_FALSE(fs::exists(game.settings() / "ANN_cls.sav"));
-    EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
+    EXPECT_TRUE(game.sanitizersQuiet()) << game.errors();
 }
 
 TEST(OverlayProgram, LeavingAfterASwapSavesTheGameAndSaysSo) {
-    if (!canRunGame()) GTEST_SKIP() << "needs X, xdotool, xwd";
+    if (!canRunGame()) GTEST_SKIP() << "needs Xvfb and xdotool";
     RunningGame game;
     writePlayer(game, player("BEA"));
-    std::string move = startLevel(game);
-    ASSERT_FALSE(move.empty()) << game.errors();
+    const TraceLine move = startLevel(game);
+    ASSERT_TRUE(move) << game.report();
     float m[4] = {};
-    ASSERT_EQ(std::sscanf(move.c_str(), "move %f %f %f %f", &m[0], &m[1], &m[2], &m[3]), 4);
+    ASSERT_EQ(std::sscanf(move.text.c_str(), "move %f %f %f %f", &m[0], &m[1], &m[2], &m[3]), 4);
     game.click(m[0], m[1]);
     game.click(m[2], m[3]);
-    ASSERT_FALSE(game.waitForTrace("move ", 60).empty());  // the swap has played out
+    ASSERT_TRUE(game.waitFor(line("move"))) << game.report();  // the swap has played out
+    const Picture field = game.picture("field");
 
     game.key("Escape");
     ASSERT_TRUE(waitForMenu(game, "gameplay"));
-    press(game, {"Up", "Return"});
-    ASSERT_TRUE(waitForMenu(game, "messageboxok")) << game.errors();
-    EXPECT_TRUE(game.waitFor("saved", questionShown, 10));
+    game.keys({"Up", "Return"});
+    ASSERT_TRUE(waitForMenu(game, "messageboxok")) << game.report();
+    const Picture saved = game.picture("saved");
+    EXPECT_GT(saved.difference(field, -180, -20, 180, 20), 20) << "the message over the field";
     EXPECT_EQ(fs::file_size(game.settings() / "BEA_cls.sav"), 33687u);
-    press(game, {"Escape"});  // an ok box is answered only by its button
-    std::this_thread::sleep_for(700ms);
-    EXPECT_TRUE(game.waitFor("still_saved", questionShown, 5));
-    press(game, {"Return"});
-    EXPECT_TRUE(waitForLine(game, "menu main", 10));
-    EXPECT_TRUE(waitForLine(game, "screen menu", 10)) << traceText(game);
-    EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
+    // An ok box is answered only by its button: Escape leaves it where it is.
+    const TraceLine escape = game.key("Escape");
+    const TraceLine later = game.waitFor(frame(escape.frame + framesOf(640)));
+    for (const TraceLine& l : game.traceLines()) {
+        if (l.frame >= escape.frame && l.frame <= later.frame) {
+            EXPECT_NE(l.text, "menus closed");
+        }
+    }
+    EXPECT_LT(game.picture("still_saved").difference(saved, -180, -20, 180, 20), 5);
+    game.key("Return");
+    EXPECT_TRUE(game.waitFor(exactly("menu main")));
+    EXPECT_TRUE(game.waitFor(exactly("screen menu"))) << game.report();
+    EXPECT_TRUE(game.sanitizersQuiet()) << game.errors();
 }
 
 TEST(OverlayProgram, TheMenuButtonOpensTheEndlessMenuWhereARestartNeedsALife) {
-    if (!canRunGame()) GTEST_SKIP() << "needs X, xdotool, xwd";
+    if (!canRunGame()) GTEST_SKIP() << "needs Xvfb and xdotool";
     RunningGame game;
     writePlayer(game, player("CAI", 1, 0));  // no life left to pay a restart with
-    ASSERT_FALSE(startLevel(game).empty()) << game.errors();
+    ASSERT_TRUE(startLevel(game)) << game.report();
+    const Picture field = game.picture("field");
 
     game.click(-338, -30);  // the menu button on the side panel
-    ASSERT_TRUE(waitForMenu(game, "gameplay1")) << traceText(game);
-    EXPECT_TRUE(game.waitFor("endless_pause", pauseMenuShown, 10));
+    ASSERT_TRUE(waitForMenu(game, "gameplay1")) << game.report();
+    EXPECT_GT(pauseWindow(game.picture("endless_pause"), field), 20) << "the window over the field";
     game.click(90, 60);  // "resume game", the top line of the list
-    EXPECT_TRUE(waitForLine(game, "chosen resume game on gameplay1", 10));
-    EXPECT_TRUE(waitForLine(game, "menus closed", 10));
+    EXPECT_TRUE(game.waitFor(exactly("chosen resume game on gameplay1")));
+    EXPECT_TRUE(game.waitFor(exactly("menus closed")));
 
     // Without lives a restart is refused with a note that goes back to the menu.
     game.key("Escape");
     ASSERT_TRUE(waitForMenu(game, "gameplay1"));
-    press(game, {"Down", "Return"});
-    ASSERT_TRUE(waitForMenu(game, "messageboxok")) << traceText(game);
-    press(game, {"Return"});
-    ASSERT_TRUE(waitForMenu(game, "gameplay1")) << traceText(game);
-    for (const std::string& line : game.traceLines())
-        EXPECT_EQ(line.find("restart:"), std::string::npos) << line;
+    game.keys({"Down", "Return"});
+    ASSERT_TRUE(waitForMenu(game, "messageboxok")) << game.report();
+    game.key("Return");
+    ASSERT_TRUE(waitForMenu(game, "gameplay1")) << game.report();
+    for (const TraceLine& l : game.traceLines()) EXPECT_EQ(l.text.find("restart:"), std::string::npos) << l.text;
     // Escape on the menu resumes as well.
-    press(game, {"Escape"});
-    EXPECT_TRUE(waitForLine(game, "menus closed", 10)) << traceText(game);
-    EXPECT_FALSE(game.waitForTrace("move ", 20).empty());
-    EXPECT_TRUE(sanitizersQuiet(game)) << game.errors();
+    game.key("Escape");
+    EXPECT_TRUE(game.waitFor(exactly("menus closed"))) << game.report();
+    EXPECT_TRUE(game.waitFor(line("move")));
+    EXPECT_TRUE(game.sanitizersQuiet()) << game.errors();
 }

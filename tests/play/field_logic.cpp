@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "core/field.h"
 #include "core/random.h"
@@ -129,8 +130,9 @@ TEST(FieldLogic, HintArrowsPointAlongTheSwap) {
 
 TEST(InputScript, ReadsOrderedEntriesAndRejectsAnythingElseWhole) {
     InputScript script = {};
-    ASSERT_TRUE(parseInputScript("5:move:10:20;5:down:10:20;9:key:27:0;12:hint:0:0", script));
-    ASSERT_EQ(script.count, 4);
+    ASSERT_TRUE(parseInputScript("5:move:10:20;5:down:10:20;9:key:27:0;12:hint:0:0;12:hints:8:0", script));
+    ASSERT_EQ(script.count, 5);
+    EXPECT_EQ(script.entries[4].x, 8);
     EXPECT_EQ(script.entries[1].frame, 5u);
     EXPECT_EQ(script.entries[2].x, 27);
     EXPECT_TRUE(parseInputScript("", script));
@@ -145,4 +147,22 @@ TEST(InputScript, ReadsOrderedEntriesAndRejectsAnythingElseWhole) {
     std::string full;
     for (int i = 0; i <= kScriptCapacity; ++i) full += std::to_string(i) + ":move:0:0;";
     EXPECT_FALSE(parseInputScript(full.c_str(), script));
+}
+
+TEST(FrameRequests, ReadPicturesAndMarksAndRejectAnythingElseWhole) {
+    FrameRequest request = {};
+    ASSERT_TRUE(parseFrameRequest("mark 120", request));
+    EXPECT_EQ(request.kind, RequestKind::Mark);
+    EXPECT_EQ(request.frame, 120u);
+    ASSERT_TRUE(parseFrameRequest("picture 0 /tmp/a folder/shot.png", request));
+    EXPECT_EQ(request.kind, RequestKind::Picture);
+    EXPECT_EQ(request.frame, 0u);
+    EXPECT_STREQ(request.path, "/tmp/a folder/shot.png");  // the rest of the line, spaces and all
+
+    const std::string tooLong = "picture 1 /" + std::string(sizeof request.path, 'x');
+    for (const std::string& bad : std::vector<std::string>{"", "mark", "mark x", "mark 12 13", "mark -1", "picture 5", "picture 5 ",
+                                  "look 5", "picture x a.png", tooLong}) {
+        EXPECT_FALSE(parseFrameRequest(bad.c_str(), request)) << bad;
+        EXPECT_STREQ(request.path, "/tmp/a folder/shot.png") << bad;  // the request held before stays
+    }
 }

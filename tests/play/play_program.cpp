@@ -3,87 +3,26 @@
 // written beside them.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "app/settings.h"
-#include "tests/support/temp_folder.h"
-
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#include <stb_image.h>
-
-extern char** environ;
+#include "tests/support/running_game.h"
 
 namespace {
 
+using namespace e2e;
 namespace fs = std::filesystem;
 
-// The program in its own folder; the data is linked in, the player files are its own.
-class Game {
-  public:
-    Game() {
-        fs::create_directories(folder.path() / "game" / "Data");
-        fs::copy_file(QUELMAR_BINARY_DIR "/bin/quelmar-game", folder.path() / "game" / "quelmar-game");
-        for (const auto& entry : fs::directory_iterator(QUELMAR_DATA_DIR))
-            if (entry.path().filename() != "settings")
-                fs::create_symlink(entry.path(), folder.path() / "game" / "Data" / entry.path().filename());
-        Settings settings;
-        settings.fullScreen = 0;
-        SettingsFile file = encodeSettings(settings, 800, 600, 0, 0);
-        writeBytes(folder.path() / "home" / "10quelmars" / "settings" / "settings.dat",
-                   std::string(reinterpret_cast<char*>(&file), sizeof file));
-    }
-
-    // Runs to its end; the exit status, or -1 when it had to be stopped.
-    int run(std::vector<std::string> environment, int seconds) {
-        environment.push_back("QUELMAR_INSTANCE_LOCK=" + (folder.path() / "lock").string());
-        environment.push_back("QUELMAR_NO_MESSAGE_BOXES=1");
-        environment.push_back("XDG_DATA_HOME=" + (folder.path() / "home").string());
-        for (char** e = environ; *e != nullptr; ++e) environment.push_back(*e);
-        std::vector<char*> envp;
-        for (std::string& e : environment) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        const std::string errors = (folder.path() / "errors.txt").string();
-        posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        std::string path = (folder.path() / "game" / "quelmar-game").string();
-        char* argv[] = {path.data(), nullptr};
-        pid_t pid = -1;
-        posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (pid <= 0) return -1;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        while (std::chrono::steady_clock::now() < deadline) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-        return -1;
-    }
-
-    std::string errors() const { return readBytes(folder.path() / "errors.txt"); }
-    std::string shot(const char* name) const { return (folder.path() / name).string(); }
-
-    TempFolder folder;
-};
+std::string shot(const RunningGame& game, const char* name) {
+    return (game.folder.path() / name).string();
+}
 
 struct CellState {
     int cover, figure, atRest;
@@ -97,11 +36,11 @@ struct Frame {
     CellState cells[11][12];
 
     bool load(const std::string& path) {
-        int channels = 0;
-        unsigned char* data = stbi_load(path.c_str(), &width, &height, &channels, 4);
-        if (data == nullptr) return false;
-        pixels.assign(data, data + static_cast<size_t>(width) * height * 4);
-        stbi_image_free(data);
+        Picture picture = loadPicture(path);
+        if (picture.empty()) return false;
+        width = picture.width;
+        height = picture.height;
+        pixels = std::move(picture.rgba);
         std::ifstream text(path + ".txt");
         std::string key;
         for (int i = 0; i < 5 && text >> key; ++i) text >> values[key];
@@ -162,39 +101,73 @@ void expectFiguresWhereTheCellsAre(const Frame& frame) {
     EXPECT_LE(wrong, 2) << "of " << checked;  // the hovered figure may be mid-turn
 }
 
-bool haveDisplay() {
-    return std::getenv("DISPLAY") != nullptr;
+// Level 1 with four single covers in the middle of the field and a base time of 60 s.
+void writeSmallLevel(RunningGame& game) {
+    std::string text = "curanimback=1\r\nfigures=6\r\ntime=60\r\nlevel=\r\n";
+    for (int i = 0; i < 11; ++i) text += std::string(i == 5 ? "000011110000" : "000000000000") + "\r\n";
+    text += "\r\n";
+    game.writeDataFile("levels/pack1_01.lvl", text);
+}
+
+// What a scripted run of the small level ended in.
+struct Outcome {
+    TraceLine won;
+    int moves = 0;
+    Picture picture;
+};
+
+// The small level played by the game's own hints, each a set number of frames into the
+// field's wait for a move, until it is won; the picture and state a second later.
+Outcome playSmallLevel() {
+    Outcome out;
+    RunningGame game;
+    writeSmallLevel(game);
+    if (!game.start({"QUELMAR_START_LEVEL=1", "QUELMAR_PLAY_SCRIPT=1:hints:12:0"})) {
+        ADD_FAILURE() << game.report();
+        return out;
+    }
+    out.won = game.waitFor(line("level 1 won"));
+    if (!out.won) {
+        ADD_FAILURE() << game.report();
+        return out;
+    }
+    for (const TraceLine& l : game.traceLines()) out.moves += l.text.rfind("swap", 0) == 0;
+    out.picture = game.picture("won", out.won.frame + framesOf(1000));
+    EXPECT_TRUE(game.sanitizersQuiet()) << game.errors();
+    return out;
 }
 
 }  // namespace
 
 TEST(PlayProgram, PlaysASwapAnUndoneSwapAndAHammerStrikeThroughTheRealInput) {
-    if (!haveDisplay()) GTEST_SKIP() << "needs an X display";
-    Game game;
+    if (!canRunGame()) GTEST_SKIP() << "needs Xvfb";
+    RunningGame game;
     // Frame 20: the hinted swap. 420: a swap that makes no line. 620: the hammer from
     // the stock, then a strike on the bottom-left cell.
     const std::string script =
         "20:hint:0:0;420:dud:0:0;620:down:40:437;620:up:40:437;620:down:205:552;620:up:205:552";
-    const std::string shots = "19:" + game.shot("start.png") + ";400:" + game.shot("swapped.png") +
-                              ";419:" + game.shot("beforedud.png") + ";600:" + game.shot("afterdud.png") +
-                              ";619:" + game.shot("beforehammer.png") + ";622:" + game.shot("struck.png");
+    const std::string shots = "19:" + shot(game, "start.png") + ";400:" + shot(game, "swapped.png") +
+                              ";419:" + shot(game, "beforedud.png") + ";600:" + shot(game, "afterdud.png") +
+                              ";619:" + shot(game, "beforehammer.png") + ";622:" + shot(game, "struck.png");
     ASSERT_EQ(game.run({"QUELMAR_START_LEVEL=1", "QUELMAR_START_HAMMERS=1", "QUELMAR_PLAY_SCRIPT=" + script,
-                        "QUELMAR_PLAY_SHOTS=" + shots, "QUELMAR_PLAY_EXIT_AFTER=624"},
-                       240),
+                        "QUELMAR_PLAY_SHOTS=" + shots, "QUELMAR_PLAY_EXIT_AFTER=624"}),
               0)
-        << game.errors();
+        << game.report();
 
-    if (const char* keep = std::getenv("QUELMAR_TEST_KEEP"))  // to look at the pictures
-        fs::copy(game.folder.path(), keep,
-                 fs::copy_options::recursive | fs::copy_options::overwrite_existing |
-                     fs::copy_options::skip_symlinks);
+    if (const char* keep = std::getenv("QUELMAR_TEST_PICTURES")) {  // to look at the pictures
+        fs::create_directories(keep);
+        for (const auto& entry : fs::directory_iterator(game.folder.path()))
+            if (entry.path().extension() == ".png")
+                fs::copy_file(entry.path(), fs::path(keep) / entry.path().filename(),
+                              fs::copy_options::overwrite_existing);
+    }
     Frame start, swapped, beforeDud, afterDud, beforeHammer, struck;
-    ASSERT_TRUE(start.load(game.shot("start.png")));
-    ASSERT_TRUE(swapped.load(game.shot("swapped.png")));
-    ASSERT_TRUE(beforeDud.load(game.shot("beforedud.png")));
-    ASSERT_TRUE(afterDud.load(game.shot("afterdud.png")));
-    ASSERT_TRUE(beforeHammer.load(game.shot("beforehammer.png")));
-    ASSERT_TRUE(struck.load(game.shot("struck.png")));
+    ASSERT_TRUE(start.load(shot(game, "start.png")));
+    ASSERT_TRUE(swapped.load(shot(game, "swapped.png")));
+    ASSERT_TRUE(beforeDud.load(shot(game, "beforedud.png")));
+    ASSERT_TRUE(afterDud.load(shot(game, "afterdud.png")));
+    ASSERT_TRUE(beforeHammer.load(shot(game, "beforehammer.png")));
+    ASSERT_TRUE(struck.load(shot(game, "struck.png")));
     EXPECT_EQ(start.width, 800);
     expectFiguresWhereTheCellsAre(start);
 
@@ -218,4 +191,28 @@ TEST(PlayProgram, PlaysASwapAnUndoneSwapAndAHammerStrikeThroughTheRealInput) {
     // The refill may drop a figure of the same kind into the cell, so the picture, not
     // the kind, shows the strike.
     EXPECT_GT(difference(beforeHammer.patch(10, 0), struck.patch(10, 0)), 20.0f);
+}
+
+// Under the fixed step the same input at the same frames plays the same game: the
+// level is won in the same frame with the same score, and a second later the field and
+// its picture are the same to the pixel, however busy the machine was.
+TEST(PlayProgram, AScriptedLevelPlaysTheSameGameOnEveryRun) {
+    if (!canRunGame()) GTEST_SKIP() << "needs Xvfb";
+    const Outcome first = playSmallLevel();
+    const Outcome second = playSmallLevel();
+    ASSERT_TRUE(first.won && second.won);
+    // A digest of the field's state and picture, to compare across runs of the test.
+    uint64_t digest = 14695981039346656037u;
+    for (char c : first.picture.state + std::string(first.picture.rgba.begin(), first.picture.rgba.end()))
+        digest = (digest ^ static_cast<uint8_t>(c)) * 1099511628211u;
+    std::printf("won at frame %u after %d swaps: %s; field and picture %016llx\n", first.won.frame,
+                first.moves, first.won.text.c_str(), static_cast<unsigned long long>(digest));
+    EXPECT_GT(first.moves, 3);
+    EXPECT_EQ(first.won.frame, second.won.frame);
+    EXPECT_EQ(first.won.text, second.won.text);
+    EXPECT_EQ(first.moves, second.moves);
+    ASSERT_FALSE(first.picture.empty());
+    EXPECT_NE(first.picture.state, "");
+    EXPECT_EQ(first.picture.state, second.picture.state);
+    EXPECT_TRUE(first.picture.rgba == second.picture.rgba) << "the same picture";
 }
