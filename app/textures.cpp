@@ -89,6 +89,8 @@ TextureRecord* loadTexture(TextureTable& table, const char* name, bool fatal, bo
     TextureRecord* record = nullptr;
     if (bytes != nullptr && decodeImage(name, bytes, size, image))
         record = addImage(table, name, image, mipLevels < 1 ? 1 : mipLevels);
+    // The texture holds the picture now: a loose file's bytes are not kept as well.
+    releaseDiskFile(bytes);
     if (record == nullptr) {
         if (fatal) textureMessage("Loading error", "Couldn't load texture: %s", name, true);
         return nullptr;
@@ -148,7 +150,12 @@ TextureRecord* loadImageSized(TextureTable& table, const char* name, int width, 
     return record;
 }
 
-TextureRecord* loadAlphaJpegSized(TextureTable& table, const char* name, int width, int height) {
+TextureRecord* loadAlphaJpegSized(TextureTable& table, const char* name, int width, int height, int tileSize,
+                                  uint8_t* tiles) {
+    if (tiles != nullptr && tileSize > 0)
+        std::memset(
+            tiles, kTilePartial,
+            static_cast<size_t>((width + tileSize - 1) / tileSize) * ((height + tileSize - 1) / tileSize));
     if (TextureRecord* existing = findTexture(table, name)) return existing;
     int textureWidth = nextPowerOfTwo(width), textureHeight = nextPowerOfTwo(height);
     if (textureWidth == 0 || textureHeight == 0) {
@@ -171,6 +178,7 @@ TextureRecord* loadAlphaJpegSized(TextureTable& table, const char* name, int wid
             for (int x = 0; x < width && x < image.width; ++x)
                 full.pixels[(static_cast<size_t>(y) * textureWidth + x) * 4 + 3] = 255;
         applyAlphaPlaneToCorner(full, parts.alpha, parts.alphaSize, width, height);
+        if (tiles != nullptr && tileSize > 0) classifyTiles(full, width, height, tileSize, tiles);
         record = addImage(table, name, full, 1);
     }
     releaseFile(bytes);
@@ -265,8 +273,8 @@ TextureRecord* loadAlphaJpeg(const char* name, bool fatal) {
 TextureRecord* loadImageSized(const char* name, int width, int height) {
     return loadImageSized(textureTable, name, width, height);
 }
-TextureRecord* loadAlphaJpegSized(const char* name, int width, int height) {
-    return loadAlphaJpegSized(textureTable, name, width, height);
+TextureRecord* loadAlphaJpegSized(const char* name, int width, int height, int tileSize, uint8_t* tiles) {
+    return loadAlphaJpegSized(textureTable, name, width, height, tileSize, tiles);
 }
 TextureRecord* createTexture(const char* name, int width, int height, int32_t format, bool renderTarget) {
     return createTexture(textureTable, name, width, height, format, renderTarget);

@@ -53,8 +53,13 @@ TextureRecord* loadImageSized(TextureTable& table, const char* name, int width, 
 TextureRecord* loadImageSized(const char* name, int width, int height);
 
 // As loadImageSized for an alpha JPEG; a missing file gives null without a message.
-TextureRecord* loadAlphaJpegSized(TextureTable& table, const char* name, int width, int height);
-TextureRecord* loadAlphaJpegSized(const char* name, int width, int height);
+// With tiles, also how much the picture's alpha covers each square tile of tileSize
+// texels (classifyTiles), when this call decodes it; for a texture that already
+// existed every tile is written as partial.
+TextureRecord* loadAlphaJpegSized(TextureTable& table, const char* name, int width, int height,
+                                  int tileSize = 0, uint8_t* tiles = nullptr);
+TextureRecord* loadAlphaJpegSized(const char* name, int width, int height, int tileSize = 0,
+                                  uint8_t* tiles = nullptr);
 
 // An empty one-level texture. Failure or a full table shows "Couldn't create texture: %s"
 // ("Init error") and gives null; the program goes on.

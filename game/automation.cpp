@@ -69,9 +69,10 @@ struct Automation {
     double audioFramesOwed;   // the mix's frames the steps so far have asked for and not had
     const char* padCommands;  // the virtual pad's command file, or null
     long padCommandsRead;     // bytes of it carried out
+    uint32_t framesTracedAt;  // millisecond clock of the last "frames" line
 };
 Automation automation = {0, nullptr, 0, false, -1, {}, 0,  0, {},    0,       0, false,   0, 0,
-                         0, 1,       0, -1,    {}, 0,  {}, 0, false, nullptr, 0, nullptr, 0};
+                         0, 1,       0, -1,    {}, 0,  {}, 0, false, nullptr, 0, nullptr, 0, 0};
 
 enum ScriptKind : uint8_t { kMove, kDown, kUp, kDouble, kRight, kRightUp, kKey, kHint, kDud, kHints };
 constexpr const char* kScriptKinds[] = {"move",    "down", "up",   "double", "right",
@@ -509,6 +510,12 @@ void beforePresent() {
 }
 
 void afterPresent() {
+    // With the clock in the trace, the frames presented so far, once a second: a
+    // benchmark's frame rate.
+    if (traceClockOn() && millisecondClock() - automation.framesTracedAt >= 1000) {
+        automation.framesTracedAt = millisecondClock();
+        trace("frames %ld", automation.framesDrawn);
+    }
     if (!automation.lastFrame && !automation.pictureDue) return;
     std::vector<uint8_t> rgba;
     int width = 0, height = 0;

@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/draw.h"
+#include "app/frame_pacing.h"
 #include "app/mesh.h"
 #include "app/persistence.h"
 #include "app/settings.h"
@@ -53,6 +54,35 @@ void reportLoadingProgress(uint32_t bytes) {
     splashScreen.reportProgress(bytes);
 }
 
+void tracePacing() {
+    trace("frames paced by the %s at %.2f Hz", framePacer.mode == PacingMode::Limiter ? "game" : "display",
+          1e6 / framePacer.periodUs);
+}
+
+// The pacer learns again whether the display paces the frames: after the start, a
+// re-activation and a change of the window's size or screen.
+void restartPacing() {
+    startPacing(framePacer, displayRefreshRate(), gpuSyncsToDisplay());
+    tracePacing();
+}
+
+// The frame just drawn is presented at its turn (see app/frame_pacing.h). Under the
+// fixed step of the tests nothing here waits: they want frames as fast as the machine
+// gives them.
+void presentPaced() {
+    if (fixedFrameStep() > 0) {
+        present();
+        return;
+    }
+    const uint64_t now = microsecondClock();
+    const uint64_t turn = presentTime(framePacer, now);
+    if (turn > now) sleepUntilMicroseconds(turn);
+    present();
+    const int32_t switches = framePacer.switches;
+    presentDone(framePacer, microsecondClock());
+    if (framePacer.switches != switches) tracePacing();
+}
+
 enum class StartUp { Running, SecondCopy, Failed };
 
 // The window's icon is the desktop icon's picture, a loose file of the data; a game
@@ -95,12 +125,14 @@ StartUp startUp() {
     if (!createDevice()) return StartUp::Failed;  // the device has shown its message
     if (fullScreen) showMainWindow();
     setPerspectiveFromClient();
+    restartPacing();
 
     setCurrentScreen(screens, &splashScreen);
     beginFrame();
     clearColour(0xFF000000);
     endFrame();
     present();
+    trace("first frame");
 
     splashScreen.loadSplashImages();
     // The system arrow shows until the menus take over; they put the game's own cursor
@@ -224,6 +256,10 @@ void handlePlatformEvent(const PlatformEvent& event) {
             break;
         case PlatformEventType::Resized:
             setPerspectiveFromClient();
+            restartPacing();
+            break;
+        case PlatformEventType::DisplayChanged:
+            restartPacing();
             break;
         case PlatformEventType::Activated:
             if (mainWindowMinimised()) {
@@ -235,6 +271,7 @@ void handlePlatformEvent(const PlatformEvent& event) {
             app.active = 1;
             frameDeltaMs = 0;
             app.previousFrameTime = millisecondClock();
+            restartPacing();
             if (screen) screen->onEnter();
             break;
         case PlatformEventType::Deactivated:
@@ -255,7 +292,7 @@ void runFrame() {
     if (screens.current) screens.current->draw();
     endFrame();
     beforePresent();
-    present();
+    presentPaced();
     afterPresent();
     frameDeltaMs = advanceFrameClock(app, millisecondClock());
     // Under the fixed step a frame is one step of game time however long it took, and
@@ -290,7 +327,9 @@ int runProgram() {
             continue;
         }
         if (app.active == 0) {
-            sleepMilliseconds(200);
+            // Hidden, minimised or in the background: nothing is drawn, and the loop
+            // wakes five times a second, or at once for the event that brings it back.
+            waitForPlatformEvent(200);
         } else {
             runFrame();
         }

@@ -7,6 +7,7 @@
 
 #include "app/app.h"
 #include "app/draw.h"
+#include "app/frame_pacing.h"
 #include "app/persistence.h"
 #include "app/settings.h"
 #include "app/textures.h"
@@ -105,9 +106,10 @@ void PlayScreen::onLeave() {
 }
 
 void PlayScreen::draw() {
-    // Caps the frame rate and leaves time to the system; under the fixed step frames
-    // run as fast as they can, as no clock measures them.
-    if (fixedFrameStep() <= 0) sleepMilliseconds(5);
+    // 5 ms left to the system before each game frame, taken out of the frame's wait for
+    // its turn to be shown (app/frame_pacing.h), not added to it. Under the fixed step of
+    // the tests nothing sleeps: they want frames as fast as the machine gives them.
+    if (fixedFrameStep() <= 0) sleepUntilMicroseconds(microsecondClock() + frameRest(framePacer, 5000));
     runGameFrame();
 }
 
@@ -165,11 +167,13 @@ void SplashScreen::loadSplashImages() {
     trace("splash 1");  // shows from the first frame; a key shortens it
 }
 
+void SplashScreen::releaseImage(TextureRecord*& image) {
+    if (image != nullptr) releaseTexture(image);
+    image = nullptr;
+}
+
 void SplashScreen::releaseImages() {
-    for (TextureRecord** image : {&splash1, &splash2, &loadScreen, &loadBar}) {
-        if (*image != nullptr) releaseTexture(*image);
-        *image = nullptr;
-    }
+    for (TextureRecord** image : {&splash1, &splash2, &loadScreen, &loadBar}) releaseImage(*image);
 }
 
 void SplashScreen::onEnter() {
@@ -224,6 +228,12 @@ void SplashScreen::reportProgress(uint32_t bytes) {
     ++filesReported;
     bytesReported += bytes;
     if (!splashesDone) return;
+    // The bar moves twenty times a second, not once a file: each picture shown costs a
+    // frame's drawing and, where the display paces, a wait for its refresh.
+    const uint32_t now = millisecondClock();
+    if (progressShown && now - progressShownAt < kProgressFrameMs) return;
+    progressShown = true;
+    progressShownAt = now;
     beginFrame();
     clearColour(0xFF000000);
     drawLoadingScreen();
@@ -245,7 +255,11 @@ void SplashScreen::draw() {
         }
         splashTimer += frameDeltaMs;
         if (splashTimer >= 4000) {
+            // A splash picture that has been shown is not needed again: its memory goes
+            // before the loading needs it.
+            releaseImage(splash1);
             if (secondSplashShown || splash2 == nullptr) {
+                releaseImage(splash2);
                 splashesDone = true;
                 app.loadDataRequested = true;
             } else {

@@ -36,6 +36,7 @@ class SplashScreen : public Screen {
 
     void loadSplashImages();
     void reportProgress(uint32_t bytes);  // each registered file; redraws the loading screen
+    void releaseImage(TextureRecord*& image);
     void releaseImages();
     void drawLoadingScreen();
 
@@ -47,6 +48,8 @@ class SplashScreen : public Screen {
     bool loadingFinished = false;
     uint32_t filesReported = 0;
     uint64_t bytesReported = 0;
+    bool progressShown = false;    // the loading screen was shown by reportProgress
+    uint32_t progressShownAt = 0;  // millisecond clock then
     uint32_t tint = 0xFFFFFFFF;
     int32_t lastKey = 0;
     TextureRecord* splash1 = nullptr;
@@ -71,6 +74,7 @@ extern SplashScreen splashScreen;
 extern MenuScreen menuScreen;
 
 constexpr uint32_t kLoadingTotalBytes = 21176136;  // the data's size, for the loading bar
+constexpr uint32_t kProgressFrameMs = 50;          // the loading screen's redraws while loading
 
 // Switches at the end of the frame (nothing when the screen is already current or asked for).
 void toPlayScreen();

@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -124,9 +126,13 @@ struct Device {
     GLuint quadArray = 0, quadBuffer = 0, quadIndices = 0;
     GLuint streamArray = 0, streamBuffer = 0;
     GLuint emptyArray = 0;
-    GLuint samplers[2] = {0, 0};  // nearest, linear
-    GLuint sceneFramebuffer = 0, sceneColour = 0, sceneDepth = 0;
+    GLuint samplers[3] = {0, 0, 0};  // nearest; linear with mipmaps; linear on the top level only
+    int boundSampler = -1;
+    GLuint sceneFramebuffer = 0, sceneColour = 0, sceneDepth = 0;  // made only for a gamma curve
     int sceneWidth = 0, sceneHeight = 0;
+    PixelRect sceneBox = {0, 0, 0, 0};  // the letterbox rectangle in the window, GL rows from the bottom
+    bool direct = true;                 // this frame is drawn straight into the window
+    bool frameStarted = false;          // something was drawn since the last present
     float gammaFactor = 1.0f;
     RenderState state;
     bool stateDirty = true;
@@ -141,6 +147,14 @@ struct Device {
     std::vector<uint8_t> capture;
     int captureWidth = 0, captureHeight = 0;
     char renderer[128] = "";
+    bool syncsToDisplay = false;
+    bool countingFill = false;
+    GpuFill fill = {};
+    // The size and levels of each live texture, by its GL name.
+    struct TextureShape {
+        int width, height, levels;
+    };
+    std::vector<TextureShape> shapes;
 };
 Device* device = nullptr;
 
@@ -199,12 +213,20 @@ void uploadMatrix(GLint location, const Matrix4& m) {
     glUniformMatrix4fv(location, 1, GL_FALSE, &m.m[0][0]);
 }
 
-// Brings GL up to date with the recorded state before a draw.
-void applyState(bool spriteCoords) {
+enum Sampler { kNearest = 0, kLinearMipmaps = 1, kLinearTop = 2 };
+
+// Brings GL up to date with the recorded state before a draw. sampler: which filter
+// reads the texture when filtering is on (see flushQuads).
+void applyState(bool spriteCoords, int sampler = kLinearMipmaps) {
     Device& d = *device;
     const RenderState& s = d.state;
     glUseProgram(d.sceneProgram);
     glUniform1i(d.uniforms.spriteCoords, spriteCoords && s.pointSprites ? 1 : 0);
+    const int wanted = s.filtering ? sampler : kNearest;
+    if (d.stateDirty || wanted != d.boundSampler) {
+        glBindSampler(0, d.samplers[wanted]);
+        d.boundSampler = wanted;
+    }
     if (!d.stateDirty) return;
     d.stateDirty = false;
     if (s.depthTest)
@@ -234,13 +256,118 @@ void applyState(bool spriteCoords) {
     glUniform1i(d.uniforms.textured, s.texture != 0 ? 1 : 0);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, s.texture);
-    glBindSampler(0, d.samplers[s.filtering ? 1 : 0]);
+}
+
+// Whether a filtered texture needs its smaller levels for the queued quads: only where
+// some quad shrinks it, more than one texel falling on a pixel. Everywhere else the
+// filter reads the top level alone whatever the sampler says, and the sampler without
+// levels reads the same texels for far less work in a software renderer (whose faster
+// path may round a blended channel one level differently, nothing a player can see). The texels per
+// pixel are bounded from above (the sum of both directions' changes), so a quad near
+// one to one counts as shrinking.
+bool quadsShrinkTexture() {
+    Device& d = *device;
+    const RenderState& s = d.state;
+    if (s.texture >= d.shapes.size() || d.shapes[s.texture].levels <= 1) return false;
+    const double tw = d.shapes[s.texture].width, th = d.shapes[s.texture].height;
+    const Matrix4 transform = multiply(multiply(s.world, s.view), s.projection);
+    for (int q = 0; q < d.batchQuads; ++q) {
+        const GpuVertex* v = &d.batch[q * 4];
+        double px[4], py[4];
+        for (int k = 0; k < 4; ++k) {
+            double clip[4];
+            for (int c = 0; c < 4; ++c)
+                clip[c] = v[k].x * transform.m[0][c] + v[k].y * transform.m[1][c] +
+                          v[k].z * transform.m[2][c] + transform.m[3][c];
+            if (clip[3] <= 1e-6) return true;
+            px[k] = (clip[0] / clip[3] + 1) * 0.5 * d.sceneWidth;
+            py[k] = (clip[1] / clip[3] + 1) * 0.5 * d.sceneHeight;
+        }
+        // Each triangle of the strip maps pixels to texels linearly: J = T E^-1.
+        const int triangles[2][3] = {{0, 1, 2}, {2, 1, 3}};
+        for (const auto& t : triangles) {
+            const double ex1 = px[t[1]] - px[t[0]], ey1 = py[t[1]] - py[t[0]];
+            const double ex2 = px[t[2]] - px[t[0]], ey2 = py[t[2]] - py[t[0]];
+            const double det = ex1 * ey2 - ex2 * ey1;
+            if (det > -1e-9 && det < 1e-9) continue;  // no pixels
+            const double tu1 = (v[t[1]].u - v[t[0]].u) * tw, tv1 = (v[t[1]].v - v[t[0]].v) * th;
+            const double tu2 = (v[t[2]].u - v[t[0]].u) * tw, tv2 = (v[t[2]].v - v[t[0]].v) * th;
+            const double dudx = (tu1 * ey2 - tu2 * ey1) / det, dudy = (tu2 * ex1 - tu1 * ex2) / det;
+            const double dvdx = (tv1 * ey2 - tv2 * ey1) / det, dvdy = (tv2 * ex1 - tv1 * ex2) / det;
+            const double across = std::abs(dudx) + std::abs(dvdx), down = std::abs(dudy) + std::abs(dvdy);
+            if (across > 0.95 || down > 0.95) return true;
+        }
+    }
+    return false;
+}
+
+// The area in pixels of a quad after the transform, clipped to the scene.
+double coveredPixels(const GpuVertex* corners, const Matrix4& transform, int width, int height) {
+    struct Point {
+        double x, y;
+    };
+    Point polygon[12];
+    int count = 0;
+    const int order[4] = {0, 1, 3, 2};  // the strip's corners around the quad
+    for (int k : order) {
+        const GpuVertex& v = corners[k];
+        double clip[4];
+        for (int c = 0; c < 4; ++c)
+            clip[c] = v.x * transform.m[0][c] + v.y * transform.m[1][c] + v.z * transform.m[2][c] +
+                      transform.m[3][c];
+        if (clip[3] <= 1e-6) return 0;
+        polygon[count++] = {(clip[0] / clip[3] + 1) * 0.5 * width, (clip[1] / clip[3] + 1) * 0.5 * height};
+    }
+    // Clipped against each edge of the scene in turn.
+    const double limits[4] = {0, static_cast<double>(width), 0, static_cast<double>(height)};
+    for (int edge = 0; edge < 4 && count > 0; ++edge) {
+        Point in[12];
+        std::copy(polygon, polygon + count, in);
+        const int n = count;
+        count = 0;
+        const bool onY = edge >= 2, keepAbove = edge % 2 == 0;
+        auto inside = [&](const Point& p) {
+            const double value = onY ? p.y : p.x;
+            return keepAbove ? value >= limits[edge] : value <= limits[edge];
+        };
+        for (int i = 0; i < n; ++i) {
+            const Point& a = in[i];
+            const Point& b = in[(i + 1) % n];
+            if (inside(a)) polygon[count++] = a;
+            if (inside(a) != inside(b) && count < 12) {
+                const double av = onY ? a.y : a.x, bv = onY ? b.y : b.x;
+                const double t = (limits[edge] - av) / (bv - av);
+                polygon[count++] = {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+            }
+        }
+    }
+    double twice = 0;
+    for (int i = 0; i < count; ++i)
+        twice += polygon[i].x * polygon[(i + 1) % count].y - polygon[(i + 1) % count].x * polygon[i].y;
+    return twice < 0 ? -twice / 2 : twice / 2;
+}
+
+void countFill() {
+    Device& d = *device;
+    const RenderState& s = d.state;
+    const Matrix4 transform = multiply(multiply(s.world, s.view), s.projection);
+    double pixels = 0;
+    for (int q = 0; q < d.batchQuads; ++q)
+        pixels += coveredPixels(&d.batch[q * 4], transform, d.sceneWidth, d.sceneHeight);
+    if (!s.blending)
+        d.fill.opaque += pixels;
+    else if (s.destination == BlendFactor::One)
+        d.fill.additive += pixels;
+    else
+        d.fill.blended += pixels;
+    d.fill.quads += d.batchQuads;
 }
 
 void flushQuads() {
     Device& d = *device;
     if (d.batchQuads == 0) return;
-    applyState(false);
+    if (d.countingFill) countFill();
+    applyState(false, d.state.filtering && !quadsShrinkTexture() ? kLinearTop : kLinearMipmaps);
     glBindVertexArray(d.quadArray);
     glBindBuffer(GL_ARRAY_BUFFER, d.quadBuffer);
     // Batches are appended to the stream buffer one after the other; only when it is
@@ -278,13 +405,39 @@ void changeState(T& field, const T& value) {
     device->stateDirty = true;
 }
 
+// The scene is drawn straight into the window's letterbox rectangle, clipped to it,
+// unless a gamma curve other than the identity is set: then into a buffer of that size,
+// which the present copies into the window through the curve. Drawing straight saves a
+// full-screen pass and the buffer's memory; the pixels are the same.
 bool ensureSceneBuffer() {
     Device& d = *device;
     PixelRect drawable = mainDrawableSize();
     PixelRect box = letterboxRect(drawable.width, drawable.height);
-    if (box.width <= 0 || box.height <= 0) return d.sceneFramebuffer != 0;
-    if (d.sceneFramebuffer != 0 && box.width == d.sceneWidth && box.height == d.sceneHeight) return true;
-    if (d.sceneFramebuffer == 0) {
+    if (box.width <= 0 || box.height <= 0) return d.direct || d.sceneFramebuffer != 0;
+    const bool direct = d.gammaFactor == 1.0f;
+    if (direct != d.direct || box.width != d.sceneWidth || box.height != d.sceneHeight)
+        d.stateDirty = true;  // the viewport height is a uniform
+    d.direct = direct;
+    d.sceneWidth = box.width;
+    d.sceneHeight = box.height;
+    d.sceneBox = {box.x, drawable.height - box.y - box.height, box.width, box.height};
+    if (direct) {
+        if (d.sceneFramebuffer != 0) {
+            glDeleteFramebuffers(1, &d.sceneFramebuffer);
+            glDeleteTextures(1, &d.sceneColour);
+            glDeleteRenderbuffers(1, &d.sceneDepth);
+            d.sceneFramebuffer = d.sceneColour = d.sceneDepth = 0;
+        }
+        return true;
+    }
+    GLint width = 0, height = 0;
+    if (d.sceneFramebuffer != 0) {
+        glBindTexture(GL_TEXTURE_2D, d.sceneColour);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        d.stateDirty = true;  // the bound texture changed
+        if (width == box.width && height == box.height) return true;
+    } else {
         glGenFramebuffers(1, &d.sceneFramebuffer);
         glGenTextures(1, &d.sceneColour);
         glGenRenderbuffers(1, &d.sceneDepth);
@@ -300,19 +453,39 @@ bool ensureSceneBuffer() {
     glBindFramebuffer(GL_FRAMEBUFFER, d.sceneFramebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, d.sceneColour, 0);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, d.sceneDepth);
-    d.sceneWidth = box.width;
-    d.sceneHeight = box.height;
-    d.stateDirty = true;  // the bound texture changed, and the viewport height is a uniform
+    d.stateDirty = true;
+    glDisable(GL_SCISSOR_TEST);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
-// Follows the window's size first, so a clear right after a resize reaches the new buffer.
+// Follows the window's size first, so a clear right after a resize reaches the new
+// target. The first binding after a present clears the bars beside the letterbox.
 void bindScene() {
+    Device& d = *device;
     ensureSceneBuffer();
-    glBindFramebuffer(GL_FRAMEBUFFER, device->sceneFramebuffer);
-    glViewport(0, 0, device->sceneWidth, device->sceneHeight);
+    const PixelRect& box = d.sceneBox;
+    if (!d.direct) {
+        glBindFramebuffer(GL_FRAMEBUFFER, d.sceneFramebuffer);
+        glDisable(GL_SCISSOR_TEST);
+        glViewport(0, 0, d.sceneWidth, d.sceneHeight);
+        d.frameStarted = true;
+        return;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (!d.frameStarted) {
+        d.frameStarted = true;
+        PixelRect drawable = mainDrawableSize();
+        if (box.x != 0 || box.y != 0 || box.width != drawable.width || box.height != drawable.height) {
+            glDisable(GL_SCISSOR_TEST);
+            glClearColor(0, 0, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+    }
+    glViewport(box.x, box.y, box.width, box.height);
+    glScissor(box.x, box.y, box.width, box.height);
+    glEnable(GL_SCISSOR_TEST);
 }
 
 void readRows(int x, int y, int width, int height, std::vector<uint8_t>& rgba) {
@@ -448,8 +621,8 @@ bool createGpuDevice() {
     glVertexAttrib2f(3, 0, 0);
     glVertexAttrib1f(4, 1);
 
-    glGenSamplers(2, d.samplers);
-    for (int i = 0; i < 2; ++i) {
+    glGenSamplers(3, d.samplers);
+    for (int i = 0; i < 3; ++i) {
         glSamplerParameteri(d.samplers[i], GL_TEXTURE_WRAP_S, GL_REPEAT);
         glSamplerParameteri(d.samplers[i], GL_TEXTURE_WRAP_T, GL_REPEAT);
     }
@@ -457,10 +630,12 @@ bool createGpuDevice() {
     glSamplerParameteri(d.samplers[0], GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glSamplerParameteri(d.samplers[1], GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glSamplerParameteri(d.samplers[1], GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(d.samplers[2], GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glSamplerParameteri(d.samplers[2], GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glFrontFace(GL_CW);  // faces that appear counter-clockwise are the back faces
     glCullFace(GL_BACK);
     glEnable(GL_PROGRAM_POINT_SIZE);
-    SDL_GL_SetSwapInterval(1);
+    d.syncsToDisplay = SDL_GL_SetSwapInterval(1) == 0;
     if (!ensureSceneBuffer()) {
         releaseGpuDevice();
         return false;
@@ -483,7 +658,7 @@ void releaseGpuDevice() {
     glDeleteBuffers(3, buffers);
     GLuint arrays[3] = {d.quadArray, d.streamArray, d.emptyArray};
     glDeleteVertexArrays(3, arrays);
-    glDeleteSamplers(2, d.samplers);
+    glDeleteSamplers(3, d.samplers);
     if (d.sceneFramebuffer != 0) {
         glDeleteFramebuffers(1, &d.sceneFramebuffer);
         glDeleteTextures(1, &d.sceneColour);
@@ -501,6 +676,9 @@ bool gpuDeviceExists() {
 }
 const char* gpuRendererName() {
     return device != nullptr ? device->renderer : "";
+}
+bool gpuSyncsToDisplay() {
+    return device != nullptr && device->syncsToDisplay;
 }
 
 void gpuResetState() {
@@ -532,6 +710,8 @@ void gpuClearColour(uint32_t argb) {
     glClearColor(((argb >> 16) & 255) / 255.0f, ((argb >> 8) & 255) / 255.0f, (argb & 255) / 255.0f,
                  ((argb >> 24) & 255) / 255.0f);
     glClear(GL_COLOR_BUFFER_BIT);
+    if (device->countingFill)
+        device->fill.cleared += static_cast<double>(device->sceneWidth) * device->sceneHeight;
 }
 
 void gpuClearDepth(float depth) {
@@ -548,39 +728,75 @@ void gpuSetGammaFactor(float factor) {
     if (device != nullptr) device->gammaFactor = factor;
 }
 
+// Draws a picture of the scene into the window's letterbox rectangle through the gamma
+// curve.
+void drawThroughCurve(GLuint scene, const PixelRect& box) {
+    Device& d = *device;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDisable(GL_SCISSOR_TEST);
+    glViewport(box.x, box.y, box.width, box.height);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glUseProgram(d.presentProgram);
+    glUniform1i(d.presentScene, 0);
+    glUniform1f(d.presentGamma, d.gammaFactor);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, scene);
+    glBindSampler(0, 0);
+    glBindVertexArray(d.emptyArray);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glBindVertexArray(0);
+}
+
+// A gamma curve set after the frame began straight in the window (the next frame goes
+// through the buffer): the frame is copied out of the window and drawn back through it,
+// so the curve shows from the frame it was set in.
+void curveDirectFrame() {
+    Device& d = *device;
+    const PixelRect& box = d.sceneBox;
+    if (box.width <= 0 || box.height <= 0) return;
+    GLuint copy = 0;
+    glGenTextures(1, &copy);
+    glBindTexture(GL_TEXTURE_2D, copy);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, box.x, box.y, box.width, box.height, 0);
+    drawThroughCurve(copy, box);
+    glDeleteTextures(1, &copy);
+}
+
 void gpuPresent() {
     if (device == nullptr) return;
     Device& d = *device;
     flushQuads();
     PixelRect drawable = mainDrawableSize();
     PixelRect box = letterboxRect(drawable.width, drawable.height);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, drawable.width, drawable.height);
-    glDisable(GL_SCISSOR_TEST);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    if (box.width > 0 && box.height > 0) {
-        glViewport(box.x, drawable.height - box.y - box.height, box.width, box.height);
-        glDisable(GL_BLEND);
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_CULL_FACE);
-        glUseProgram(d.presentProgram);
-        glUniform1i(d.presentScene, 0);
-        glUniform1f(d.presentGamma, d.gammaFactor);
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, d.sceneColour);
-        glBindSampler(0, 0);
-        glBindVertexArray(d.emptyArray);
-        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-        glBindVertexArray(0);
+    if (!d.frameStarted) bindScene();  // nothing drawn: the bars and the scene's place are black
+    if (d.direct && d.gammaFactor != 1.0f) {
+        curveDirectFrame();
+    } else if (!d.direct) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(0, 0, drawable.width, drawable.height);
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        if (box.width > 0 && box.height > 0)
+            drawThroughCurve(d.sceneColour,
+                             {box.x, drawable.height - box.y - box.height, box.width, box.height});
     }
     if (d.captureRequested) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
         readRows(0, 0, drawable.width, drawable.height, d.capture);
         d.captureWidth = drawable.width;
         d.captureHeight = drawable.height;
         d.captureRequested = false;
     }
     SDL_GL_SwapWindow(platformSdlWindow());
+    d.frameStarted = false;
     d.stateDirty = true;
     d.lastDrawCalls = d.drawCalls;
     d.drawCalls = 0;
@@ -591,6 +807,20 @@ int gpuDrawCallsThisFrame() {
 }
 int gpuDrawCallsLastFrame() {
     return device != nullptr ? device->lastDrawCalls : 0;
+}
+
+void gpuCountFill(bool on) {
+    if (device == nullptr) return;
+    flushQuads();
+    device->countingFill = on;
+}
+
+GpuFill gpuTakeFill() {
+    if (device == nullptr) return {};
+    flushQuads();
+    GpuFill taken = device->fill;
+    device->fill = {};
+    return taken;
 }
 
 void gpuSetBatching(bool on) {
@@ -672,6 +902,8 @@ GpuTexture gpuCreateTexture(int width, int height, const uint8_t* pixels, int le
         return 0;
     }
     ++device->textureCount;
+    if (device->shapes.size() <= texture) device->shapes.resize(texture + 1);
+    device->shapes[texture] = {width, height, maxLevel + 1};
     return texture;
 }
 
@@ -711,6 +943,7 @@ void gpuReleaseTexture(GpuTexture texture) {
         device->stateDirty = true;
     }
     glDeleteTextures(1, &texture);
+    if (texture < device->shapes.size()) device->shapes[texture] = {};
     --device->textureCount;
 }
 
@@ -811,12 +1044,20 @@ void gpuReleaseMesh(GpuMesh handle) {
 }
 
 bool gpuReadScene(std::vector<uint8_t>& rgba, int* width, int* height) {
-    if (device == nullptr || device->sceneFramebuffer == 0) return false;
+    if (device == nullptr) return false;
+    Device& d = *device;
     flushQuads();
-    glBindFramebuffer(GL_FRAMEBUFFER, device->sceneFramebuffer);
-    readRows(0, 0, device->sceneWidth, device->sceneHeight, rgba);
-    *width = device->sceneWidth;
-    *height = device->sceneHeight;
+    if (d.direct) {
+        if (d.sceneWidth <= 0 || d.sceneHeight <= 0) return false;
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        readRows(d.sceneBox.x, d.sceneBox.y, d.sceneWidth, d.sceneHeight, rgba);
+    } else {
+        if (d.sceneFramebuffer == 0) return false;
+        glBindFramebuffer(GL_FRAMEBUFFER, d.sceneFramebuffer);
+        readRows(0, 0, d.sceneWidth, d.sceneHeight, rgba);
+    }
+    *width = d.sceneWidth;
+    *height = d.sceneHeight;
     return true;
 }
 

@@ -60,6 +60,9 @@ bool createGpuDevice();
 void releaseGpuDevice();
 bool gpuDeviceExists();
 const char* gpuRendererName();
+// Whether the device accepted waiting for the display's refresh on present. Accepted is
+// not kept: some displays still return at once (the frame pacer finds out).
+bool gpuSyncsToDisplay();
 
 // Sets the fixed state: no depth test or writes, alpha reference 128, culling of
 // faces that appear counter-clockwise, lighting off, filtering off, blending off.
@@ -78,6 +81,19 @@ int gpuDrawCallsThisFrame();
 int gpuDrawCallsLastFrame();
 // Batching of quads (on by default); off sends one draw call per quad (for comparison).
 void gpuSetBatching(bool on);
+
+// Fill accounting, for benchmarks: the pixels of the scene every quad covers (clipped to
+// the scene), by how they are written, and the pixels cleared. Off by default, and free
+// then. Meshes and other vertex arrays are not counted.
+struct GpuFill {
+    double opaque;    // blending off: written over what was there
+    double blended;   // alpha blending: read, mixed and written
+    double additive;  // added onto what was there
+    double cleared;
+    long quads;
+};
+void gpuCountFill(bool on);
+GpuFill gpuTakeFill();  // the counts since the last call, which starts them again
 
 // State.
 void gpuSetLighting(bool on);

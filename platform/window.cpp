@@ -1,7 +1,9 @@
 #include "platform/window.h"
 
 #include <SDL.h>
+#include <time.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -217,7 +219,7 @@ bool createMainWindow(const char* title, int width, int height, bool fullScreen)
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);  // depth lives in the scene buffer
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);  // the scene is drawn straight into the window
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN;
     if (fullScreen) {
         // Created at the desktop's size as well, so the window fills the screen even
@@ -375,6 +377,9 @@ bool pollPlatformEvent(PlatformEvent& event) {
                     case SDL_WINDOWEVENT_SIZE_CHANGED:
                         event.type = PlatformEventType::Resized;
                         return true;
+                    case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+                        event.type = PlatformEventType::DisplayChanged;
+                        return true;
                     case SDL_WINDOWEVENT_FOCUS_GAINED:
                     case SDL_WINDOWEVENT_RESTORED:
                     case SDL_WINDOWEVENT_SHOWN:
@@ -412,6 +417,33 @@ uint32_t millisecondClock() {
 
 void sleepMilliseconds(uint32_t ms) {
     SDL_Delay(ms);
+}
+
+uint64_t microsecondClock() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1000000u + static_cast<uint64_t>(now.tv_nsec) / 1000u;
+}
+
+void sleepUntilMicroseconds(uint64_t when) {
+    // An absolute wake-up time: a sleep cut short by a signal resumes toward the same moment.
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(when / 1000000u);
+    until.tv_nsec = static_cast<long>(when % 1000000u) * 1000;
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
+}
+
+bool waitForPlatformEvent(uint32_t ms) {
+    return SDL_WaitEventTimeout(nullptr, static_cast<int>(ms)) == 1;
+}
+
+int displayRefreshRate() {
+    if (windowState.window == nullptr) return 0;
+    SDL_DisplayMode mode;
+    const int display = SDL_GetWindowDisplayIndex(windowState.window);
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+    return mode.refresh_rate;
 }
 
 void setCursorShape(CursorShape shape) {

@@ -45,10 +45,11 @@ enum class PlatformEventType : uint8_t {
     RightDoubleClick,
     MiddleDown,
     MiddleDoubleClick,
-    Resized,      // the drawable size changed
-    Activated,    // the window became active or was restored
-    Deactivated,  // the window lost the focus or was minimised
-    PadDown,      // key: PadButton; a pad's left stick pushed past its dead zone counts as the d-pad
+    Resized,         // the drawable size changed
+    Activated,       // the window became active or was restored
+    Deactivated,     // the window lost the focus or was minimised
+    DisplayChanged,  // the window moved to another display
+    PadDown,         // key: PadButton; a pad's left stick pushed past its dead zone counts as the d-pad
     PadUp,
     PadAdded,    // a pad was plugged in (or found at start) and is taken; key: how many pads now
     PadRemoved,  // key: how many pads now
@@ -118,6 +119,12 @@ void postQuitEvent();
 
 uint32_t millisecondClock();  // wraps after 49 days; take differences as unsigned
 void sleepMilliseconds(uint32_t ms);
+uint64_t microsecondClock();                 // monotonic, for frame pacing
+void sleepUntilMicroseconds(uint64_t when);  // on the clock above; returns at once when past
+// Sleeps until an event is waiting or ms have passed; true when one is waiting.
+bool waitForPlatformEvent(uint32_t ms);
+// The refresh rate in Hz of the display the window is on; 0 when it cannot be read.
+int displayRefreshRate();
 
 enum class CursorShape : uint8_t { Arrow, Hand, Help, Hammer, Hidden };
 void setCursorShape(CursorShape shape);

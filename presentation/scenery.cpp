@@ -1,6 +1,7 @@
 // Living backgrounds: backs, scenery elements, droplets, leaves, tint and transition.
 #include "presentation/scenery.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -13,9 +14,10 @@
 #include "core/random.h"
 #include "presentation/scenery_file.h"
 #include "resources/files.h"
+#include "resources/image.h"
 
-SceneryState scenery = {nullptr, -1, 0, nullptr,      -1,           0, {}, {}, {},
-                        0,       {}, 0, {1, 1, 1, 1}, {1, 1, 1, 1}, 1, 0,  0};
+SceneryState scenery = {nullptr, -1, 0,  nullptr, {},           {},           -1, 0, {}, {},
+                        {},      0,  {}, 0,       {1, 1, 1, 1}, {1, 1, 1, 1}, 1,  0, 0};
 
 namespace {
 
@@ -33,10 +35,57 @@ void scenePath(char* out, size_t capacity, int index) {
     std::snprintf(out, capacity, "AnimBacks/level%i.lev", index);
 }
 
-TextureRecord* loadPicture(int index) {
+TextureRecord* loadPicture(int index, PictureCover& cover) {
     char name[64];
     std::snprintf(name, sizeof name, "AnimBacks/_a_back%i.jpg", index);
-    return loadAlphaJpegSized(name, 800, 600);
+    return loadAlphaJpegSized(name, 800, 600, kCoverTile, &cover.tiles[0][0]);
+}
+
+uint8_t coverAt(const PictureCover& cover, int row, int column) {
+    if (row < 0 || row >= kCoverRows || column < 0 || column >= kCoverColumns) return kTilePartial;
+    return cover.tiles[row][column];
+}
+
+// The rectangle x0..x1, y0..y1 (menu space) of a quad whose texture window is r (s0 at
+// the left, t0 at the top): the window of a part of it.
+TextureRect windowOfPart(const TextureRect& r, float x0, float y0, float x1, float y1, float px0, float py0,
+                         float px1, float py1) {
+    const double ds = static_cast<double>(r.s1) - r.s0, dt = static_cast<double>(r.t1) - r.t0;
+    const double w = static_cast<double>(x1) - x0, h = static_cast<double>(y1) - y0;
+    return {static_cast<float>(r.s0 + ds * (px0 - x0) / w), static_cast<float>(r.t0 + dt * (y1 - py1) / h),
+            static_cast<float>(r.s0 + ds * (px1 - x0) / w), static_cast<float>(r.t0 + dt * (y1 - py0) / h)};
+}
+
+constexpr uint8_t kOverClear = 1 << kTileClear, kOverPartial = 1 << kTilePartial,
+                  kOverOpaque = 1 << kTileOpaque;
+
+// Draws the parts of an upright quad (x0..x1, y0..y1, texture window r) that lie over
+// tiles of the picture whose cover is among `over` (kOver... bits), in runs along each row
+// of tiles; beyond the picture the tiles count as partial.
+void drawOverTiles(const PictureCover& cover, uint8_t over, float x0, float y0, float x1, float y1,
+                   const TextureRect& r, uint32_t colour) {
+    const auto drawn = [&](int row, int column) { return (over >> coverAt(cover, row, column) & 1) != 0; };
+    if (!(x1 > x0) || !(y1 > y0)) return;
+    const auto tileOf = [](float v) { return static_cast<int>(std::floor(v / kCoverTile)); };
+    const int firstRow = tileOf(300 - y1), lastRow = tileOf(300 - y0 - 0.001f);
+    const int firstColumn = tileOf(x0 + 400), lastColumn = tileOf(x1 + 400 - 0.001f);
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const float top = std::min(y1, 300.0f - static_cast<float>(row * kCoverTile));
+        const float bottom = std::max(y0, 300.0f - static_cast<float>((row + 1) * kCoverTile));
+        for (int column = firstColumn; column <= lastColumn;) {
+            if (!drawn(row, column)) {
+                ++column;
+                continue;
+            }
+            int end = column;
+            while (end + 1 <= lastColumn && drawn(row, end + 1)) ++end;
+            const float left = std::max(x0, static_cast<float>(column * kCoverTile) - 400);
+            const float right = std::min(x1, static_cast<float>((end + 1) * kCoverTile) - 400);
+            drawQuadRect(left, top, right, bottom, windowOfPart(r, x0, y0, x1, y1, left, bottom, right, top),
+                         colour, 10);
+            column = end + 1;
+        }
+    }
 }
 
 void releasePicture(SceneryState& s, TextureRecord* p) {
@@ -91,6 +140,38 @@ void drawElement(const SceneryElement& e, const TextureRect& window, uint32_t co
                     mirroredRect(window, e.mirrored != 0), colour, 10);
 }
 
+// An element behind a picture drawn fully opaque where its cover says so: only its parts
+// over tiles that are not opaque, and without blending when its own texels and colour
+// are opaque (the same pixels, for less work).
+void drawElementBehind(const SceneryElement& e, const TextureRect& window, uint32_t colour,
+                       const PictureCover* cover) {
+    const bool opaque = !e.texture->hasAlpha && colour >> 24 == 255 && drawState.colourMultiplier[3] >= 1.0f;
+    if (opaque) disable(kStateAlphaBlend);
+    if (cover == nullptr || e.rotation != 0.0f) {
+        drawElement(e, window, colour);
+    } else {
+        bindTexture(e.texture);
+        drawOverTiles(*cover, kOverClear | kOverPartial, e.x0, e.y0, e.x1, e.y1,
+                      mirroredRect(window, e.mirrored != 0), colour);
+    }
+    if (opaque) enable(kStateAlphaBlend);
+}
+
+// The picture over the whole screen: with its cover known and nothing making it see-
+// through, its clear tiles are left out and its opaque tiles drawn without blending.
+void drawPicture(TextureRecord* picture, const PictureCover* cover) {
+    constexpr TextureRect kPicture = {0, 0, kPictureU, kPictureV};
+    bindTexture(picture);
+    if (cover == nullptr) {
+        drawQuadRect(-400, 300, 400, -300, kPicture, 0xFFFFFFFF, 10);
+        return;
+    }
+    disable(kStateAlphaBlend);
+    drawOverTiles(*cover, kOverOpaque, -400, -300, 400, 300, kPicture, 0xFFFFFFFF);
+    enable(kStateAlphaBlend);
+    drawOverTiles(*cover, kOverPartial, -400, -300, 400, 300, kPicture, 0xFFFFFFFF);
+}
+
 void queueLeaf(SceneryState& s, const SceneryElement& e, float phase) {
     if (s.leafCount >= kLeafQueueCapacity) return;
     const float strength = std::sqrt(e.vx * e.vx + e.vy * e.vy);
@@ -119,9 +200,13 @@ void queueLeaf(SceneryState& s, const SceneryElement& e, float phase) {
 
 // One back: elements behind the picture, the picture, the elements over it, then (for
 // the current back) the droplets, and the swaying leaves last.
-void drawBack(SceneryState& s, SceneryList& list, TextureRecord* picture, float earlyAlpha, bool nearest,
-              bool withDroplets) {
+void drawBack(SceneryState& s, SceneryList& list, TextureRecord* picture, const PictureCover& pictureCover,
+              float earlyAlpha, bool nearest, bool withDroplets) {
     const float t = s.clock;
+    // The cover holds while the picture is drawn as it is; seen through (the incoming
+    // back fading in) everything behind it shows.
+    const PictureCover* cover =
+        picture != nullptr && drawState.colourMultiplier[3] >= 1.0f ? &pictureCover : nullptr;
     s.leafCount = 0;
     setBlend(0);
     enable(kStateAlphaBlend);
@@ -150,12 +235,11 @@ void drawBack(SceneryState& s, SceneryList& list, TextureRecord* picture, float 
             e.kind == SceneryKind::Sky || e.kind == SceneryKind::Waterfall || e.kind == SceneryKind::Water;
         if (!flowing && e.early == 0) continue;
         e.drawnEarly = 1;
-        if (e.texture != nullptr) drawElement(e, elementWindow(e, t), earlyColour);
+        if (e.texture != nullptr) drawElementBehind(e, elementWindow(e, t), earlyColour, cover);
     }
     if (picture != nullptr) {
         if (nearest) disable(kStateFiltering);
-        bindTexture(picture);
-        drawQuadRect(-400, 300, 400, -300, {0, 0, kPictureU, kPictureV}, 0xFFFFFFFF, 10);
+        drawPicture(picture, cover);
         enable(kStateFiltering);
     }
     for (int i = 0; i < list.count; ++i) {
@@ -280,10 +364,11 @@ void setBack(SceneryState& s, int index) {
         TextureRecord* next = nullptr;
         if (s.incomingIndex == i && s.incomingPicture != nullptr) {
             next = s.incomingPicture;
+            s.cover = s.incomingCover;
             s.incomingPicture = nullptr;
             s.incomingIndex = -1;
         } else {
-            next = loadPicture(i);
+            next = loadPicture(i, s.cover);
         }
         s.picture = next;
         releasePicture(s, old);
@@ -299,7 +384,12 @@ void preloadNextBack(SceneryState& s, int index) {
     const int i = clampBackIndex(index);
     if (s.incomingIndex == i && s.incomingPicture != nullptr) return;
     TextureRecord* old = s.incomingPicture;
-    s.incomingPicture = (i == s.backIndex && s.picture != nullptr) ? s.picture : loadPicture(i);
+    if (i == s.backIndex && s.picture != nullptr) {
+        s.incomingPicture = s.picture;
+        s.incomingCover = s.cover;
+    } else {
+        s.incomingPicture = loadPicture(i, s.incomingCover);
+    }
     s.incomingIndex = i;
     releasePicture(s, old);
 }
@@ -381,7 +471,7 @@ void updateScenery(SceneryState& s, float dt) {
 void drawScenery(SceneryState& s) {
     begin2D();
     applyTint(s, 1);
-    drawBack(s, s.elements, s.picture, 1, true, true);
+    drawBack(s, s.elements, s.picture, s.cover, 1, true, true);
     whiteTint();
     bindTexture(nullptr);
 }
@@ -403,13 +493,13 @@ void drawSceneryTransition(SceneryState& s, float dt) {
     view = multiply(view, zoom);
     setView(&view);
     applyTint(s, 1);
-    drawBack(s, s.elements, s.picture, 1, false, true);
+    drawBack(s, s.elements, s.picture, s.cover, 1, false, true);
     setView(nullptr);
     if (T <= kBackFadeMs) {
         const float a = s.transitionAlpha;
         applyTint(s, a);
         // Behind the incoming picture, its sky and water arrive later than the picture.
-        drawBack(s, s.incomingElements, s.incomingPicture, a * a * a, false, false);
+        drawBack(s, s.incomingElements, s.incomingPicture, s.incomingCover, a * a * a, false, false);
     }
     whiteTint();
     bindTexture(nullptr);
@@ -420,6 +510,7 @@ void drawSceneryTransition(SceneryState& s, float dt) {
         s.transitionAlpha = 0;
         TextureRecord* old = s.picture;
         s.picture = s.incomingPicture;
+        s.cover = s.incomingCover;
         s.backIndex = s.incomingIndex;
         s.incomingPicture = nullptr;
         s.incomingIndex = -1;

@@ -64,6 +64,16 @@ struct LeafQuad {
     uint8_t mirrored;
 };
 
+// How much of the back picture is see-through, in square tiles of kCoverTile units (the
+// picture's texels), row by row from the top-left of the screen: what lies under its
+// opaque tiles is never drawn, its clear tiles are left out and its opaque tiles are
+// drawn without blending, so a frame fills far fewer pixels for the same picture.
+constexpr int kCoverTile = 20;
+constexpr int kCoverColumns = 800 / kCoverTile, kCoverRows = 600 / kCoverTile;
+struct PictureCover {
+    uint8_t tiles[kCoverRows][kCoverColumns];  // TileCover: clear, partial or opaque
+};
+
 // Background modes of the menu screen: what stands behind the menus.
 enum SceneryBackgroundMode : int32_t {
     kBackgroundScenery = 0,  // the living back
@@ -76,8 +86,10 @@ struct SceneryState {
     int32_t backIndex;       // -1 before the first back
     float transitionAlpha;   // 0..1, the incoming back's opacity
     TextureRecord* incomingPicture;
-    int32_t incomingIndex;  // -1 for none
-    float transitionClock;  // ms left of the transition; 0 when idle
+    PictureCover cover;          // of the picture
+    PictureCover incomingCover;  // of the incoming picture
+    int32_t incomingIndex;       // -1 for none
+    float transitionClock;       // ms left of the transition; 0 when idle
     SceneryList elements;
     SceneryList incomingElements;
     Droplet droplets[kDropletCapacity];

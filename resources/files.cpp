@@ -56,6 +56,7 @@ static FileRecord* registerFile(FileRegistry& registry, const char* name, uint8_
     row.size = size;
     row.data = data;
     row.ownsData = ownsData;
+    row.fromDisk = false;
     reportProgress(size);
     return &row;
 }
@@ -185,9 +186,13 @@ uint8_t* loadFile(FileRegistry& registry, const char* name, uint32_t* size, bool
     }
     uint32_t length = 0;
     uint8_t* block = readWholeDiskFile(name, &length);
-    if (block && !registerFile(registry, name, block, length, true)) {
-        std::free(block);
-        block = nullptr;
+    if (block) {
+        if (FileRecord* row = registerFile(registry, name, block, length, true)) {
+            row->fromDisk = true;
+        } else {
+            std::free(block);
+            block = nullptr;
+        }
     }
     if (!block) {
         if (fatal) {
@@ -253,6 +258,20 @@ bool releaseFile(FileRegistry& registry, const void* data) {
 
 bool releaseFile(const void* data) {
     return releaseFile(fileRegistry, data);
+}
+
+bool releaseDiskFile(FileRegistry& registry, const void* data) {
+    for (int i = 0; i < registry.count && data != nullptr; ++i) {
+        if (registry.rows[i].data != data) continue;
+        if (!registry.rows[i].fromDisk) return false;
+        removeRow(registry, i);
+        return true;
+    }
+    return false;
+}
+
+bool releaseDiskFile(const void* data) {
+    return releaseDiskFile(fileRegistry, data);
 }
 
 bool releaseFileByName(FileRegistry& registry, const char* name) {

@@ -15,6 +15,7 @@ struct FileRecord {
     uint32_t size;                 // bytes of data
     uint8_t* data;                 // the file's bytes
     bool ownsData;                 // a loose file or a whole pack; clear for a pack entry
+    bool fromDisk;                 // read from disk by loadFile: it can be read again
 };
 
 // Rows keep their registration order; removing a row shifts the later rows down.
@@ -74,6 +75,12 @@ FileRead readFileStatus(const char* name, uint8_t* buffer, uint32_t capacity, ui
 // Removes the first row holding exactly this data pointer (freeing owned data).
 bool releaseFile(FileRegistry& registry, const void* data);
 bool releaseFile(const void* data);
+
+// Releases a file loadFile read from disk, once its bytes have served (a picture made
+// into a texture): a later loadFile reads it again. Pack entries and memory files are
+// kept, as nothing could bring them back; false for them.
+bool releaseDiskFile(FileRegistry& registry, const void* data);
+bool releaseDiskFile(const void* data);
 
 // Removes the first row whose stored (folded) name equals name byte for byte.
 bool releaseFileByName(FileRegistry& registry, const char* name);

@@ -1,5 +1,6 @@
 #include "resources/image.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -220,6 +221,32 @@ Image scaleImage(const Image& source, int width, int height) {
         }
     }
     return out;
+}
+
+void classifyTiles(const Image& image, int regionWidth, int regionHeight, int tileSize, uint8_t* tiles) {
+    if (tileSize <= 0 || regionWidth <= 0 || regionHeight <= 0) return;
+    const int columns = (regionWidth + tileSize - 1) / tileSize,
+              rows = (regionHeight + tileSize - 1) / tileSize;
+    const int width = std::min(regionWidth, image.width), height = std::min(regionHeight, image.height);
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < columns; ++column) {
+            const int x0 = column * tileSize - 1, y0 = row * tileSize - 1;
+            const int x1 = std::min((column + 1) * tileSize + 1, regionWidth + 1);
+            const int y1 = std::min((row + 1) * tileSize + 1, regionHeight + 1);
+            bool notOpaque = false, notClear = false, outside = false;
+            for (int y = y0; y < y1 && !outside; ++y)
+                for (int x = x0; x < x1; ++x) {
+                    if (x < 0 || y < 0 || x >= width || y >= height) {
+                        outside = true;
+                        break;
+                    }
+                    const uint8_t alpha = image.pixels[(static_cast<size_t>(y) * image.width + x) * 4 + 3];
+                    notOpaque |= alpha != 255;
+                    notClear |= alpha != 0;
+                }
+            uint8_t& cover = tiles[row * columns + column];
+            cover = outside || (notOpaque && notClear) ? kTilePartial : notClear ? kTileOpaque : kTileClear;
+        }
 }
 
 int nextPowerOfTwo(int n) {

@@ -47,6 +47,15 @@ void copyIntoCorner(Image& target, const Image& source);
 // Resamples to a new size (box average when shrinking, bilinear when enlarging).
 Image scaleImage(const Image& source, int width, int height);
 
+// How much of each square tile of an image's top-left regionWidth x regionHeight region
+// its alpha covers, for drawing a picture in parts: opaque where every texel within one
+// texel of the tile has alpha 255, clear where every such texel has alpha 0, partial
+// otherwise; texels outside the region count as neither. The margin makes the answer
+// hold for filtered look-ups at the tile's edges too. tiles receives
+// ceil(regionWidth / tileSize) x ceil(regionHeight / tileSize) bytes, row by row from the top.
+enum TileCover : uint8_t { kTileClear = 0, kTilePartial = 1, kTileOpaque = 2 };
+void classifyTiles(const Image& image, int regionWidth, int regionHeight, int tileSize, uint8_t* tiles);
+
 // The smallest power of two strictly greater than n among 2, 4, ..., 1024; 0 when n
 // is 1024 or more (600 -> 1024, 512 -> 1024, 1 -> 2).
 int nextPowerOfTwo(int n);

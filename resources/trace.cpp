@@ -1,5 +1,7 @@
 #include "resources/trace.h"
 
+#include <time.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +10,7 @@ namespace {
 
 FILE* traceFile = nullptr;
 bool traceChecked = false;
+bool withClock = false;
 uint32_t traceFrame = 0;
 
 }  // namespace
@@ -20,8 +23,14 @@ bool traceOn() {
             if (traceFile == nullptr)
                 std::fprintf(stderr, "QUELMAR_TRACE=%s cannot be opened; no trace\n", path);
         }
+        const char* clock = std::getenv("QUELMAR_TRACE_CLOCK");
+        withClock = traceFile != nullptr && clock != nullptr && clock[0] != '\0';
     }
     return traceFile != nullptr;
+}
+
+bool traceClockOn() {
+    return traceOn() && withClock;
 }
 
 void setTraceFrame(uint32_t frame) {
@@ -35,6 +44,11 @@ void trace(const char* format, ...) {
     va_start(arguments, format);
     std::vfprintf(traceFile, format, arguments);
     va_end(arguments);
+    if (withClock) {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        std::fprintf(traceFile, " at %.3f", static_cast<double>(now.tv_sec) * 1e3 + now.tv_nsec / 1e6);
+    }
     std::fputc('\n', traceFile);
     std::fflush(traceFile);
 }

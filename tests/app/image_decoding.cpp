@@ -2,6 +2,8 @@
 // loaders.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "resources/image.h"
 #include "test_images.h"
 
@@ -162,4 +164,35 @@ TEST(ImageHelpers, PowersOfTwoCornersAndScaling) {
     Image twice = scaleImage(big, 8, 8);
     EXPECT_EQ(twice.width, 8);
     EXPECT_EQ(twice.pixels[3], 255);
+}
+
+// A picture drawn in tiles: only tiles whose every texel, with a one-texel margin for
+// filtering, is opaque or clear may be drawn without blending or left out.
+TEST(ImageHelpers, TilesAreOpaqueOrClearOnlyWithTheirFilteringMargin) {
+    Image image = blankImage(20, 12);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 20; ++x)
+            image.pixels[(static_cast<size_t>(y) * 20 + x) * 4 + 3] = x < 9 ? 255 : x < 11 ? 100 : 0;
+    uint8_t tiles[3][5];
+    std::memset(tiles, 0xEE, sizeof tiles);
+    classifyTiles(image, 20, 12, 4, &tiles[0][0]);
+    for (int column = 0; column < 5; ++column) {
+        EXPECT_EQ(tiles[0][column], kTilePartial);  // their margin leaves the picture
+        EXPECT_EQ(tiles[2][column], kTilePartial);
+    }
+    EXPECT_EQ(tiles[1][0], kTilePartial);
+    EXPECT_EQ(tiles[1][1], kTileOpaque);   // texels 3..8
+    EXPECT_EQ(tiles[1][2], kTilePartial);  // texels 7..12: opaque, half and clear
+    EXPECT_EQ(tiles[1][3], kTileClear);    // texels 11..16
+    EXPECT_EQ(tiles[1][4], kTilePartial);
+
+    // A region smaller than the image fills exactly its own tiles, a last one cut short
+    // included, and its edge counts as the picture's edge.
+    uint8_t cut[2][3];
+    classifyTiles(image, 10, 6, 4, &cut[0][0]);
+    EXPECT_EQ(cut[1][2], kTilePartial);
+    image.pixels.assign(image.pixels.size(), 255);
+    classifyTiles(image, 20, 12, 4, &tiles[0][0]);
+    EXPECT_EQ(tiles[1][1], kTileOpaque);
+    EXPECT_EQ(tiles[1][3], kTileOpaque);
 }

@@ -57,6 +57,9 @@ TEST_F(TextureTableTest, AlphaJpegReplacesTargaAndNamesAreExact) {
     writeBytes(folder.path() / "_a_piece.jpg",
                makeJpeg(4, 4, [](int, int) { return 0xFFFF0000u; }) + std::string(16, '\x20'));
     writeBytes(folder.path() / "plain.tga", solidTarga(0x800000FF));
+    // A loose file's bytes are let go once its texture holds them: another name is read
+    // from its own file.
+    writeBytes(folder.path() / "PLAIN.tga", solidTarga(0x800000FF));
 
     TextureRecord* piece = loadTexture(table, "piece.tga");
     ASSERT_NE(piece, nullptr);

@@ -220,4 +220,21 @@ TEST_F(RegistryTest, EveryRegistrationAdvancesTheLoadingProgress) {
     EXPECT_EQ(progress, (std::vector<uint32_t>{25, 3, 2, 4}));
 }
 
+TEST_F(RegistryTest, OnlyFilesReadFromDiskAreReleasedOnceServed) {
+    writeBytes("texts.dat", entry("a.txt", "packed"));
+    writeBytes("b.txt", "one");
+    openPack(registry, "texts.dat");
+    uint8_t* packed = loadFile(registry, "a.txt", nullptr, false);
+    uint8_t* loose = loadFile(registry, "b.txt", nullptr, false);
+    ASSERT_NE(packed, nullptr);
+    ASSERT_NE(loose, nullptr);
+    EXPECT_FALSE(releaseDiskFile(registry, packed));  // nothing could bring it back
+    EXPECT_FALSE(releaseDiskFile(registry, nullptr));
+    EXPECT_TRUE(releaseDiskFile(registry, loose));
+    EXPECT_FALSE(releaseDiskFile(registry, loose));
+    EXPECT_EQ(contentOf(registry, "a.txt"), "packed");
+    writeBytes("b.txt", "two");
+    EXPECT_EQ(contentOf(registry, "b.txt"), "two");  // read again
+}
+
 }  // namespace
