@@ -43,7 +43,8 @@ TEST(OverlayProgram, EscapeOpensThePauseMenuWhoseItemsResumeRestartAndLeave) {
     const TraceLine resumed = game.waitFor(line("move"));
     EXPECT_TRUE(resumed) << game.report();
     // Once the field has faded in again, it is as it was.
-    EXPECT_LT(pauseWindow(game.picture("resumed", resumed.frame + framesOf(2000)), field), 5) << "the field as it was";
+    EXPECT_LT(pauseWindow(game.picture("resumed", resumed.frame + framesOf(2000)), field), 5)
+        << "the field as it was";
 
     // Restarting asks first; "no" goes back to the menu, "yes" costs a life.
     game.key("Escape");
@@ -129,7 +130,8 @@ TEST(OverlayProgram, TheMenuButtonOpensTheEndlessMenuWhereARestartNeedsALife) {
     ASSERT_TRUE(waitForMenu(game, "messageboxok")) << game.report();
     game.key("Return");
     ASSERT_TRUE(waitForMenu(game, "gameplay1")) << game.report();
-    for (const TraceLine& l : game.traceLines()) EXPECT_EQ(l.text.find("restart:"), std::string::npos) << l.text;
+    for (const TraceLine& l : game.traceLines())
+        EXPECT_EQ(l.text.find("restart:"), std::string::npos) << l.text;
     // Escape on the menu resumes as well.
     game.key("Escape");
     EXPECT_TRUE(game.waitFor(exactly("menus closed"))) << game.report();

@@ -33,7 +33,6 @@ double gridDifference(const Picture& a, const Picture& b) {
            2;
 }
 
-
 // A new player: the splash's key, a name, the main menu.
 void newPlayer(RunningGame& game) {
     ASSERT_TRUE(game.pastTheSplash()) << game.report();
@@ -143,7 +142,9 @@ TEST(TutorialProgram, TheCursorOptionChangesWhatIsDrawnAtThePointerAtOnce) {
     ASSERT_TRUE(game.waitFor(exactly("menu options ready"))) << game.report();
     // The pointer on the window's plain fill, off every control.
     const float px = 100, py = -70;
-    auto atPointer = [&](const Picture& a, const Picture& b) { return a.difference(b, px + 2, py - 40, px + 40, py - 2); };
+    auto atPointer = [&](const Picture& a, const Picture& b) {
+        return a.difference(b, px + 2, py - 40, px + 40, py - 2);
+    };
     game.moveTo(px, py);
     const Picture off = game.picture("cursor_off");
 
@@ -191,7 +192,9 @@ TEST(TutorialProgram, AnArmedHammerIsThePointerAndReturningItBringsTheArrowBack)
     // The pointer is compared on the side panel, which holds still: at a spot A and, for
     // the plain panel, away from it.
     const float ax = -330, ay = 230;
-    auto region = [&](const Picture& p, const Picture& q) { return p.difference(q, ax - 20, ay - 45, ax + 45, ay + 15); };
+    auto region = [&](const Picture& p, const Picture& q) {
+        return p.difference(q, ax - 20, ay - 45, ax + 45, ay + 15);
+    };
     game.moveTo(-330, 60);
     const Picture away = game.picture("pointer_away");
     game.moveTo(ax, ay);
