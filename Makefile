@@ -10,7 +10,7 @@ PACKAGING := build/package
 INSTALLING := build/install
 PREFIX ?= /usr/local
 
-.PHONY: setup run build test soak bench fuzz format clean install package
+.PHONY: setup run build test screens soak bench fuzz format clean install package
 
 setup:
 	@bash scripts/deps.sh
@@ -25,7 +25,17 @@ run: build
 test: setup
 	cmake -S . -B $(TESTING) -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" "-DCMAKE_C_FLAGS_DEBUG=-g -O1" -DQUELMAR_SANITIZE=ON -DQUELMAR_WERROR=ON >/dev/null
 	cmake --build $(TESTING) -j$(JOBS)
-	cd $(TESTING) && $(XVFB) ctest --output-on-failure --timeout 600 -j$(JOBS)
+	cd $(TESTING) && $(XVFB) ctest --output-on-failure --timeout 600 -j$(JOBS) -LE screens
+
+# Pictures of every screen, taken by the game itself on a tour through the real window
+# (tests/screens), into build/screens/, and the contact sheet of them all.
+SCREENS := build/screens
+screens: setup
+	cmake -S . -B $(TESTING) -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" "-DCMAKE_C_FLAGS_DEBUG=-g -O1" -DQUELMAR_SANITIZE=ON -DQUELMAR_WERROR=ON >/dev/null
+	cmake --build $(TESTING) -j$(JOBS) --target test_screens contact-sheet
+	rm -rf $(SCREENS)/tour && mkdir -p $(SCREENS)/tour
+	cd $(TESTING) && QUELMAR_SCREENS=$(CURDIR)/$(SCREENS)/tour ctest --output-on-failure -L screens -j$(JOBS)
+	$(TESTING)/bin/contact-sheet $(SCREENS)/contact-sheet.png $(SCREENS)/tour/*.png
 
 # The monkey over all 80 levels in the sanitizer build for SOAK_MINUTES minutes of
 # wall time; it stops with a replayable report at the first broken rule.

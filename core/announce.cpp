@@ -10,6 +10,11 @@ void setAnnounceSink(AnnounceSink sink, void* context) {
     announceContext = context;
 }
 
+AnnounceSink announceSinkNow(void** context) {
+    if (context != nullptr) *context = announceContext;
+    return announceSink;
+}
+
 void announce(const Announcement& what) {
     if (announceSink) announceSink(announceContext, what);
 }
@@ -28,9 +33,9 @@ void announceSimple(Announce kind, const char* name, int value, float x, float y
 
 const char* tipKeyName(int key) {
     static const char* const names[] = {
-        "",           "powerup",   "relaxtip1", "tipbusysquare2", "chainbtip", "gametip1",
-        "gametip2",   "gametip3",  "gametip4",  "gametip5",       "gametip6",  "firsthammer",
-        "hummerhelp", "firsttime", "timehelp",  "nomoremoves",    "usehammer"};
+        "",         "powerup",     "relaxtip1", "tipbusysquare2", "chainbtip",   "gametip1",   "gametip2",
+        "gametip3", "gametip4",    "gametip5",  "gametip6",       "firsthammer", "hummerhelp", "firsttime",
+        "timehelp", "nomoremoves", "usehammer", "powerup2",       "powerup3",    "powerup4",   "powerup5"};
     if (key < 0 || key >= static_cast<int>(sizeof(names) / sizeof(names[0]))) return "";
     return names[key];
 }

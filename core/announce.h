@@ -55,6 +55,9 @@ using AnnounceSink = void (*)(void* context, const Announcement& what);
 // The one sink the announcements go to: the game layer's handler in the program, a
 // recorder in tests and tools. Null drops every request.
 void setAnnounceSink(AnnounceSink sink, void* context);
+// The sink installed now and its context (a part that filters requests for a while puts
+// it back afterwards).
+AnnounceSink announceSinkNow(void** context);
 
 void announce(const Announcement& what);
 void playSound(const char* sample, int frequency = 44100);

@@ -17,6 +17,7 @@ void resetGameState(GameState& g) {
     std::memcpy(g.stock.iconRects, rects, sizeof(rects));
     for (int i = 0; i < kFigureTableSize; ++i) g.figureTable[i] = i;
     g.figureCount = kDefaultFigureCount;
+    g.cursorRow = g.cursorColumn = -1;  // placed on the field by the first key
 }
 
 Vec2 cellCentre(int row, int column) {

@@ -225,6 +225,10 @@ enum class TipKey : int32_t {
     TimeHelp,
     NoMoreMoves,
     UseHammer,
+    PowerupLightning,  // Powerup above names the bomb; these the other four kinds
+    PowerupCross,
+    PowerupDiagonal,
+    PowerupStar,
     Count
 };
 
@@ -308,6 +312,16 @@ struct GameState {
     int32_t reshuffleStep;
     TipBox tip;
     Vec2 pointer;  // menu space
+    // The cell cursor of keyboard and pad play (not saved: a loaded game starts without it).
+    int32_t cursorRow;
+    int32_t cursorColumn;
+    uint8_t cursorShown;  // a key moved it since the pointer last moved
+    // A demonstration field of the help pages (not saved): no tip, reshuffle or level end
+    // comes of it, and the new pieces of its first four columns come from their own
+    // queues of four slots each (taken in turn, then again from the first).
+    uint8_t demo;
+    int8_t demoRefill[4][4];
+    uint8_t demoRefillAt[4];
     float animationClock;
     // time-up sequence: which of its moments have passed
     uint8_t timeUpStage;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/announce.h"
+#include "core/cursor.h"
 #include "core/level.h"
 #include "core/profile.h"
 #include "core/rules.h"
@@ -279,8 +280,7 @@ void onRightUp(GameState& g) {
 
 void onKey(GameState& g, int key) {
     if (g.tutorialOn) {
-        tutorialKeyPressed(g);
-        g.tutorialOn = 0;
+        tutorialKeyPressed(g, key);  // Left and Right turn its pages, any other key closes it
         return;
     }
     if (g.gameMenuOpen) return;  // the menu takes the key
@@ -294,11 +294,17 @@ void onKey(GameState& g, int key) {
         closeTip(g);
         return;
     }
-    if (key == 27) {
+    if (key == kFieldKeyEscape) {
         openGameMenu(g);
-    } else if (key == 32 && g.timeLimit - g.elapsed >= 20000.0f) {
-        g.paused = 1;
-        g.pauseClock = 0.0f;
+    } else if (key == kFieldKeySpace) {
+        if (g.timeLimit - g.elapsed >= 20000.0f) {
+            g.paused = 1;
+            g.pauseClock = 0.0f;
+        }
+    } else if (key == kFieldKeyBack) {
+        if (!cancelPick(g)) openGameMenu(g);  // nothing to drop: back to the game menu
+    } else {
+        fieldKey(g, key);
     }
 }
 

@@ -16,7 +16,9 @@ void onLeftUp(GameState& g);
 void onLeftDoubleClick(GameState& g, Vec2 point);
 void onRightDown(GameState& g);
 void onRightUp(GameState& g);
-void onKey(GameState& g, int key);  // 27 Escape, 32 Space; any key acts like a click in the gate
+// 27 Escape opens the game menu, 32 Space pauses, the field's keys (core/cursor.h) play;
+// any key acts like a click in the gate.
+void onKey(GameState& g, int key);
 // True when a click or key is taken by the state of the level (transition, pause,
 // level end, time up) rather than reaching the field.
 bool inputGate(GameState& g);

@@ -131,10 +131,21 @@ bool settled(const GameState& g) {
     return true;
 }
 
+// The next slot of a demonstration column's queue.
+static int demoPiece(GameState& g, int j) {
+    if (j < 0 || j >= 4) return 0;
+    for (int tries = 0; tries < 4; ++tries) {
+        const int slot = g.demoRefill[j][g.demoRefillAt[j] % 4];
+        g.demoRefillAt[j] = static_cast<uint8_t>((g.demoRefillAt[j] + 1) % 4);
+        if (slot >= 0) return slot;
+    }
+    return 0;
+}
+
 void newPiece(GameState& g, int i, int j) {
     Cell& c = g.cells[i][j];
     const int n = std::clamp(g.figureCount, 1, kFigureTableSize);
-    c.figure = randomBelow(n);
+    c.figure = g.demo ? demoPiece(g, j) : randomBelow(n);
     c.offset = kSpawnOffset;
     c.powerup = 0;
     c.queuedPowerup = 0;
@@ -327,6 +338,14 @@ void resetHintTimer(GameState& g) {
     g.hint.showing = 0;
 }
 
+void showHintNow(GameState& g) {
+    // From the start of the hint's 3000 ms showing; afterwards the timer starts over as
+    // after a move.
+    if (g.noHint || g.levelOver || g.bonusCountUp || g.timeUp || g.hammerMode != 0) return;
+    g.hint.timer = 0.0f;
+    g.hint.showing = 1;
+}
+
 void updateHintTimer(GameState& g, float dt) {
     if (g.noHint) {  // the hint cells of an earlier field would point at a swap that fails
         g.hint.showing = 0;
@@ -343,7 +362,7 @@ void updateHintTimer(GameState& g, float dt) {
 }
 
 void noMoves(GameState& g) {
-    if (g.timeUp) return;  // the level is lost: no reshuffle is needed
+    if (g.timeUp || g.demo) return;  // the level is lost, or only shown: no reshuffle is needed
     if (g.stock.hammers > 0) {
         offerTip(g, static_cast<int>(TipKey::UseHammer), g.stock.hammerIcon.x, g.stock.hammerIcon.y, 0.0f,
                  false);

@@ -42,6 +42,10 @@ void handleClick(GameState& g, Vec2 point) {
     int i = -1;
     int j = -1;
     cellAt(point.x, point.y, &j, &i);
+    handleCellClick(g, i, j);
+}
+
+void handleCellClick(GameState& g, int i, int j) {
     Selection& s = g.selection;
     if (!isValid(g, i, j)) {
         if (g.hammerMode) returnHammer(g, true);
@@ -130,7 +134,7 @@ void trySwap(GameState& g) {
     g.playerMovePending = 1;
     g.movedThisLevel = 1;
     g.swapsMade += 1;
-    trace("swap %d %d %d %d stands", s.pickedRow, s.pickedColumn, s.targetRow, s.targetColumn);
+    if (!g.demo) trace("swap %d %d %d %d stands", s.pickedRow, s.pickedColumn, s.targetRow, s.targetColumn);
 }
 
 void findRuns(GameState& g) {

@@ -11,8 +11,22 @@ Profile makeProfile(const char* name) {
     std::strncpy(p.name, name, 19);
     p.lives[0] = 3;
     p.lives[1] = 3;
-    std::memset(p.tipFlags, 1, sizeof(p.tipFlags));
+    setAllTipFlags(p, true);
     return p;
+}
+
+uint8_t* tipFlag(Profile& p, int key) {
+    if (key >= 0 && key < kTipFlagCount) return &p.tipFlags[key];
+    // The tips after "nomoremoves" and "usehammer" (keys 15 and 16) name the power-ups.
+    constexpr int kFirstPowerupTip = kTipFlagCount + 2;
+    if (key >= kFirstPowerupTip && key < kFirstPowerupTip + kPowerupTipFlagCount)
+        return &p.powerupTipFlags[key - kFirstPowerupTip];
+    return nullptr;
+}
+
+void setAllTipFlags(Profile& p, bool seen) {
+    std::memset(p.tipFlags, seen ? 1 : 0, sizeof(p.tipFlags));
+    std::memset(p.powerupTipFlags, seen ? 1 : 0, sizeof(p.powerupTipFlags));
 }
 
 int levelNumberOf(int stage, int levelInStage) {

@@ -8,6 +8,7 @@
 constexpr int kStageCount = 10;
 constexpr int kStageSizes[kStageCount] = {5, 5, 6, 7, 8, 9, 10, 10, 10, 10};
 constexpr int kTipFlagCount = 15;
+constexpr int kPowerupTipFlagCount = 4;  // the tips naming lightning, cross, diagonal and star bombs
 
 struct Profile {
     char name[32];  // zero-terminated, at most 19 characters
@@ -23,7 +24,9 @@ struct Profile {
     uint8_t lastStageDone;
     uint8_t tipFlags[kTipFlagCount];  // [0] tutorial seen, [k] tip k shown (offsets 91..105)
     uint8_t gameTip4Count;            // showings of the failed-swap tip (offset 106)
-    uint8_t reserved1[8];
+    // Tips 17..20 shown (offsets 107..110; older files hold zeros there: not shown yet).
+    uint8_t powerupTipFlags[kPowerupTipFlagCount];
+    uint8_t reserved1[4];
     uint8_t startedBefore;  // offset 115
     uint8_t reserved2[28];
 };
@@ -34,7 +37,7 @@ static_assert(offsetof(Profile, lives) == 64 && offsetof(Profile, score) == 72 &
               offsetof(Profile, mode) == 80);
 static_assert(offsetof(Profile, savedGame) == 88 && offsetof(Profile, lastStageDone) == 90);
 static_assert(offsetof(Profile, tipFlags) == 91 && offsetof(Profile, tipFlags) + 9 == 100);
-static_assert(offsetof(Profile, startedBefore) == 115);
+static_assert(offsetof(Profile, powerupTipFlags) == 107 && offsetof(Profile, startedBefore) == 115);
 
 // The profile the game core plays with; the profile screens point it at the
 // current profile. Never null: it starts at a built-in blank profile.
@@ -42,6 +45,11 @@ extern Profile* gameProfile;
 
 // A blank profile with 3 lives in both modes and every tip marked seen (tools).
 Profile makeProfile(const char* name);
+// The flag that remembers tip `key` was shown (the tutorial's for 0), or null for the
+// tips that show whenever their moment comes ("nomoremoves", "usehammer").
+uint8_t* tipFlag(Profile& p, int key);
+// Every tip flag set (seen) or cleared (a new player), the tutorial's included.
+void setAllTipFlags(Profile& p, bool seen);
 // Level number <-> stage and position.
 int levelNumberOf(int stage, int levelInStage);
 void stageOfLevel(int level, int* stage, int* levelInStage);

@@ -7,6 +7,9 @@
 
 // --- moves and matching ---
 void handleClick(GameState& g, Vec2 point);
+// A click on cell (i, j) (anywhere outside the field when it names no open cell): what
+// handleClick does once it found the cell under the point.
+void handleCellClick(GameState& g, int i, int j);
 void pick(GameState& g, int i, int j);
 void dropSelection(GameState& g);
 void updateDrag(GameState& g);
@@ -45,6 +48,8 @@ int findMoves(GameState& g);  // returns the number of matching swaps
 bool anyMove(GameState& g);
 void resetHintTimer(GameState& g);
 void updateHintTimer(GameState& g, float dt);
+// The hint at once (the H key), when there is a move to show.
+void showHintNow(GameState& g);
 void noMoves(GameState& g);
 void startReshuffle(GameState& g);
 void updateReshuffle(GameState& g, float dt);

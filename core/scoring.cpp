@@ -139,7 +139,7 @@ int levelBonusFor(int level, float durationMs) {
 }
 
 void levelClearCheck(GameState& g) {
-    if (g.levelOver || g.bonusCountUp || g.tip.showing || g.tilesLeft >= 1) return;
+    if (g.levelOver || g.bonusCountUp || g.tip.showing || g.tilesLeft >= 1 || g.demo) return;
     // The cascade runs to its end first: points it still earns belong to the level.
     if (anyFlyingPiece(g) || !settled(g) || g.resolving) {
         g.clearedWaiting = 1;
@@ -316,16 +316,17 @@ void levelOverAnimation(GameState& g, float dt) {
 }
 
 void offerTip(GameState& g, int key, float x, float y, float delay, bool modal) {
-    // After the time-up no box may open: the time-up sequence takes every click.
-    if (g.tip.showing || g.clearedWaiting || g.timeUp) return;
-    const bool indexed = key >= 1 && key < kTipFlagCount;
-    if (indexed && gameProfile->tipFlags[key]) return;
+    // After the time-up no box may open: the time-up sequence takes every click. A help
+    // page's field only shows the game.
+    if (g.tip.showing || g.clearedWaiting || g.timeUp || g.demo) return;
+    uint8_t* const flag = key >= 1 ? tipFlag(*gameProfile, key) : nullptr;
+    if (flag != nullptr && (*flag || !gameTipsShown())) return;
     if (key == static_cast<int>(TipKey::GameTip4)) {
         if (gameProfile->gameTip4Count > 1) return;
     }
     if (!tipAllowed(g, key)) return;
     if (key == static_cast<int>(TipKey::GameTip4)) gameProfile->gameTip4Count += 1;
-    if (indexed) gameProfile->tipFlags[key] = 1;
+    if (flag != nullptr) *flag = 1;
     g.tipShownThisLevel = 1;
     g.tip.key = key;
     g.tip.position = {x, y};

@@ -46,18 +46,43 @@ constexpr BoardTip kBoardTips[] = {
     {TipKey::HummerHelp, false, false},   {TipKey::FirstTime, true, false},
     {TipKey::TimeHelp, false, false},     {TipKey::RelaxTip1, false, true},
     {TipKey::TipBusySquare2, true, true}, {TipKey::ChainbTip, true, true},
-    {TipKey::Powerup, true, false},
+    {TipKey::Powerup, true, false},       {TipKey::PowerupLightning, true, false},
+    {TipKey::PowerupCross, true, false},  {TipKey::PowerupDiagonal, true, false},
+    {TipKey::PowerupStar, true, false},
 };
+
+bool tipsShown = true;
+
+// The first cell holding a power-up of this kind.
+bool firstPowerup(const GameState& g, Vec2* at, int kind) {
+    return firstCell(g, at, [kind](const Cell& c) { return isSlot(c.figure) && c.powerup == kind; });
+}
 
 }  // namespace
 
+void setGameTipsShown(bool shown) {
+    tipsShown = shown;
+}
+
+bool gameTipsShown() {
+    return tipsShown;
+}
+
 bool tipCondition(const GameState& g, const Profile& p, int key, Vec2* at) {
+    // The tips that name a piece wait for a level where nothing else was said yet; the
+    // first such level that holds the piece names it.
     const bool levelFree = !g.tipShownThisLevel;
     switch (static_cast<TipKey>(key)) {
         case TipKey::Powerup:
-            return g.level >= 1 && levelFree && firstCell(g, at, [](const Cell& c) {
-                       return isSlot(c.figure) && c.powerup != kNoPowerup;
-                   });
+            return g.level >= 1 && levelFree && firstPowerup(g, at, kBomb);
+        case TipKey::PowerupLightning:
+            return g.level >= 1 && levelFree && firstPowerup(g, at, kLightning);
+        case TipKey::PowerupCross:
+            return g.level >= 1 && levelFree && firstPowerup(g, at, kCrossBomb);
+        case TipKey::PowerupDiagonal:
+            return g.level >= 1 && levelFree && firstPowerup(g, at, kDiagonalBomb);
+        case TipKey::PowerupStar:
+            return g.level >= 1 && levelFree && firstPowerup(g, at, kStarBomb);
         case TipKey::RelaxTip1:
             return g.level >= 5 && levelFree && point(at, {-250.0f, 100.0f});
         case TipKey::TipBusySquare2:
@@ -91,7 +116,8 @@ void offerBoardTips(GameState& g) {
     for (const BoardTip& tip : kBoardTips) {
         if (g.tip.showing || g.clearedWaiting) return;
         const int key = static_cast<int>(tip.key);
-        if (gameProfile->tipFlags[key]) continue;
+        const uint8_t* flag = tipFlag(*gameProfile, key);
+        if (flag != nullptr && *flag) continue;
         Vec2 at = {0.0f, 0.0f};
         if (!tipCondition(g, *gameProfile, key, &at)) continue;
         offerTip(g, key, at.x, at.y, 0.0f, tip.modal);
@@ -118,8 +144,8 @@ void tutorialClickAt(GameState& g, Vec2 point) {
     tutorialClick(tutorial, g, point);
 }
 
-void tutorialKeyPressed(GameState& g) {
-    closeTutorial(tutorial, g);
+void tutorialKeyPressed(GameState& g, int key) {
+    tutorialKey(tutorial, g, key);
 }
 
 void openTutorial(GameState& g, bool fromMenu) {

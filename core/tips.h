@@ -18,10 +18,15 @@ void offerBoardTips(GameState& g);
 const char* visibleTipKey(const GameState& g);
 // Whether tip key may show now for the game's profile (offerTip asks this).
 bool tipAllowed(const GameState& g, int key);
+// The player's "show game tips" option. Off, no tip that teaches is offered (they stay
+// unseen for later); the boxes that say why play stops ("nomoremoves", "usehammer")
+// still show.
+void setGameTipsShown(bool shown);
+bool gameTipsShown();
 // The tutorial over the level: one frame, a click (its OK button) and a key (closes it).
 void tutorialFrame(GameState& g, float dt);
 void tutorialClickAt(GameState& g, Vec2 point);
-void tutorialKeyPressed(GameState& g);
+void tutorialKeyPressed(GameState& g, int key);
 // Opens the tutorial over the running level ("helpgameplay") or from the help
 // screen ("instructions", fromMenu = true).
 void openTutorial(GameState& g, bool fromMenu);

@@ -5,10 +5,25 @@
 #include <cstring>
 
 #include "core/announce.h"
+#include "core/help_demo.h"
 #include "resources/files.h"
 #include "resources/trace.h"
 
 Tutorial tutorial = {};
+
+const HelpPageInfo kHelpPages[kHelpPageCount] = {
+    {"swap", "levels/help.lvl"},
+    {"bomb", "levels/help_bomb.lvl"},
+    {"lightning", "levels/help_lightning.lvl"},
+    {"crossbomb", "levels/help_crossbomb.lvl"},
+    {"diagonal", "levels/help_diagonalbomb.lvl"},
+    {"starbomb", "levels/help_starbomb.lvl"},
+    {"chain", "levels/help_chain.lvl"},
+    {"doublecover", "levels/help_doublecover.lvl"},
+    {"hammer", "levels/help_hammer.lvl"},
+    {"clock", "levels/help_clock.lvl"},
+    {"keys", nullptr},
+};
 
 namespace {
 
@@ -279,12 +294,29 @@ void parseTutorial(Tutorial& t, std::string_view text) {
 void startTutorial(Tutorial& t, GameState& g, bool fromMenu, std::string_view text) {
     t.on = 1;
     t.fromMenu = fromMenu ? 1 : 0;
+    t.page = 0;
     for (int k = 0; k < kFigureTableSize; ++k) t.figureTable[k] = fromMenu ? k : g.figureTable[k];
     distinctDemoFigures(t.figureTable);
     t.text = text;
     parseTutorial(t, text);
     g.tutorialOn = 1;
     trace("tutorial open%s", fromMenu ? " from menu" : "");
+    trace("help page 1 %s", kHelpPages[0].name);
+}
+
+void turnTutorialPage(Tutorial& t, int step) {
+    t.page = ((t.page + step) % kHelpPageCount + kHelpPageCount) % kHelpPageCount;
+    const HelpPageInfo& page = kHelpPages[t.page];
+    trace("help page %d %s", t.page + 1, page.name);
+    if (t.page == 0) {
+        parseTutorial(t, t.text);
+        return;
+    }
+    if (page.file == nullptr) return;
+    uint32_t size = 0;
+    const uint8_t* data = loadFile(page.file, &size, false);  // missing: the page shows its text alone
+    startHelpDemo(helpDemo, data ? std::string_view(reinterpret_cast<const char*>(data), size) : "",
+                  t.figureTable);
 }
 
 void startTutorial(Tutorial& t, GameState& g, bool fromMenu) {
@@ -297,6 +329,10 @@ void updateTutorial(Tutorial& t, float dt) {
     if (!t.on) return;
     if (!(dt >= 0.0f)) dt = 0.0f;
     if (dt > 1000.0f) dt = 1000.0f;
+    if (t.page > 0) {
+        if (t.page < kHelpPageCount && kHelpPages[t.page].file != nullptr) updateHelpDemo(helpDemo, dt);
+        return;
+    }
     DemoField& one = t.fields[0];
     DemoField& two = t.fields[1];
     one.wait -= dt;
@@ -331,11 +367,27 @@ void updateTutorial(Tutorial& t, float dt) {
 
 bool tutorialClick(Tutorial& t, GameState& g, Vec2 point) {
     if (!t.on) return false;
+    point.x -= tutorialShiftX(t);  // into the panel's own place
+    for (int side = 0; side < 2; ++side)
+        if (std::fabs(point.x - kTutorialPageArrowX[side]) <= kTutorialPageArrowHalf &&
+            std::fabs(point.y - kTutorialPageArrowY) <= kTutorialPageArrowHalf) {
+            turnTutorialPage(t, side == 0 ? -1 : 1);
+            return false;
+        }
     if (point.x < kTutorialOkLeft || point.x > kTutorialOkRight || point.y > kTutorialOkTop ||
         point.y < kTutorialOkBottom)
         return false;
     closeTutorial(t, g);
     return true;
+}
+
+void tutorialKey(Tutorial& t, GameState& g, int key) {
+    constexpr int kLeft = 37, kRight = 39;
+    if (t.on && (key == kLeft || key == kRight)) {
+        turnTutorialPage(t, key == kLeft ? -1 : 1);
+        return;
+    }
+    closeTutorial(t, g);
 }
 
 void closeTutorial(Tutorial& t, GameState& g) {

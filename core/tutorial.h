@@ -20,6 +20,20 @@ constexpr float kTutorialOkLeft = -15.0f;
 constexpr float kTutorialOkRight = 75.0f;
 constexpr float kTutorialOkTop = -155.0f;
 constexpr float kTutorialOkBottom = -195.0f;
+// The arrows that turn the pages, 50 x 50 around their centres on the button's line.
+constexpr float kTutorialPageArrowX[2] = {-150.0f, 210.0f};  // back, on
+constexpr float kTutorialPageArrowY = -175.0f;
+constexpr float kTutorialPageArrowHalf = 25.0f;
+
+// The help's pages: the two swap demonstrations of "help.lvl", one page for each piece
+// of the game (core/help_demo.h), and the table of keys and pad buttons.
+constexpr int kHelpPageCount = 11;
+struct HelpPageInfo {
+    const char* name;  // in the trace ("help page 2 bomb") and the texts' keys ("helpbomb", "helpbombtext")
+    const char* file;  // the demonstration, below the data folder; null: the page has none
+};
+extern const HelpPageInfo kHelpPages[kHelpPageCount];
+constexpr int kHelpKeysPage = kHelpPageCount - 1;
 
 struct DemoStep {
     int32_t column1;
@@ -48,6 +62,7 @@ struct DemoField {
 struct Tutorial {
     uint8_t on;
     uint8_t fromMenu;                       // opened from the help screen: the "info" menu returns on close
+    int32_t page;                           // 0 the swap demonstrations .. kHelpKeysPage
     int32_t figureTable[kFigureTableSize];  // what the demonstration draws for each slot
     DemoField fields[2];
     float fadeClock;        // ms, grows after the last step; the reload comes at 500
@@ -65,8 +80,20 @@ void startTutorial(Tutorial& t, GameState& g, bool fromMenu, std::string_view te
 void startTutorial(Tutorial& t, GameState& g, bool fromMenu);
 // One frame of both fields; reloads after the fade.
 void updateTutorial(Tutorial& t, float dt);
-// A click while the panel shows: true (and the tutorial closed) on its "ok" button.
+// How far the whole panel stands from its place over the field, in x: opened from the help
+// screen, with no side panel beside it, it stands in the middle of the screen.
+constexpr float kHelpScreenShiftX = -30.0f;
+inline float tutorialShiftX(const Tutorial& t) {
+    return t.fromMenu ? kHelpScreenShiftX : 0.0f;
+}
+// A click while the panel shows: true (and the tutorial closed) on its "ok" button; the
+// arrows beside it turn the pages.
 bool tutorialClick(Tutorial& t, GameState& g, Vec2 point);
+// A key while the panel shows: Left and Right turn the pages, any other key closes it.
+void tutorialKey(Tutorial& t, GameState& g, int key);
+// Turns `step` pages on (back when negative), wrapping at either end, and starts that
+// page's demonstration from its file (a missing file leaves the page's field empty).
+void turnTutorialPage(Tutorial& t, int step);
 // Switches the tutorial off; reopens the "info" menu when it came from there.
 void closeTutorial(Tutorial& t, GameState& g);
 // Centre of a demonstration cell in menu space.

@@ -21,6 +21,7 @@
 #include "platform/audio_device.h"
 #include "platform/gpu.h"
 #include "platform/mixer.h"
+#include "platform/pad.h"
 #include "platform/window.h"
 #include "resources/trace.h"
 
@@ -66,9 +67,11 @@ struct Automation {
     bool pictureDue;          // a requested picture is taken at this frame's present
     std::FILE* audioCapture;  // QUELMAR_AUDIO_CAPTURE
     double audioFramesOwed;   // the mix's frames the steps so far have asked for and not had
+    const char* padCommands;  // the virtual pad's command file, or null
+    long padCommandsRead;     // bytes of it carried out
 };
-Automation automation = {0, nullptr, 0, false, -1, {}, 0, 0,  {}, 0,     0,       false, 0,
-                         0, 0,       1, 0,     -1, {}, 0, {}, 0,  false, nullptr, 0};
+Automation automation = {0, nullptr, 0, false, -1, {}, 0,  0, {},    0,       0, false,   0, 0,
+                         0, 1,       0, -1,    {}, 0,  {}, 0, false, nullptr, 0, nullptr, 0};
 
 enum ScriptKind : uint8_t { kMove, kDown, kUp, kDouble, kRight, kRightUp, kKey, kHint, kDud, kHints };
 constexpr const char* kScriptKinds[] = {"move",    "down", "up",   "double", "right",
@@ -145,8 +148,7 @@ void writeShot(const char* path) {
 void startRequestedLevelNow() {
     if (gameProfile) {
         const bool newPlayer = std::getenv("QUELMAR_START_NEW_PLAYER") != nullptr;
-        std::fill(std::begin(gameProfile->tipFlags), std::end(gameProfile->tipFlags),
-                  static_cast<uint8_t>(newPlayer ? 0 : 1));
+        setAllTipFlags(*gameProfile, !newPlayer);
         gameProfile->gameTip4Count = newPlayer ? 0 : 255;
     }
     startLevel(automation.requestedLevel);  // in the mode the profile is in
@@ -281,6 +283,7 @@ void readAutomation() {
     }
     if (const char* frames = std::getenv("QUELMAR_PLAY_EXIT_AFTER"))
         automation.exitAfterPlayFrames = static_cast<uint32_t>(std::clamp(std::atol(frames), 0l, 1000000l));
+    automation.padCommands = std::getenv("QUELMAR_VIRTUAL_PAD");
     if (const char* text = std::getenv("QUELMAR_PLAY_SCRIPT")) {
         if (!parseInputScript(text, inputScript))
             std::fprintf(stderr, "QUELMAR_PLAY_SCRIPT does not hold together; ignored\n");
@@ -455,6 +458,46 @@ void afterPlayFrame() {
     for (int i = 0; i < automation.shotCount; ++i)
         if (automation.shots[i].frame == playFrames) writeShot(automation.shots[i].path);
     if (automation.exitAfterPlayFrames != 0 && playFrames >= automation.exitAfterPlayFrames) app.quit = 1;
+}
+
+bool applyPadCommandLine(const char* line) {
+    char word[16] = {}, name[16] = {};
+    int x = 0, y = 0;
+    if (std::sscanf(line, "%15s", word) != 1) return false;
+    if (std::strcmp(word, "plug") == 0) return attachVirtualPad();
+    if (std::strcmp(word, "unplug") == 0) {
+        detachVirtualPad();
+        return true;
+    }
+    if (std::strcmp(word, "stick") == 0 && std::sscanf(line, "%*s %d %d", &x, &y) == 2) {
+        setVirtualPadAxis(0, x);
+        setVirtualPadAxis(1, y);
+        return true;
+    }
+    const bool down = std::strcmp(word, "down") == 0;
+    if (!down && std::strcmp(word, "up") != 0) return false;
+    if (std::sscanf(line, "%*s %15s", name) != 1 || padButtonNamed(name) < 0) return false;
+    setVirtualPadButton(padButtonNamed(name), down);
+    return true;
+}
+
+void applyPadCommand() {
+    if (automation.padCommands == nullptr) return;
+    std::FILE* file = std::fopen(automation.padCommands, "rb");
+    if (file == nullptr) return;
+    char line[128];
+    if (std::fseek(file, automation.padCommandsRead, SEEK_SET) == 0 &&
+        std::fgets(line, sizeof line, file) != nullptr) {
+        const size_t length = std::strlen(line);
+        // Only a whole line: the test may be writing the rest of it just now.
+        if (length > 0 && line[length - 1] == '\n') {
+            automation.padCommandsRead += static_cast<long>(length);
+            line[length - 1] = 0;
+            const bool done = applyPadCommandLine(line);
+            trace("pad command %s%s", line, done ? "" : " refused");
+        }
+    }
+    std::fclose(file);
 }
 
 void beforePresent() {

@@ -10,7 +10,8 @@
 // mixed frame by frame (QUELMAR_AUDIO_CAPTURE keeps that mix), so the same input at the
 // same frames plays the same game on any machine at any load; requests a running test
 // makes while the program runs (QUELMAR_REQUESTS): a picture of a chosen frame, a trace
-// line at a chosen frame. With QUELMAR_TRACE each input event is traced as well.
+// line at a chosen frame; a virtual pad driven from a command file (QUELMAR_VIRTUAL_PAD).
+// With QUELMAR_TRACE each input event is traced as well.
 // Without any of these the program is exactly the player's.
 #include <cstdint>
 
@@ -48,6 +49,15 @@ void playScriptedInput();
 void traceWaitingMove(const GameState& g, bool fieldBlocked);
 // After each play frame: its picture when one was asked for, and the end when due.
 void afterPlayFrame();
+// QUELMAR_VIRTUAL_PAD=file: at the start of every frame the next whole line a test has
+// appended to the file, if any, is carried out on a virtual pad (one line per frame, so
+// a press and its release reach the game as two events): "plug" attaches the pad,
+// "unplug" detaches it, "down NAME" and "up NAME" press and release a button (a, b, x, y,
+// back, start, leftshoulder, rightshoulder, up, down, left, right), "stick X Y" moves the
+// left stick (-32768..32767 each). Each line done is traced as "pad command LINE".
+void applyPadCommand();
+// One line of that file carried out; false when it is no command.
+bool applyPadCommandLine(const char* line);
 // Around each present: whether the frame just drawn is the last, with its picture, and
 // the pictures requested of it.
 void beforePresent();

@@ -1,6 +1,7 @@
 #include "game/play.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "app/app.h"
 #include "app/draw.h"
@@ -48,7 +49,19 @@ uint32_t fieldColourOf(const GameState& g) {
 }
 
 FieldFrame fieldFrameOf(const GameState& g, float dt) {
-    return {fieldColourOf(g), g.animationClock, dt, g.pointer, g.hammerMode ? 1 : 0, fieldBlocked(g)};
+    FieldFrame frame = {fieldColourOf(g), g.animationClock,     dt,
+                        g.pointer,        g.hammerMode ? 1 : 0, fieldBlocked(g)};
+    // A tip or a box over the field leaves its power-ups in sight: "powerup" points at one.
+    frame.markersShown = !(g.levelOver || g.bonusCountUp || g.clearedWaiting || g.timeUp || g.transition ||
+                           g.paused || overlayOpen());
+    if (g.cursorShown && isValid(g, g.cursorRow, g.cursorColumn)) {
+        // The keys' cursor stands where the pointer would: the field answers it as it does the mouse.
+        frame.pointer = g.cells[g.cursorRow][g.cursorColumn].centre;
+        frame.cursor = true;
+        const Selection& s = g.selection;
+        frame.picked = s.state != 0 && s.pickedRow == g.cursorRow && s.pickedColumn == g.cursorColumn;
+    }
+    return frame;
 }
 
 // The demonstration's "click" words belong to the panel: they go with it.
@@ -77,9 +90,23 @@ void requestTipBalloon(const GameState& g) {
 // demonstration's pointer drawn as the game's own cursor, its glow flaring after a click.
 void drawTutorialLayer() {
     const TutorialPanelLayout& l = kTutorialPanel;
+    // The panel is laid out over the field; shifted whole where it stands elsewhere (the
+    // caller puts the view back once the demonstrations' effects are drawn too).
+    const float shift = tutorialShiftX(tutorial);
+    const Matrix4 shifted = translationMatrix(shift, 0.0f, 0.0f);
+    setView(&shifted);
     drawWindowCentred(l.boxX, l.boxY, l.boxWidth, l.boxHeight);
-    const Vec2 p = pointerInMenuSpace();
+    Vec2 p = pointerInMenuSpace();
+    p.x -= shift;
     drawTutorialPanel(tutorial, p.x, p.y, frameDeltaMs, animationClock);
+    // The arrows that turn the pages (Left and Right do too), and which page this is.
+    drawMenuSprite(kSpriteArrowLeft, kTutorialPageArrowX[0], kTutorialPageArrowY);
+    drawMenuSprite(kSpriteArrowRight, kTutorialPageArrowX[1], kTutorialPageArrowY);
+    char page[24];
+    std::snprintf(page, sizeof page, "%d / %d", tutorial.page + 1, kHelpPageCount);
+    setTextColour(255, 230, 150, 255);
+    drawText(30, -214, 11, page, true);
+    setTextColour(255, 255, 255, 255);
     const DemoPointer d = demoPointer(tutorial);
     const auto glow = static_cast<uint32_t>(d.flash * static_cast<float>(d.alpha));
     const float press = d.flash > 0.75f ? 1.0f : 0.0f;  // pressed in for the first 100 ms
@@ -114,6 +141,7 @@ void runGameFrame() {
     GameState& g = gameState;
     const float dt = frameDeltaMs;
     playScriptedInput();
+    setGameTipsShown(settings.showGameTips);  // the options may have changed it over the level
     setPointer(g, pointerInMenuSpace());
     if (gameRunsThisFrame()) updateGame(g, dt);
     traceWaitingMove(g, fieldBlocked(g));
@@ -147,7 +175,8 @@ void composePlayScreen(GameState& g, float dt) {
         drawHudSidePanel(hudState, g);
         drawHudTimeBar(hudState, g);
         drawTutorialLayer();
-        drawEffectQueue(particleSystem, 0);
+        drawEffectQueue(particleSystem, 0);  // the demonstrations' effects, in the panel's place
+        setView(nullptr);
     } else {
         drawScenery(scenery);
         drawHudSidePanel(hudState, g);

@@ -15,6 +15,7 @@
 #include "core/random.h"
 #include "game/announcements.h"
 #include "game/automation.h"
+#include "game/pad_input.h"
 #include "game/play.h"
 #include "game/screens.h"
 #include "menus/main_menu.h"
@@ -40,6 +41,7 @@
 namespace {
 
 constexpr uint32_t kBackgroundColour = 0xFFC8C8FF;  // shows only where a screen draws nothing
+constexpr int32_t kMuteKey = 'M';
 
 void platformFatalHandler(const char* caption, const char* text) {
     showMessageBox(caption, text);
@@ -179,7 +181,24 @@ void handlePlatformEvent(const PlatformEvent& event) {
             endProgram();
             break;
         case PlatformEventType::KeyDown:
+            if (event.key == kMuteKey && !menuSystem.textEntry) {
+                // M silences everything at once on every screen (but types in the name boxes).
+                setMuted(soundSystem, !soundSystem.muted);
+                trace("mute %d", soundSystem.muted ? 1 : 0);
+                break;
+            }
             if (screen) screen->onKeyDown(event.key);
+            break;
+        case PlatformEventType::PadDown:
+            padButtonDown(event.key);
+            break;
+        case PlatformEventType::PadUp:
+            padButtonUp(event.key);
+            break;
+        case PlatformEventType::PadAdded:
+        case PlatformEventType::PadRemoved:
+            trace("pad %s, %d now", event.type == PlatformEventType::PadAdded ? "added" : "removed",
+                  event.key);
             break;
         case PlatformEventType::MouseMove:
             setCursorFromWindow(event.x, event.y);
@@ -229,6 +248,7 @@ void handlePlatformEvent(const PlatformEvent& event) {
 
 void runFrame() {
     beginAutomationFrame();
+    applyPadCommand();
     clearDepth(1.0f);
     clearColour(kBackgroundColour);
     beginFrame();
@@ -241,6 +261,7 @@ void runFrame() {
     // Under the fixed step a frame is one step of game time however long it took, and
     // nothing on its path waits for the clock: a frame limiter belongs to the clock's path.
     if (fixedFrameStep() > 0) frameDeltaMs = fixedFrameStep();
+    padFrame(frameDeltaMs);
     if (screens.current) screens.current->update();
     // Once per frame on every screen, so menu sounds start at once as well.
     updateSound(frameDeltaMs);

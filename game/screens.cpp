@@ -10,6 +10,7 @@
 #include "app/persistence.h"
 #include "app/settings.h"
 #include "app/textures.h"
+#include "core/cursor.h"
 #include "core/field.h"
 #include "core/flow.h"
 #include "game/automation.h"
@@ -147,7 +148,10 @@ void PlayScreen::onRightUp() {
 }
 
 void PlayScreen::onMouseMove() {
-    if (overlayOpen()) menuPointerMoved();
+    if (overlayOpen())
+        menuPointerMoved();
+    else
+        hideCursor(gameState);  // the mouse plays now: the keys' cursor steps aside
 }
 
 // ---- SplashScreen --------------------------------------------------------------------

@@ -81,12 +81,12 @@ void drawMainMenu(MenuNode& node) {
     const char* link = menuText("ifnotyou");
     float lw = menuTextWidth(link, 15);
     int index = addMenuControl({-220 - lw / 2, T - 70, -220 + lw / 2, T - 88, kControlLink, 0, 0, 0});
-    // The link's "mouse over" flag is set by the hover detection of this frame's
-    // update, against last frame's rectangle, which is the same place.
+    // The link lights under the mouse and while the keys are on it (then it glows too).
+    const bool focused = index >= 0 && widgetRegistry.hoverIndex == index && m.selected < 0;
     bool over =
         m.mouseX >= -220 - lw / 2 && m.mouseX <= -220 + lw / 2 && m.mouseY <= T - 70 && m.mouseY >= T - 88;
-    (void)index;
-    menuDrawText(link, -220, T - 79, 12, over ? kWhite : argb(100, 250, 100), true);
+    if (focused) drawControlGlow(true);
+    menuDrawText(link, -220, T - 79, 12, over || focused ? kWhite : argb(100, 250, 100), true);
     // Item tips over the first four items: the tip balloon beside the item under the
     // pointer, pointing at the item's top left.
     static int tipShown = -1;
@@ -132,7 +132,7 @@ void drawProfiles(MenuNode& node) {
 void drawOptions(MenuNode& node) {
     MenuSystem& m = S();
     menuSetSquash(squashFactor());
-    menuDrawFrame(0, 260 - 225, 380, 450);
+    menuDrawFrame(0, 260 - 250, 380, 500);
     float v = 55;
     menuSetFont(1);
     menuDrawText(node.caption, 0, 260 - v, 17, argb(255, 255, 155), true);
@@ -161,6 +161,8 @@ void drawOptions(MenuNode& node) {
     bool cursor = settings.customCursor;
     drawCheckBox(-100, 260 - v, cursor, menuText("customcursor"), 12);
     if (cursor != settings.customCursor) setCustomCursor(cursor);
+    v += 50;
+    drawCheckBox(-100, 260 - v, settings.showGameTips, menuText("showgametip"), 12);
     drawControlGlow(false);
     v += 80;
     menuSetFont(1);

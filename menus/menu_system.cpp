@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "core/field.h"
 #include "core/flow.h"
+#include "core/profile.h"
 #include "core/rules.h"
 #include "menus/menu_draw.h"
 #include "menus/zone_map.h"
@@ -72,6 +73,20 @@ int childIndex(const MenuNode& parent, const MenuNode* child) {
     for (int i = 0; i < parent.childCount; ++i)
         if (parent.children[i] == child) return i;
     return -1;
+}
+
+// The controls the keys can reach: the focus walks them in the order they were drawn,
+// then the node's items.
+bool focusable(const MenuControl& c) {
+    return c.kind == kControlSlider || c.kind == kControlCheckBox || c.kind == kControlLink ||
+           c.kind == kControlProfileRow;
+}
+
+// Controls whose hover means more than focus: the profile to act on, the zone shown.
+bool keepsHover(int index) {
+    if (index < 0 || index >= widgetRegistry.controlCount) return false;
+    const uint8_t kind = widgetRegistry.controls[index].kind;
+    return kind == kControlProfileRow || kind == kControlZoneSlot;
 }
 
 // Effects started by the menus play in a pool of their own, drawn after the menus: the
@@ -324,9 +339,9 @@ void backAction() {
     if (nodeIs(node, "options")) {
         const bool written = writeSettings(settings, 800, 600, std::max(drawState.resolutionIndex, 0),
                                            drawState.colourDepth32 ? 1 : 0);
-        trace("settings %s music %d effects %d cursor %d full screen %d", written ? "written" : "not written",
-              settings.musicVolume, settings.effectsVolume, settings.customCursor ? 1 : 0,
-              settings.fullScreen);
+        trace("settings %s music %d effects %d cursor %d full screen %d tips %d",
+              written ? "written" : "not written", settings.musicVolume, settings.effectsVolume,
+              settings.customCursor ? 1 : 0, settings.fullScreen, settings.showGameTips ? 1 : 0);
         showNode(node->parent);
         return;
     }
@@ -346,6 +361,9 @@ int hoverDetection() {
         if (i == m.selected) m.mouseOverSelected = true;
         if (m.clickPending) {
             m.selected = i;
+            // The pointer took the focus to an item: a control it left glows no longer
+            // (the profile to act on and the zone shown stay marked).
+            if (!keepsHover(widgetRegistry.hoverIndex)) widgetRegistry.hoverIndex = -1;
             return i;
         }
     }
@@ -354,7 +372,12 @@ int hoverDetection() {
         if (x < c.left || x > c.right || y > c.top || y < c.bottom) continue;
         if (c.kind == kControlLink) {
             c.flag = 1;
-        } else if (c.kind != kControlProfileRow && !m.textEntry) {
+        } else if (c.kind == kControlZoneSlot && !m.textEntry) {
+            widgetRegistry.hoverIndex = i;
+            m.hoverTimer = 0;
+        } else if (c.kind != kControlProfileRow && !m.textEntry && m.clickPending) {
+            // Only a pointer that moved takes the focus: one resting on a control must not
+            // take it back from the keys every frame.
             widgetRegistry.hoverIndex = i;
             m.hoverTimer = 0;
         }
@@ -453,7 +476,78 @@ void dragSliders() {
 void toggleHovered() {
     if (widgetRegistry.hoverIndex >= 0 && widgetRegistry.hoverIndex < widgetRegistry.controlCount) {
         MenuControl& c = widgetRegistry.controls[widgetRegistry.hoverIndex];
+        if (c.kind == kControlCheckBox) c.flag = c.flag ? 0 : 1;
+    }
+}
+
+// The control the keys are on: the hovered one while no item is selected.
+int focusedControl() {
+    const int h = widgetRegistry.hoverIndex;
+    if (S().selected >= 0 || h < 0 || h >= widgetRegistry.controlCount) return -1;
+    return focusable(widgetRegistry.controls[h]) ? h : -1;
+}
+
+// One step of the focus through the node's controls, then its items, wrapping.
+void moveFocus(const MenuNode& node, int step) {
+    MenuSystem& m = S();
+    int order[kMenuControlCapacity + kMenuChildCapacity];  // a control's index, or -1 - an item's
+    int count = 0;
+    for (int i = 0; i < widgetRegistry.controlCount; ++i)
+        if (focusable(widgetRegistry.controls[i])) order[count++] = i;
+    const int n = reachableItemCount(node);
+    for (int k = 0; k < n; ++k) order[count++] = -1 - k;
+    if (count == 0) return;
+    const int control = focusedControl();
+    int at = -1;
+    for (int k = 0; k < count; ++k)
+        if ((control >= 0 && order[k] == control) ||
+            (control < 0 && m.selected >= 0 && order[k] == -1 - m.selected))
+            at = k;
+    const int next = at < 0 ? (step > 0 ? 0 : count - 1) : (at + step + count) % count;
+    if (order[next] >= 0) {
+        m.selected = -1;
+        widgetRegistry.hoverIndex = order[next];
+        m.hoverTimer = 0;
+    } else {
+        m.selected = -1 - order[next];
+        if (!keepsHover(widgetRegistry.hoverIndex)) widgetRegistry.hoverIndex = -1;
+    }
+}
+
+// Left and Right on a focused slider: a twentieth of its way.
+bool stepSlider(int key) {
+    const int index = focusedControl();
+    if (index < 0) return false;
+    MenuControl& c = widgetRegistry.controls[index];
+    if (c.kind != kControlSlider || c.steps == 0) return false;
+    const int step = std::max(1, c.steps / 20);
+    const int value = static_cast<int>(c.value) + (key == kMenuKeyLeft ? -step : step);
+    c.value = static_cast<uint16_t>(std::clamp(value, 0, c.steps - 1));
+    return true;
+}
+
+// Enter on a focused control: a check box toggles, the profile link opens the profiles, a
+// profile row is chosen as a click on it chooses it. False when Enter has nothing to do
+// there.
+void enterOnControl(MenuNode& node) {
+    MenuSystem& m = S();
+    const int index = focusedControl();
+    if (index < 0) return;
+    MenuControl& c = widgetRegistry.controls[index];
+    if (c.kind == kControlCheckBox) {
         c.flag = c.flag ? 0 : 1;
+    } else if (c.kind == kControlLink) {
+        m.actProfile = profileTable.current;
+        showMenu("profiles");
+    } else if (c.kind == kControlProfileRow) {
+        for (int k = 0; k < node.childCount; ++k) {
+            if (!nodeIs(node.children[k], "selectprofile")) continue;
+            m.selected = k;
+            menuPlaySound("menu.ogg");
+            m.activateOnFadeEnd = true;
+            showNode(nullptr);
+            return;
+        }
     }
 }
 
@@ -558,15 +652,28 @@ void handleKey(int key) {
     if (key == kMenuKeyEscape &&
         (nodeIs(node, "gameplaytip") || nodeIs(node, "startgame") || nodeIs(node, "endgame")))
         key = kMenuKeyEnter;
-    if (key == kMenuKeyEscape && (nodeIs(node, "loadgamequest") || nodeIs(node, "defeat") ||
-                                  nodeIs(node, "adventure") || nodeIs(node, "puzzle"))) {
-        return;
+    if (isZoneMapNode(node)) {
+        // The map's zones by Left and Right; Escape is its "back" item, which knows when
+        // the map may not be left.
+        if (key == kMenuKeyLeft || key == kMenuKeyRight) {
+            stepZone(zoneMap, *gameProfile, key == kMenuKeyLeft ? -1 : 1);
+            return;
+        }
+        if (key == kMenuKeyEscape) {
+            for (int k = 0; k < node->childCount; ++k)
+                if (nodeIs(node->children[k], "back")) {
+                    m.selected = k;
+                    key = kMenuKeyEnter;
+                }
+            if (key == kMenuKeyEscape) return;
+        }
     }
+    if (key == kMenuKeyEscape && (nodeIs(node, "loadgamequest") || nodeIs(node, "defeat"))) return;
     int n = reachableItemCount(*node);
     switch (key) {
         case kMenuKeyEnter:
             if (m.selected < 0 || m.selected >= n) {
-                toggleHovered();
+                enterOnControl(*node);
             } else {
                 menuPlaySound("menu.ogg");
                 m.activateOnFadeEnd = true;
@@ -574,7 +681,8 @@ void handleKey(int key) {
             }
             break;
         case kMenuKeyEscape:
-            if (nodeIs(node, "newprofile") || nodeIs(node, "messageboxok")) break;
+            // The first start's name box has no player to go back to.
+            if (nodeIs(node, "messageboxok") || (nodeIs(node, "newprofile") && n < node->childCount)) break;
             m.backOnFadeEnd = true;
             showNode(nullptr);
             if (!nodeIs(node, "credits")) m.selected = 0;
@@ -583,12 +691,12 @@ void handleKey(int key) {
             toggleHovered();
             break;
         case kMenuKeyLeft:
-        case kMenuKeyUp:
-            if (n > 0) m.selected = m.selected <= 0 ? n - 1 : m.selected - 1;
-            break;
         case kMenuKeyRight:
+            if (!stepSlider(key)) moveFocus(*node, key == kMenuKeyLeft ? -1 : 1);
+            break;
+        case kMenuKeyUp:
         case kMenuKeyDown:
-            if (n > 0) m.selected = m.selected + 1 >= n || m.selected < 0 ? 0 : m.selected + 1;
+            moveFocus(*node, key == kMenuKeyUp ? -1 : 1);
             break;
         default:
             break;

@@ -115,6 +115,23 @@ bool pressZoneSlot(ZoneMap& map, const Profile& p, int zone) {
     return true;
 }
 
+void stepZone(ZoneMap& map, const Profile& p, int step) {
+    MenuSystem& m = menuSystem;
+    if (collectionAnimating(map.collection)) return;
+    const int mode = modeOf(p);
+    const int last = std::min(zonesFinished(p, mode), kZoneCount - 1);
+    int zone = map.zone > last ? (step > 0 ? -1 : last + 1) : map.zone;
+    zone += step > 0 ? 1 : -1;
+    if (zone < 0) zone = last;
+    if (zone > last) zone = 0;
+    map.zone = zone;
+    map.level = zone == positionZone(p, mode) ? positionLevel(p, mode) : firstLevelOfZone(zone);
+    m.selected = 0;
+    widgetRegistry.hoverIndex = zone;
+    m.hoverTimer = 0;
+    trace("zone %d chosen", zone);
+}
+
 bool chooseStart(ZoneMap& map, Profile& p) {
     CollectionState& c = map.collection;
     if (collectionHolding(c)) {

@@ -46,6 +46,10 @@ void enterZoneMap(ZoneMap& map, const Profile& p);
 // A press on zone slot `zone` (menu screen, before the engine's own handling). True
 // when the press was taken: the zone is selected and "start" is chosen.
 bool pressZoneSlot(ZoneMap& map, const Profile& p, int zone);
+// Left or Right on the map (step -1 or 1): the zone before or after the selected one,
+// among those a press on a slot may choose, selected as such a press selects it but not
+// yet played ("start" plays it).
+void stepZone(ZoneMap& map, const Profile& p, int step);
 // The item "start" (or "continue1" during the collection hold). True when the map's
 // level is to be played now (map.mode, map.level); otherwise the map stays, asks
 // "zeroscore" first, or lets the held quelmar go on.

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/pad.h"
+
 namespace {
 
 struct WindowState {
@@ -156,6 +158,9 @@ SDL_Cursor* makeHammerCursor() {
 
 }  // namespace
 
+bool pendingPadEvent(PlatformEvent& event);  // pad.cpp
+bool takePadEvent(const SDL_Event& sdl);     // pad.cpp
+
 // SDL falls back to drivers that show nothing (offscreen, dummy) when there is no
 // display; a game running there is invisible yet holds the lock. Such a driver is taken
 // only when SDL_VIDEODRIVER asks for it by name.
@@ -179,6 +184,7 @@ bool platformInit() {
         return false;
     }
     windowState.videoStarted = true;
+    startPads();  // without a pad service the game plays on with keys and mouse
     return true;
 }
 
@@ -313,9 +319,14 @@ void windowToLogical(int windowX, int windowY, float* logicalX, float* logicalY)
 }
 
 bool pollPlatformEvent(PlatformEvent& event) {
+    if (pendingPadEvent(event)) return true;
     SDL_Event sdl;
     while (SDL_PollEvent(&sdl)) {
         event = PlatformEvent{PlatformEventType::None, 0, 0, 0};
+        if (takePadEvent(sdl)) {
+            if (pendingPadEvent(event)) return true;
+            continue;
+        }
         switch (sdl.type) {
             case SDL_QUIT:
                 // Also follows the close of the last window; the loop is ending by then anyway.

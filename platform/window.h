@@ -48,11 +48,33 @@ enum class PlatformEventType : uint8_t {
     Resized,      // the drawable size changed
     Activated,    // the window became active or was restored
     Deactivated,  // the window lost the focus or was minimised
+    PadDown,      // key: PadButton; a pad's left stick pushed past its dead zone counts as the d-pad
+    PadUp,
+    PadAdded,    // a pad was plugged in (or found at start) and is taken; key: how many pads now
+    PadRemoved,  // key: how many pads now
+};
+
+// A pad's buttons as the game reads them (the game-controller layout: A below, B right,
+// X left, Y above).
+enum PadButton : int32_t {
+    kPadA,
+    kPadB,
+    kPadX,
+    kPadY,
+    kPadBack,
+    kPadStart,
+    kPadLeftShoulder,
+    kPadRightShoulder,
+    kPadUp,
+    kPadDown,
+    kPadLeft,
+    kPadRight,
+    kPadButtonCount
 };
 
 struct PlatformEvent {
     PlatformEventType type;
-    int32_t key;  // KeyDown, KeyUp
+    int32_t key;  // KeyDown, KeyUp; PadDown, PadUp: the PadButton
     int32_t x;    // mouse events: window coordinates
     int32_t y;
 };

@@ -141,6 +141,29 @@ void drawTiles(const GameState& g, const FieldFrame& frame) {
         square(fieldTextures.tipMark, kWholeTexture, g.hint.pick.x, g.hint.pick.y, 0, kTileHalf, c);
         square(fieldTextures.tipMark, kWholeTexture, g.hint.target.x, g.hint.target.y, 0, kTileHalf, c);
     }
+    // The keys' cursor: the glowing frame of the hammer's cells and the tip's corners
+    // around its cell, breathing until a charm is picked under it, then lit up and still.
+    if (frame.cursor && !frame.blocked) {
+        int row = -1, column = -1;
+        if (pointerCell(frame, &row, &column) && isValid(g, row, column)) {
+            const Cell& cell = g.cells[row][column];
+            const float x = cell.centre.x + cell.cellOffset.x, y = cell.centre.y + cell.cellOffset.y;
+            const uint32_t a = limitAlpha(static_cast<float>(cursorAlpha(frame.clock, frame.picked)), c);
+            const float breathe = frame.picked ? -1.5f : 2.0f * std::sin(kPi * frame.clock / 400.0f);
+            if (frame.picked) {
+                setBlend(1);  // lit up: added twice over the tile
+                square(fieldTextures.tiles[6], kWholeTexture, x, y, 0, kTileHalf, glowColour(0xFFFFFF, a));
+                square(fieldTextures.tiles[6], kWholeTexture, x, y, 0, kTileHalf, glowColour(0xFFFFFF, a));
+                setBlend(0);
+            } else {
+                for (int twice = 0; twice < 2; ++twice)  // a frame as plain as the lit one
+                    square(fieldTextures.tiles[6], kWholeTexture, x, y, 0, kTileHalf + 1.0f,
+                           withAlpha(0xFFFFFF, a));
+            }
+            square(fieldTextures.tipMark, kWholeTexture, x, y, 0, kTileHalf + 3.0f + breathe,
+                   withAlpha(0xFFFFFF, a));
+        }
+    }
     // The armed hammer lights the cell under the pointer and its four neighbours.
     if (frame.pointerMode == 1 && !frame.blocked) {
         int row = -1, column = -1;
@@ -212,14 +235,24 @@ void drawMarker(const Cell& cell, Vec2 p, const FieldFrame& frame) {
 void drawHintArrows(const GameState& g, const FieldFrame& frame) {
     if (!g.hint.showing) return;
     const float angle = hintAngle(g.hint.target, g.hint.pick);
-    const uint32_t b =
-        std::min(static_cast<uint32_t>(std::fabs(205.0f * std::sin(kPi * g.hint.timer / 1000.0f)) + 50.0f),
-                 frame.colour >> 24);
+    const HintPulse pulse = hintPulse(g.hint.timer);
+    const uint32_t b = limitAlpha(pulse.brightness, frame.colour);
     const uint32_t colour = greyAlpha(b);  // additive: the colour makes the light, alpha passes the test
+    // Both cells framed, and the arrows reaching toward each other with each pulse.
+    const float dx = g.hint.target.x - g.hint.pick.x, dy = g.hint.target.y - g.hint.pick.y;
+    const float length = std::sqrt(dx * dx + dy * dy);
+    const float ux = length > 0.0f ? dx / length : 0.0f, uy = length > 0.0f ? dy / length : 0.0f;
+    const uint32_t frameColour = withAlpha(0xFFFFFF, b);
+    square(fieldTextures.tipMark, kWholeTexture, g.hint.pick.x, g.hint.pick.y, 0, kTileHalf, frameColour);
+    square(fieldTextures.tipMark, kWholeTexture, g.hint.target.x, g.hint.target.y, 0, kTileHalf, frameColour);
     setBlend(1);
-    square(fieldTextures.atlas, atlasCell(59), g.hint.target.x, g.hint.target.y, angle + 180.0f, 29.0f,
-           colour);
-    square(fieldTextures.atlas, atlasCell(56), g.hint.pick.x, g.hint.pick.y, angle, 29.0f, colour);
+    const float half = pulse.size / 2.0f;
+    for (int twice = 0; twice < 2; ++twice) {  // doubled: plain to see on the brightest charms
+        square(fieldTextures.atlas, atlasCell(59), g.hint.target.x - ux * pulse.reach,
+               g.hint.target.y - uy * pulse.reach, angle + 180.0f, half, colour);
+        square(fieldTextures.atlas, atlasCell(56), g.hint.pick.x + ux * pulse.reach,
+               g.hint.pick.y + uy * pulse.reach, angle, half, colour);
+    }
     setBlend(0);
 }
 
@@ -265,7 +298,7 @@ void drawFigures(const GameState& g, const FieldFrame& frame) {
                     square(sheet, sheetFrame(cell.frame), p.x, p.y, 0, kFigureHalf, c);
                 }
     }
-    if (frame.blocked) return;
+    if (frame.blocked && !frame.markersShown) return;
     for (int kind = kBomb; kind <= kStarBomb; ++kind)
         for (const auto& row : g.cells)
             for (const Cell& cell : row)
@@ -475,6 +508,16 @@ uint32_t limitAlpha(float a, uint32_t fieldColour) {
     if (!(a > 0.0f)) return 0;
     const uint32_t value = a >= 255.0f ? 255u : static_cast<uint32_t>(a);
     return std::min(value, fieldColour >> 24);
+}
+
+HintPulse hintPulse(float h) {
+    const float s = std::fabs(std::sin(kPi * h / 1000.0f));  // three pulses in the 3000 ms
+    return {120.0f + 135.0f * s, 8.0f * s, 58.0f + 10.0f * s};
+}
+
+uint32_t cursorAlpha(float t, bool picked) {
+    if (picked) return 255;
+    return static_cast<uint32_t>(170.0f + 85.0f * (0.5f + 0.5f * std::sin(kPi * t / 400.0f)));
 }
 
 float hintAngle(Vec2 a, Vec2 b) {

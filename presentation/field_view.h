@@ -82,9 +82,16 @@ struct FieldFrame {
     uint32_t colour;  // field colour: tints everything, caps every highlight's alpha
     float clock;      // ms, the game clock
     float dt;         // ms since the last frame
-    Vec2 pointer;     // menu space
+    Vec2 pointer;     // menu space; the keys' cursor cell's centre while it shows
     int pointerMode;  // 0 arrow, 1 hammer armed, 2 hand
     bool blocked;     // level over, a menu or modal tip up, paused: nothing is hovered
+    // Only a tip or a box stands over the field: its power-up markers still show (a tip
+    // may be pointing at one).
+    bool markersShown = false;
+    // The keys' cursor shows on the pointer's cell; picked: the piece under it is picked
+    // and waits for an arrow.
+    bool cursor = false;
+    bool picked = false;
 };
 
 // ---- state changes (no drawing; tests drive these) ----
@@ -105,6 +112,18 @@ void advanceSpin(Cell& cell, bool hovered, float dt);
 uint32_t limitAlpha(float a, uint32_t fieldColour);
 // The hint arrows' direction in degrees from the target A and the figure to pick B.
 float hintAngle(Vec2 a, Vec2 b);
+// The hint arrows at hint timer h (ms, from 0 down to -3000 while they show): their
+// brightness (0..255, before the field colour's cap) and how far they reach out from
+// their cells toward each other (units).
+struct HintPulse {
+    float brightness;
+    float reach;
+    float size;  // side of the arrow pictures, units
+};
+HintPulse hintPulse(float h);
+// The cursor's frame at game clock t (ms): its opacity 0..255, steady once a piece is
+// picked under it.
+uint32_t cursorAlpha(float t, bool picked);
 
 // ---- drawing ----
 // The whole field in the field view: tiles, figures with their highlights and markers,

@@ -38,7 +38,11 @@ struct DemoPointer {
 DemoPointer demoPointer(const Tutorial& t);
 
 // The panel's contents over its framed box (which the caller draws first, with the
-// menus' window frame): title, paragraphs, both demonstration fields and the "ok"
+// menus' window frame): title, paragraphs, the page's demonstration (the two swap
+// fields, a piece's field with its stock and fuse, or the table of keys) and the "ok"
 // button. pointerX/pointerY is the player's pointer (the button answers it); dt and
 // clock in ms.
 void drawTutorialPanel(Tutorial& t, float pointerX, float pointerY, float dt, float clock);
+// The keys' table: its rows in the string table from "helpkey1" on, each "keys|what it
+// does|pad", drawn in three columns.
+constexpr int kHelpKeyRows = 12;

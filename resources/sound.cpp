@@ -155,7 +155,14 @@ void updateSound(SoundSystem& system, float frameDeltaMs) {
 void applyVolumes(SoundSystem& system, int musicVolume, int effectsVolume) {
     system.musicVolume = std::clamp(musicVolume, 0, 100);
     system.effectsVolume = std::clamp(effectsVolume, 0, 100);
-    if (system.backend) system.backend->setVolumes(system.musicVolume, system.effectsVolume);
+    if (system.backend)
+        system.backend->setVolumes(system.muted ? 0 : system.musicVolume,
+                                   system.muted ? 0 : system.effectsVolume);
+}
+
+void setMuted(SoundSystem& system, bool muted) {
+    system.muted = muted;
+    applyVolumes(system, system.musicVolume, system.effectsVolume);
 }
 
 void pauseAll(SoundSystem& system) {

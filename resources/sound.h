@@ -80,6 +80,7 @@ struct SoundSystem {
     MusicState music;
     int musicVolume;              // 0..100
     int effectsVolume;            // 0..100
+    bool muted;                   // everything silent, the volumes kept for afterwards
     const AudioBackend* backend;  // nullptr while silent
 };
 
@@ -121,6 +122,9 @@ void updateSound(float frameDeltaMs);
 // Sets and applies the options' volumes (clamped to 0..100).
 void applyVolumes(SoundSystem& system, int musicVolume, int effectsVolume);
 void applyVolumes(int musicVolume, int effectsVolume);
+// Silences music and effects at once, or gives them their volumes back; the volumes the
+// options set while muted take effect when the mute ends.
+void setMuted(SoundSystem& system, bool muted);
 
 // Window deactivated / activated.
 void pauseAll(SoundSystem& system);

@@ -48,6 +48,11 @@ TEST(BuiltData, LevelsAndEffectsLieLooseInTheirFolders) {
         EXPECT_EQ(readFile(kData / name), readAsset(name)) << name;
     }
     EXPECT_EQ(readFile(kData / "levels/help.lvl"), readAsset("levels/help.lvl"));
+    for (const char* page : {"bomb", "lightning", "crossbomb", "diagonalbomb", "starbomb", "chain",
+                             "doublecover", "hammer", "clock"}) {
+        const std::string name = std::string("levels/help_") + page + ".lvl";
+        EXPECT_EQ(readFile(kData / name), readAsset(name)) << name;
+    }
     for (const auto& entry : std::filesystem::directory_iterator(assetPath("effects"))) {
         std::string name = "effects/" + entry.path().filename().string();
         EXPECT_EQ(readFile(kData / name), readAsset(name)) << name;

@@ -295,4 +295,25 @@ TEST(TutorialFile, ScriptedSwapsMakeLinesOnBothFields) {
     for (const char* unused : {"step13=", "step14="}) EXPECT_NE(t.find(unused), std::string::npos) << unused;
 }
 
+// What each page's script does on the game's own rules is the tutorial tests' (they play
+// the pages); here: clean text with a field and a refill for every column.
+TEST(TutorialFile, HelpPagesAreCleanTextWithAFieldAndRefills) {
+    for (const char* page : {"bomb", "lightning", "crossbomb", "diagonalbomb", "starbomb", "chain",
+                             "doublecover", "hammer", "clock"}) {
+        const std::string name = std::string("levels/help_") + page + ".lvl";
+        SCOPED_TRACE(name);
+        const std::string t = readAsset(name);
+        expectCrLfText(name, t, true);
+        int field[16], refills[16];
+        ASSERT_TRUE(readDigits(t, "field=", field, 16));
+        ASSERT_TRUE(readDigits(t, "addfigures=", refills, 16));
+        for (int k = 0; k < 16; ++k) {
+            EXPECT_LE(field[k], 5) << "only slots 0..5 are kept distinct";
+            EXPECT_LE(refills[k], 5);
+        }
+        EXPECT_NE(t.find("step1="), std::string::npos);
+        EXPECT_EQ(t.find("\r\n\r\n"), std::string::npos) << "a blank line ends the page's text";
+    }
+}
+
 }  // namespace

@@ -68,6 +68,27 @@ TEST_F(AudioTest, EffectsVolumeScalesEveryEffect) {
     EXPECT_NEAR(peakAt(250), full, 0.01f);  // a damaged settings value is held to 100
 }
 
+TEST_F(AudioTest, MuteSilencesEverythingAndGivesBackTheVolumesSetMeanwhile) {
+    addSound("bell.ogg", encodeTone(600, 0.3f, 0.5f));
+    start();
+    auto peak = [&] {
+        render(10);  // the gain glides to its new value within one block
+        playSound(*system, "bell.ogg");
+        std::vector<float> mix = frame(100);
+        render(300);
+        return peakOf(mix);
+    };
+    const float full = peak();
+    ASSERT_GT(full, 0.1f);
+    setMuted(*system, true);
+    EXPECT_EQ(peak(), 0.0f);
+    applyVolumes(*system, 100, 50);  // the options move while muted: still silent
+    EXPECT_EQ(peak(), 0.0f);
+    EXPECT_EQ(system->effectsVolume, 50);
+    setMuted(*system, false);
+    EXPECT_NEAR(peak(), full * 0.5f, 0.02f);
+}
+
 TEST_F(AudioTest, ThirtyEffectsAtOnceStayACleanTone) {
     for (int i = 0; i < 30; ++i)
         addSound("blast" + std::to_string(10 + i) + ".ogg", encodeTone(300, 0.5f, 0.8f));

@@ -194,6 +194,9 @@ TEST_F(DataSet, AuthoredAndSoundFilesAreCompleteOnceTheyArrive) {
     };
     for (const std::string& name : numbered("pack1_", 10, 80, ".lvl")) groups[1].names.push_back(name);
     groups[1].names.push_back("help.lvl");
+    for (const char* page : {"bomb", "lightning", "crossbomb", "diagonalbomb", "starbomb", "chain",
+                             "doublecover", "hammer", "clock"})
+        groups[1].names.push_back(std::string("help_") + page + ".lvl");
     for (const Group& group : groups) {
         int there = 0;
         for (const std::string& name : group.names) there += present(group.folder, name);

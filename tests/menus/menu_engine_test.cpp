@@ -397,6 +397,54 @@ TEST_F(MenuEngine, SlidersStepAtTheirEndsAndFollowADrag) {
     EXPECT_EQ(widgetRegistry.controls[slider].value, 99);
 }
 
+TEST_F(MenuEngine, KeysWalkTheControlsThenTheItemsMoveSlidersAndTickBoxes) {
+    open("options");
+    // The options as drawn: a slider and a check box above the node's one item.
+    const int slider = addMenuControl({-80, 10, 80, -10, kControlSlider, 0, 101, 60});
+    const int box = addMenuControl({-110, -40, -90, -60, kControlCheckBox, 1, 0, 0});
+    ASSERT_EQ(menuSystem.selected, 0);
+    key(kMenuKeyDown);  // from the last item round to the first control
+    EXPECT_EQ(menuSystem.selected, -1);
+    EXPECT_EQ(widgetRegistry.hoverIndex, slider);
+    key(kMenuKeyLeft);
+    key(kMenuKeyLeft);
+    EXPECT_EQ(widgetRegistry.controls[slider].value, 50);  // a twentieth of its way each
+    for (int k = 0; k < 30; ++k) key(kMenuKeyRight);
+    EXPECT_EQ(widgetRegistry.controls[slider].value, 100);  // and no further than its end
+    key(kMenuKeyDown);
+    EXPECT_EQ(widgetRegistry.hoverIndex, box);
+    key(kMenuKeySpace);
+    EXPECT_EQ(widgetRegistry.controls[box].flag, 0);
+    key(kMenuKeyEnter);
+    EXPECT_EQ(widgetRegistry.controls[box].flag, 1);
+    EXPECT_STREQ(current(), "options");  // Enter on a control chooses no item
+    // Left and Right on a check box walk on, as Up and Down do; then the item again.
+    key(kMenuKeyRight);
+    EXPECT_EQ(menuSystem.selected, 0);
+    EXPECT_EQ(widgetRegistry.hoverIndex, -1);
+    key(kMenuKeyUp);
+    EXPECT_EQ(widgetRegistry.hoverIndex, box);
+    // A pointer resting on the slider does not take the focus back from the keys.
+    pointAt(0, 0);
+    for (int k = 0; k < 5; ++k) updateMenus(16);
+    EXPECT_EQ(widgetRegistry.hoverIndex, box);
+    key(kMenuKeyEscape);
+    frames(800);
+    EXPECT_STREQ(current(), "main");
+}
+
+TEST_F(MenuEngine, TheGameMenuOpensTheOptionsOverTheLevelAndComesBackToThem) {
+    openGameMenu();
+    EXPECT_STREQ(current(), "gameplay");
+    choose("options");
+    EXPECT_STREQ(current(), "options");
+    EXPECT_TRUE(gameState.gameMenuOpen);  // the level stays paused under them
+    key(kMenuKeyEscape);
+    frames(800);
+    EXPECT_STREQ(current(), "gameplay");
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "settings" / "settings.dat"));
+}
+
 TEST_F(MenuEngine, NameEntryEditsWithinItsLimits) {
     open("newprofile");
     EXPECT_TRUE(menuSystem.textEntry);
@@ -420,10 +468,10 @@ TEST_F(MenuEngine, NameEntryEditsWithinItsLimits) {
     EXPECT_LE(menuSystem.textLength, 12);
     EXPECT_LT(menuTextWidth(menuSystem.text, 16), 140);
     EXPECT_EQ(menuSystem.text[menuSystem.textLength], 0);
-    // Escape does nothing on the first name entry.
+    // With a player to go back to, Escape is the box's cancel.
     key(kMenuKeyEscape);
-    frames(400);
-    EXPECT_STREQ(current(), "newprofile");
+    frames(800);
+    EXPECT_STREQ(current(), "profiles");
 }
 
 TEST_F(MenuEngine, ARefusedNameKeepsTheBoxAndItsText) {
@@ -557,4 +605,7 @@ TEST_F(MenuEngine, EscapeAnswersTheWelcomeAndFinalBoxesAndTheFirstNameEntryHasNo
     open("newprofile");
     for (int k : {kMenuKeyDown, kMenuKeyUp, kMenuKeyRight, kMenuKeyDown}) key(k);
     EXPECT_EQ(menuSystem.selected, 0);
+    key(kMenuKeyEscape);  // no player to go back to
+    frames(800);
+    EXPECT_STREQ(current(), "newprofile");
 }

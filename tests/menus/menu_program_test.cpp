@@ -25,7 +25,9 @@ TEST(MenuProgram, FirstStartAsksForANameExitAsksAndTheNextStartGoesToTheMainMenu
     game.key("Return");
     ASSERT_TRUE(game.waitFor(line("greeting ANN"))) << game.report();
     ASSERT_TRUE(waitForMenu(game, "main")) << game.report();
-    // Up wraps to the last item, "exit"; it asks first, and "yes" is the first button.
+    // Up goes to the player link above the first item, then wraps to the last item, "exit";
+    // it asks first, and "yes" is the first button.
+    game.key("Up");
     game.key("Up");
     game.key("Return");
     ASSERT_TRUE(game.waitFor(line("chosen exit on main"))) << game.report();

@@ -62,7 +62,7 @@ TEST(MenuScreensProgram, OptionsAreHeardAtOnceKeptOnLeavingAndThePointerSwitches
 
     // Escape leaves and keeps every setting.
     game.key("Escape");
-    EXPECT_TRUE(game.waitFor(exactly("settings written music 0 effects 88 cursor 1 full screen 0")))
+    EXPECT_TRUE(game.waitFor(exactly("settings written music 0 effects 88 cursor 1 full screen 0 tips 1")))
         << game.report();
     ASSERT_TRUE(waitForMenu(game, "main"));
     Settings kept;
@@ -95,7 +95,7 @@ TEST(MenuScreensProgram, OptionsAreHeardAtOnceKeptOnLeavingAndThePointerSwitches
     game.click(-100, kFullScreenY);
     game.key("Return");
     EXPECT_TRUE(game.waitFor(exactly("full screen 0"))) << game.report();
-    EXPECT_TRUE(game.waitFor(exactly("settings written music 0 effects 88 cursor 1 full screen 0")));
+    EXPECT_TRUE(game.waitFor(exactly("settings written music 0 effects 88 cursor 1 full screen 0 tips 1")));
     ASSERT_TRUE(waitForMenu(game, "main"));
     EXPECT_EQ(windowSize(game), "800x600");
     EXPECT_TRUE(game.sanitizersQuiet()) << game.errors();
@@ -125,9 +125,9 @@ TEST(MenuScreensProgram, TheHiscoreTablesTurnBothWaysAndTheCreditsScrollUntilAKe
     EXPECT_TRUE(game.waitFor(exactly("chosen ok on hiscore")));
     ASSERT_TRUE(waitForMenu(game, "main"));
 
-    // The credits: Up twice from the first item is the credits item. Their lines move up
-    // as the frames go by.
-    game.keys({"Up", "Up", "Return"});
+    // The credits: Up three times from the first item (by the player link and "exit") is
+    // the credits item. Their lines move up as the frames go by.
+    game.keys({"Up", "Up", "Up", "Return"});
     const TraceLine credits = waitForMenu(game, "credits");
     ASSERT_TRUE(credits) << game.report();
     const Picture first = game.picture("credits", credits.frame + 1);

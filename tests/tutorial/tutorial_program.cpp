@@ -58,7 +58,7 @@ TEST(TutorialProgram, TheGameMenuOpensThePanelItsDemonstrationPlaysAndOkReturnsT
 
     game.key("Escape");
     ASSERT_TRUE(game.waitFor(exactly("menu gameplay ready"))) << game.report();
-    game.click(90, -18);  // "How to play", the third of the four items
+    game.click(90, 0);  // "How to play", the third of the five items
     const TraceLine open = game.waitFor(line("tutorial open"));
     ASSERT_TRUE(open) << game.report();
     // The pointer rests on the box, right of the button: the game draws its own cursor
@@ -110,6 +110,12 @@ TEST(TutorialProgram, TheHelpScreenShowsThePanelAloneAndComesBackWhenItCloses) {
     ASSERT_TRUE(game.waitFor(exactly("screen play"))) << game.report();
     const Picture panel = game.picture("instructions_panel", open.frame + framesOf(1500));
     expectPanel(panel, help);
+    // With no side panel beside it, the panel stands in the middle of the screen: its
+    // frame's inner edges show at both sides, and the screen beyond them is as it was.
+    EXPECT_GT(panel.difference(help, -262, -150, -250, -50), 20);
+    EXPECT_GT(panel.difference(help, 250, -150, 262, -50), 20);
+    EXPECT_LT(panel.difference(help, -298, -150, -284, -50), 6);
+    EXPECT_LT(panel.difference(help, 284, -150, 298, -50), 6);
 
     // A key closes it and the help screen's menu is back.
     game.key("Escape");
@@ -125,7 +131,7 @@ TEST(TutorialProgram, TheHelpScreenShowsThePanelAloneAndComesBackWhenItCloses) {
     const TraceLine again = game.waitFor(exactly("tutorial open from menu"));
     ASSERT_TRUE(again) << game.report();
     game.waitFor(frame(again.frame + framesOf(1000)));
-    game.click(30, -175);
+    game.click(0, -175);
     ASSERT_TRUE(game.waitFor(exactly("tutorial closed"))) << game.report();
     EXPECT_TRUE(game.waitFor(line("menu info"))) << game.report();
     // No level was there, so none was loaded, won or lost on the way.

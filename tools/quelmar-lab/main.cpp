@@ -24,6 +24,7 @@
 #include "core/profile.h"
 #include "core/random.h"
 #include "core/rules.h"
+#include "core/tutorial.h"
 #include "monkey.h"
 #include "resources/files.h"
 
@@ -668,10 +669,14 @@ int commandMonkey(const Args& args) {
         levelFileName(level, name);
         registerMemoryFile(name, texts[level].data(), static_cast<uint32_t>(texts[level].size()));
     }
-    struct stat info;
-    if (stat((dir + "/help.lvl").c_str(), &info) == 0) {
-        const std::string help = readWhole(dir + "/help.lvl");
-        registerMemoryFile("levels/help.lvl", help.data(), static_cast<uint32_t>(help.size()));
+    // The help's files beside the levels: the monkey opens the help and turns its pages.
+    for (const HelpPageInfo& page : kHelpPages) {
+        if (page.file == nullptr) continue;
+        const std::string name = std::string(page.file).substr(std::strlen("levels/"));
+        struct stat info;
+        if (stat((dir + "/" + name).c_str(), &info) != 0) continue;
+        const std::string text = readWhole(dir + "/" + name);
+        registerMemoryFile(page.file, text.data(), static_cast<uint32_t>(text.size()));
     }
     MonkeyOptions options;
     options.levels = args.has("--levels") ? levelList(args.get("--levels")) : found;

@@ -393,7 +393,10 @@ struct Monkey {
 
     void startGame(int level) {
         profile = makeProfile("monkey");
-        if (chance(0.5f)) std::memset(profile.tipFlags + 1, 0, kTipFlagCount - 1);  // a new player sees tips
+        if (chance(0.5f)) {  // a new player sees tips
+            setAllTipFlags(profile, false);
+            profile.tipFlags[0] = 1;
+        }
         profile.mode = static_cast<uint8_t>(chance(0.25f) ? 1 : 0);
         gameProfile = &profile;
         setCurrentLevel(profile, profile.mode, level);
@@ -611,8 +614,9 @@ struct Monkey {
             onLeftDoubleClick(g, p);
             onLeftUp(g);
         } else if (pick < 80) {
-            static const int keys[] = {27, 32, 13, 'a', 'q', 'z', 'm'};
-            const int key = keys[uniform(0, 6)];
+            // The menus' and pause keys, letters that mean nothing, and the field's keys.
+            static const int keys[] = {27, 32, 13, 'a', 'q', 'z', 'm', 8, 37, 38, 39, 40, 'H', 'X', 'Z'};
+            const int key = keys[uniform(0, 14)];
             note("key %.0f", static_cast<float>(key));
             onKey(g, key);
         } else if (pick < 85) {
