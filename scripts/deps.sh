@@ -26,9 +26,8 @@ packages=(
   fonts-dejavu-core      # font source for the bitmap fonts
   fonts-averia-serif-gwf # font source for the title font
   fonts-linuxlibertine   # font source for the story texts
-  xvfb                   # headless X server for the end-to-end tests
+  xvfb                   # headless X servers: one for each program test
   xdotool                # the menu end-to-end tests type and click through the real window
-  x11-apps               # xwd: the menu end-to-end tests read back the window between steps
   x11-utils              # xprop: the end-to-end tests read the window's icon
   xauth                  # needed by xvfb-run
   libgl1-mesa-dri        # software OpenGL (llvmpipe) under Xvfb

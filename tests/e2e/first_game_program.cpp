@@ -67,10 +67,10 @@ TEST(FirstGameProgram, ANewPlayerMeetsTheWelcomeTheMapAndTheTutorialWinsLevelOne
     const Picture mapAfter = game.picture("map_after", opening.frame + framesOf(3000));
     // The first piece (up and to the left of the medallion's centre) shows the quelmar
     // under the cover now; the cover's far side is as it was.
-    const double opened =
-        mapAfter.difference(mapBefore, kMedallionX - 70, kMedallionY + 80, kMedallionX - 40, kMedallionY + 110);
-    const double closed =
-        mapAfter.difference(mapBefore, kMedallionX + 40, kMedallionY - 110, kMedallionX + 70, kMedallionY - 80);
+    const double opened = mapAfter.difference(mapBefore, kMedallionX - 70, kMedallionY + 80, kMedallionX - 40,
+                                              kMedallionY + 110);
+    const double closed = mapAfter.difference(mapBefore, kMedallionX + 40, kMedallionY - 110,
+                                              kMedallionX + 70, kMedallionY - 80);
     EXPECT_GT(opened, 30) << game.report();
     EXPECT_LT(closed, 10) << game.report();
     EXPECT_EQ(game.errors().find("ERROR: "), std::string::npos) << game.errors();

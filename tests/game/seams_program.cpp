@@ -118,7 +118,8 @@ TEST(SeamsProgram, MenuItemsFollowThePointerAndTheMainMenuTipShowsBesideIt) {
     ASSERT_TRUE(tip) << game.report();
     // The balloon stands left of the item, clear of the menu's window.
     const Picture shown = game.picture("tip", tip.frame + framesOf(480));
-    EXPECT_GT(shown.difference(before, -60, first - 100, 60, first - 20), 40) << "the tip balloon beside the item";
+    EXPECT_GT(shown.difference(before, -60, first - 100, 60, first - 20), 40)
+        << "the tip balloon beside the item";
 
     // The pointer moving to another item takes the selection with it.
     game.moveTo(250, first);

@@ -8,7 +8,6 @@ namespace {
 
 using namespace menutest;
 
-
 // Waits out the fuse of a level that cannot be won: keys act like clicks once the
 // time is up, which ends the time-up sequence as early as it may end.
 TraceLine loseTheTime(RunningGame& game, const std::string& next) {

@@ -160,7 +160,8 @@ TEST(FrameRequests, ReadPicturesAndMarksAndRejectAnythingElseWhole) {
     EXPECT_STREQ(request.path, "/tmp/a folder/shot.png");  // the rest of the line, spaces and all
 
     const std::string tooLong = "picture 1 /" + std::string(sizeof request.path, 'x');
-    for (const std::string& bad : std::vector<std::string>{"", "mark", "mark x", "mark 12 13", "mark -1", "picture 5", "picture 5 ",
+    for (const std::string& bad :
+         std::vector<std::string>{"", "mark", "mark x", "mark 12 13", "mark -1", "picture 5", "picture 5 ",
                                   "look 5", "picture x a.png", tooLong}) {
         EXPECT_FALSE(parseFrameRequest(bad.c_str(), request)) << bad;
         EXPECT_STREQ(request.path, "/tmp/a folder/shot.png") << bad;  // the request held before stays

@@ -112,6 +112,7 @@ void writeSmallLevel(RunningGame& game) {
 // What a scripted run of the small level ended in.
 struct Outcome {
     TraceLine won;
+    uint32_t playFrames = 0;  // from the level's loading to its win
     int moves = 0;
     Picture picture;
 };
@@ -122,15 +123,19 @@ Outcome playSmallLevel() {
     Outcome out;
     RunningGame game;
     writeSmallLevel(game);
-    if (!game.start({"QUELMAR_START_LEVEL=1", "QUELMAR_PLAY_SCRIPT=1:hints:12:0"})) {
+    if (!game.start({"QUELMAR_START_LEVEL=1", "QUELMAR_PLAY_SCRIPT=1:hints:2:0"})) {
         ADD_FAILURE() << game.report();
         return out;
     }
+    // The splash and the loading take as many frames as the keys that shorten them
+    // happen to arrive in; the level's own frames count from its loading.
+    const TraceLine loaded = game.waitFor(line("level 1 loaded"));
     out.won = game.waitFor(line("level 1 won"));
-    if (!out.won) {
+    if (!loaded || !out.won) {
         ADD_FAILURE() << game.report();
         return out;
     }
+    out.playFrames = out.won.frame - loaded.frame;
     for (const TraceLine& l : game.traceLines()) out.moves += l.text.rfind("swap", 0) == 0;
     out.picture = game.picture("won", out.won.frame + framesOf(1000));
     EXPECT_TRUE(game.sanitizersQuiet()) << game.errors();
@@ -194,7 +199,7 @@ TEST(PlayProgram, PlaysASwapAnUndoneSwapAndAHammerStrikeThroughTheRealInput) {
 }
 
 // Under the fixed step the same input at the same frames plays the same game: the
-// level is won in the same frame with the same score, and a second later the field and
+// level is won in the same frame of play with the same score, and a second later the field and
 // its picture are the same to the pixel, however busy the machine was.
 TEST(PlayProgram, AScriptedLevelPlaysTheSameGameOnEveryRun) {
     if (!canRunGame()) GTEST_SKIP() << "needs Xvfb";
@@ -205,10 +210,10 @@ TEST(PlayProgram, AScriptedLevelPlaysTheSameGameOnEveryRun) {
     uint64_t digest = 14695981039346656037u;
     for (char c : first.picture.state + std::string(first.picture.rgba.begin(), first.picture.rgba.end()))
         digest = (digest ^ static_cast<uint8_t>(c)) * 1099511628211u;
-    std::printf("won at frame %u after %d swaps: %s; field and picture %016llx\n", first.won.frame,
+    std::printf("won in frame %u of play after %d swaps: %s; field and picture %016llx\n", first.playFrames,
                 first.moves, first.won.text.c_str(), static_cast<unsigned long long>(digest));
     EXPECT_GT(first.moves, 3);
-    EXPECT_EQ(first.won.frame, second.won.frame);
+    EXPECT_EQ(first.playFrames, second.playFrames);
     EXPECT_EQ(first.won.text, second.won.text);
     EXPECT_EQ(first.moves, second.moves);
     ASSERT_FALSE(first.picture.empty());
