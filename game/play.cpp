@@ -93,8 +93,8 @@ void drawTutorialLayer() {
     // The panel is laid out over the field; shifted whole where it stands elsewhere (the
     // caller puts the view back once the demonstrations' effects are drawn too).
     const float shift = tutorialShiftX(tutorial);
-    const Matrix4 shifted = translationMatrix(shift, 0.0f, 0.0f);
-    setView(&shifted);
+    // The projection carries the shift, as the field's drawing sets views of its own.
+    setProjection(multiply(translationMatrix(shift, 0.0f, 0.0f), orthoMatrix(800, 600, 1, 100)));
     drawWindowCentred(l.boxX, l.boxY, l.boxWidth, l.boxHeight);
     Vec2 p = pointerInMenuSpace();
     p.x -= shift;
@@ -105,7 +105,8 @@ void drawTutorialLayer() {
     char page[24];
     std::snprintf(page, sizeof page, "%d / %d", tutorial.page + 1, kHelpPageCount);
     setTextColour(255, 230, 150, 255);
-    drawText(30, -214, 11, page, true);
+    // Between the button and the right arrow, clear of the frame's ornament below.
+    drawText(142, kTutorialPageArrowY - 4, 11, page, true);
     setTextColour(255, 255, 255, 255);
     const DemoPointer d = demoPointer(tutorial);
     const auto glow = static_cast<uint32_t>(d.flash * static_cast<float>(d.alpha));
@@ -176,7 +177,7 @@ void composePlayScreen(GameState& g, float dt) {
         drawHudTimeBar(hudState, g);
         drawTutorialLayer();
         drawEffectQueue(particleSystem, 0);  // the demonstrations' effects, in the panel's place
-        setView(nullptr);
+        setProjection(orthoMatrix(800, 600, 1, 100));
     } else {
         drawScenery(scenery);
         drawHudSidePanel(hudState, g);
