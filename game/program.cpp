@@ -326,9 +326,12 @@ int runProgram() {
             handlePlatformEvent(event);
             continue;
         }
-        if (app.active == 0) {
+        if (app.active == 0 && app.dataLoaded) {
             // Hidden, minimised or in the background: nothing is drawn, and the loop
             // wakes five times a second, or at once for the event that brings it back.
+            // Until the data is in, the splash and the loading go on even in the
+            // background, so a game started and left behind another window is ready
+            // when the player comes back.
             waitForPlatformEvent(200);
         } else {
             runFrame();

@@ -127,3 +127,23 @@ TEST(SeamsProgram, MenuItemsFollowThePointerAndTheMainMenuTipShowsBesideIt) {
     game.terminate();
     EXPECT_EQ(game.exitStatus(), 0);
 }
+
+TEST(SeamsProgram, AGameStartedBehindAnotherWindowStillLoads) {
+    if (!canRunGame()) GTEST_SKIP() << "needs Xvfb and xdotool";
+    RunningGame game;
+    game.pid = game.spawn({}, game.folder.path() / "errors.txt");
+    ASSERT_GT(game.pid, 0);
+    const std::string found = game.xdotool("search --sync --pid " + std::to_string(game.pid));
+    game.window = found.substr(0, found.find('\n'));
+    ASSERT_FALSE(game.window.empty()) << game.report();
+    ASSERT_TRUE(game.waitFor(exactly("splash 1"))) << game.report();
+    // The player turns to another window (here the screen itself) while the splash shows.
+    game.xdotool("windowfocus " + game.window);
+    const std::string root = game.xdotool("search --maxdepth 0 \"\"");
+    game.xdotool("windowfocus " + root.substr(0, root.find('\n')));
+    ASSERT_TRUE(game.waitFor(exactly("input deactivated"))) << game.report();
+    // The splashes and the loading go on behind it: the game is ready when the player is back.
+    EXPECT_TRUE(game.waitFor(exactly("splash 2"))) << game.report();
+    EXPECT_TRUE(game.waitFor(exactly("data loaded"))) << game.report();
+    EXPECT_TRUE(game.sanitizersQuiet()) << game.errors();
+}
