@@ -25,21 +25,6 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// n digits after key, as the tutorial reads them; false when the key is missing.
-bool readDigits(std::string_view text, std::string_view key, int32_t* out, int n) {
-    const size_t at = text.find(key);
-    if (at == std::string_view::npos) return false;
-    size_t p = at + key.size();
-    while (p < text.size() && static_cast<unsigned char>(text[p]) < 33) ++p;
-    for (int k = 0; k < n; ++k) {
-        while (p < text.size() && !isDigit(text[p])) ++p;
-        if (p >= text.size()) break;
-        out[k] = text[p] - '0';
-        ++p;
-    }
-    return true;
-}
-
 // A digit at text[p] below limit, or -1.
 int digitAt(std::string_view text, size_t p, int limit) {
     if (p >= text.size() || !isDigit(text[p]) || text[p] - '0' >= limit) return -1;
@@ -275,7 +260,7 @@ void parseHelpDemo(HelpDemo& d, std::string_view text, const int32_t* figureTabl
     int32_t values[kCells];
     auto grid = [&](std::string_view key, int32_t fill) {
         std::fill(std::begin(values), std::end(values), fill);
-        return readDigits(text, key, values, kCells);
+        return readTutorialDigits(text, key, values, kCells);
     };
     auto cell = [&f](int k) -> Cell& { return f.cells[k / kHelpDemoSize][k % kHelpDemoSize]; };
     if (grid("field=", -1))
@@ -299,13 +284,13 @@ void parseHelpDemo(HelpDemo& d, std::string_view text, const int32_t* figureTabl
     if (grid("addfigures=", -1))
         for (int k = 0; k < kCells; ++k) f.demoRefill[k / 4][k % 4] = static_cast<int8_t>(values[k]);
     int32_t two[2] = {0, 0};
-    if (readDigits(text, "stock=", two, 2)) {
+    if (readTutorialDigits(text, "stock=", two, 2)) {
         f.stock.hammers = two[0];
         f.stock.clocks = two[1];
         if (two[0] + two[1] > 0) f.stock.hasPickups = 1;
     }
     two[0] = two[1] = 0;
-    if (readDigits(text, "fuse=", two, 2)) {
+    if (readTutorialDigits(text, "fuse=", two, 2)) {
         d.fuse = 1;
         f.elapsed = kHelpFuseMs - 1000.0f * static_cast<float>(two[0] * 10 + two[1]);
     }

@@ -54,23 +54,6 @@ void clearField(DemoField& f, int index) {
     std::fill(std::begin(f.queue), std::end(f.queue), -1);
 }
 
-// Reads n single digits after key: blanks and control bytes after the key are
-// skipped, then any non-digit before each value. Values the text does not hold stay
-// as they were. False when the key is missing.
-bool readDigits(std::string_view text, std::string_view key, int32_t* out, int n) {
-    const size_t at = text.find(key);
-    if (at == std::string_view::npos) return false;
-    size_t p = at + key.size();
-    while (p < text.size() && static_cast<unsigned char>(text[p]) < 33) ++p;
-    for (int k = 0; k < n; ++k) {
-        while (p < text.size() && !isDigit(text[p])) ++p;
-        if (p >= text.size()) break;
-        out[k] = text[p] - '0';
-        ++p;
-    }
-    return true;
-}
-
 // A step's four digits follow its key directly. A step that names a cell outside the
 // 4 x 4 field is left unset (both cells at column 0, row 0) rather than trusted.
 bool readStep(std::string_view text, std::string_view key, DemoStep& step) {
@@ -245,6 +228,23 @@ void demoGravity(DemoField& f, float dt) {
 
 }  // namespace
 
+// Reads n single digits after key: blanks and control bytes after the key are
+// skipped, then any non-digit before each value. Values the text does not hold stay
+// as they were. False when the key is missing.
+bool readTutorialDigits(std::string_view text, std::string_view key, int32_t* out, int n) {
+    const size_t at = text.find(key);
+    if (at == std::string_view::npos) return false;
+    size_t p = at + key.size();
+    while (p < text.size() && static_cast<unsigned char>(text[p]) < 33) ++p;
+    for (int k = 0; k < n; ++k) {
+        while (p < text.size() && !isDigit(text[p])) ++p;
+        if (p >= text.size()) break;
+        out[k] = text[p] - '0';
+        ++p;
+    }
+    return true;
+}
+
 Vec2 demoCellCentre(const DemoField& f, int row, int column) {
     const Vec2 c = cellCentre(row, column);
     return {c.x + f.origin.x, c.y + f.origin.y};
@@ -273,17 +273,17 @@ void parseTutorial(Tutorial& t, std::string_view text) {
     DemoField& two = t.fields[1];
     int32_t slots[kDemoSize * kDemoSize];
     std::fill(std::begin(slots), std::end(slots), -1);
-    if (!readDigits(text, "field1=", slots, kDemoSize * kDemoSize)) return;
+    if (!readTutorialDigits(text, "field1=", slots, kDemoSize * kDemoSize)) return;
     placeFigures(one, slots);
     std::fill(std::begin(slots), std::end(slots), -1);
-    if (!readDigits(text, "field2=", slots, kDemoSize * kDemoSize)) return;
+    if (!readTutorialDigits(text, "field2=", slots, kDemoSize * kDemoSize)) return;
     placeFigures(two, slots);
     int32_t covers[kDemoSize * kDemoSize] = {};
-    if (!readDigits(text, "field2type=", covers, kDemoSize * kDemoSize)) return;
+    if (!readTutorialDigits(text, "field2type=", covers, kDemoSize * kDemoSize)) return;
     for (int k = 0; k < kDemoSize * kDemoSize; ++k)
         two.cells[k / kDemoSize][k % kDemoSize].cover = std::min(covers[k], 2);
-    if (!readDigits(text, "addfigures1=", one.queue, kDemoQueueSize)) return;
-    if (!readDigits(text, "addfigures2=", two.queue, kDemoQueueSize)) return;
+    if (!readTutorialDigits(text, "addfigures1=", one.queue, kDemoQueueSize)) return;
+    if (!readTutorialDigits(text, "addfigures2=", two.queue, kDemoQueueSize)) return;
     static const char* const keys[2][kDemoSteps] = {{"step11=", "step12=", "step13=", "step14="},
                                                     {"step21=", "step22=", "step23=", "step24="}};
     for (int field = 0; field < 2; ++field)

@@ -96,6 +96,10 @@ void tutorialKey(Tutorial& t, GameState& g, int key);
 void turnTutorialPage(Tutorial& t, int step);
 // Switches the tutorial off; reopens the "info" menu when it came from there.
 void closeTutorial(Tutorial& t, GameState& g);
+// Reads n single digits after key, as the tutorial and help files hold them: blanks and
+// control bytes after the key are skipped, then any non-digit before each value. Values
+// the text does not hold stay as they were. False when the key is missing.
+bool readTutorialDigits(std::string_view text, std::string_view key, int32_t* out, int n);
 // Centre of a demonstration cell in menu space.
 Vec2 demoCellCentre(const DemoField& f, int row, int column);
 // Makes table entries 0..5 distinct kinds within 0..5: an entry outside that range counts
