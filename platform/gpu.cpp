@@ -49,19 +49,29 @@ void main() {
 }
 )";
 
-const char* const kSceneFragmentShader = R"(#version 330 core
+// The scene's fragment work, compiled once for each combination of what a draw can need
+// (a texture, read at the vertex's coordinates or across a point sprite, and the alpha
+// test), so that no pixel pays for a branch or a test its draw does not use: in a
+// software renderer every instruction here runs for every pixel of the frame.
+enum SceneProgramBits { kTexturedBit = 1, kSpriteCoordsBit = 2, kAlphaTestBit = 4 };
+constexpr int kScenePrograms = 8;
+
+const char* const kSceneFragmentShader = R"(
 in vec4 vColour;
 in vec2 vTexCoord;
 uniform sampler2D uTexture;
-uniform int uTextured;
-uniform int uSpriteCoords;
-uniform int uAlphaTest;
 uniform float uAlphaReference;
 out vec4 fragColour;
 void main() {
     vec4 colour = vColour;
-    if (uTextured != 0) colour *= texture(uTexture, uSpriteCoords != 0 ? gl_PointCoord : vTexCoord);
-    if (uAlphaTest != 0 && floor(colour.a * 255.0 + 0.5) < uAlphaReference) discard;
+#if TEXTURED && SPRITE_COORDS
+    colour *= texture(uTexture, gl_PointCoord);
+#elif TEXTURED
+    colour *= texture(uTexture, vTexCoord);
+#endif
+#if ALPHA_TEST
+    if (floor(colour.a * 255.0 + 0.5) < uAlphaReference) discard;
+#endif
     fragColour = colour;
 }
 )";
@@ -91,8 +101,12 @@ void main() {
 )";
 
 struct SceneUniforms {
-    GLint transform, worldView, lighting, ambient, pointScaling, viewportHeight, texture, textured,
-        spriteCoords, alphaTest, alphaReference;
+    GLint transform, worldView, lighting, ambient, pointScaling, viewportHeight, texture, alphaReference;
+};
+
+struct SceneProgram {
+    GLuint program = 0;
+    SceneUniforms uniforms{};
 };
 
 struct MeshRecord {
@@ -120,8 +134,9 @@ struct RenderState {
 
 struct Device {
     SDL_GLContext context = nullptr;
-    GLuint sceneProgram = 0, presentProgram = 0;
-    SceneUniforms uniforms{};
+    SceneProgram scenePrograms[kScenePrograms];
+    int sceneProgram = -1;  // the one in use, an index into scenePrograms
+    GLuint presentProgram = 0;
     GLint presentScene = -1, presentGamma = -1;
     GLuint quadArray = 0, quadBuffer = 0, quadIndices = 0;
     GLuint streamArray = 0, streamBuffer = 0;
@@ -220,8 +235,17 @@ enum Sampler { kNearest = 0, kLinearMipmaps = 1, kLinearTop = 2 };
 void applyState(bool spriteCoords, int sampler = kLinearMipmaps) {
     Device& d = *device;
     const RenderState& s = d.state;
-    glUseProgram(d.sceneProgram);
-    glUniform1i(d.uniforms.spriteCoords, spriteCoords && s.pointSprites ? 1 : 0);
+    int bits = 0;
+    if (s.texture != 0) bits |= kTexturedBit;
+    if (s.texture != 0 && spriteCoords && s.pointSprites) bits |= kSpriteCoordsBit;
+    if (s.alphaTest) bits |= kAlphaTestBit;
+    if (bits != d.sceneProgram) {
+        // Uniforms belong to a program: the one taken over is brought up to date below.
+        glUseProgram(d.scenePrograms[bits].program);
+        d.sceneProgram = bits;
+        d.stateDirty = true;
+    }
+    const SceneUniforms& uniforms = d.scenePrograms[bits].uniforms;
     const int wanted = s.filtering ? sampler : kNearest;
     if (d.stateDirty || wanted != d.boundSampler) {
         glBindSampler(0, d.samplers[wanted]);
@@ -245,15 +269,13 @@ void applyState(bool spriteCoords, int sampler = kLinearMipmaps) {
     else
         glDisable(GL_CULL_FACE);
     Matrix4 worldView = multiply(s.world, s.view);
-    uploadMatrix(d.uniforms.transform, multiply(worldView, s.projection));
-    uploadMatrix(d.uniforms.worldView, worldView);
-    glUniform1i(d.uniforms.lighting, s.lighting ? 1 : 0);
-    glUniform4f(d.uniforms.ambient, 1, 1, 1, 1);
-    glUniform1i(d.uniforms.pointScaling, s.pointSprites ? 1 : 0);
-    glUniform1f(d.uniforms.viewportHeight, static_cast<float>(d.sceneHeight));
-    glUniform1i(d.uniforms.alphaTest, s.alphaTest ? 1 : 0);
-    glUniform1f(d.uniforms.alphaReference, static_cast<float>(s.alphaReference));
-    glUniform1i(d.uniforms.textured, s.texture != 0 ? 1 : 0);
+    uploadMatrix(uniforms.transform, multiply(worldView, s.projection));
+    uploadMatrix(uniforms.worldView, worldView);
+    glUniform1i(uniforms.lighting, s.lighting ? 1 : 0);
+    glUniform4f(uniforms.ambient, 1, 1, 1, 1);
+    glUniform1i(uniforms.pointScaling, s.pointSprites ? 1 : 0);
+    glUniform1f(uniforms.viewportHeight, static_cast<float>(d.sceneHeight));
+    glUniform1f(uniforms.alphaReference, static_cast<float>(s.alphaReference));
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, s.texture);
 }
@@ -569,21 +591,33 @@ bool createGpuDevice() {
     d.context = context;
     std::snprintf(d.renderer, sizeof d.renderer, "%s",
                   reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-    d.sceneProgram = compileProgram(kSceneVertexShader, kSceneFragmentShader);
+    bool compiled = true;
+    for (int bits = 0; bits < kScenePrograms; ++bits) {
+        char fragment[1024];
+        std::snprintf(fragment, sizeof fragment,
+                      "#version 330 core\n#define TEXTURED %d\n#define SPRITE_COORDS %d\n"
+                      "#define ALPHA_TEST %d\n%s",
+                      bits & kTexturedBit ? 1 : 0, bits & kSpriteCoordsBit ? 1 : 0,
+                      bits & kAlphaTestBit ? 1 : 0, kSceneFragmentShader);
+        SceneProgram& scene = d.scenePrograms[bits];
+        scene.program = compileProgram(kSceneVertexShader, fragment);
+        if (scene.program == 0) {
+            compiled = false;
+            continue;
+        }
+        const GLuint p = scene.program;
+        scene.uniforms = {glGetUniformLocation(p, "uTransform"),      glGetUniformLocation(p, "uWorldView"),
+                          glGetUniformLocation(p, "uLighting"),       glGetUniformLocation(p, "uAmbient"),
+                          glGetUniformLocation(p, "uPointScaling"),   glGetUniformLocation(p, "uViewportHeight"),
+                          glGetUniformLocation(p, "uTexture"),        glGetUniformLocation(p, "uAlphaReference")};
+        glUseProgram(p);
+        glUniform1i(scene.uniforms.texture, 0);
+    }
     d.presentProgram = compileProgram(kPresentVertexShader, kPresentFragmentShader);
-    if (d.sceneProgram == 0 || d.presentProgram == 0) {
+    if (!compiled || d.presentProgram == 0) {
         releaseGpuDevice();
         return false;
     }
-    GLuint p = d.sceneProgram;
-    d.uniforms = {glGetUniformLocation(p, "uTransform"),     glGetUniformLocation(p, "uWorldView"),
-                  glGetUniformLocation(p, "uLighting"),      glGetUniformLocation(p, "uAmbient"),
-                  glGetUniformLocation(p, "uPointScaling"),  glGetUniformLocation(p, "uViewportHeight"),
-                  glGetUniformLocation(p, "uTexture"),       glGetUniformLocation(p, "uTextured"),
-                  glGetUniformLocation(p, "uSpriteCoords"),  glGetUniformLocation(p, "uAlphaTest"),
-                  glGetUniformLocation(p, "uAlphaReference")};
-    glUseProgram(p);
-    glUniform1i(d.uniforms.texture, 0);
     d.presentScene = glGetUniformLocation(d.presentProgram, "uScene");
     d.presentGamma = glGetUniformLocation(d.presentProgram, "uGammaFactor");
 
@@ -664,7 +698,8 @@ void releaseGpuDevice() {
         glDeleteTextures(1, &d.sceneColour);
         glDeleteRenderbuffers(1, &d.sceneDepth);
     }
-    if (d.sceneProgram != 0) glDeleteProgram(d.sceneProgram);
+    for (const SceneProgram& scene : d.scenePrograms)
+        if (scene.program != 0) glDeleteProgram(scene.program);
     if (d.presentProgram != 0) glDeleteProgram(d.presentProgram);
     SDL_GL_DeleteContext(d.context);
     delete device;
@@ -739,6 +774,7 @@ void drawThroughCurve(GLuint scene, const PixelRect& box) {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glUseProgram(d.presentProgram);
+    d.sceneProgram = -1;  // the next scene draw takes its program back
     glUniform1i(d.presentScene, 0);
     glUniform1f(d.presentGamma, d.gammaFactor);
     glActiveTexture(GL_TEXTURE0);
