@@ -7,8 +7,10 @@
 //  - nameEntry, mainMenu, zoneMap, levelWaiting: the screen waiting on the player, after
 //    it has settled: frames per second (mean, and the slowest and fastest second), CPU
 //    per second of wall time (1 = one core busy) and per frame, the share of that CPU
-//    spent in the software renderer's own threads, and the process's peak memory (the
-//    high-water mark of its resident size, from the start through the screen).
+//    spent in the software renderer's own threads, the CPU per frame outside them (the
+//    game, its sound and the driver's front end) and of the main thread alone, and the
+//    process's peak memory (the high-water mark of its resident size, from the start
+//    through the screen).
 // Each repetition is one run of the program; `make bench` asks for five and reports the
 // medians. Keys go through the window system (xdotool); the game's trace, with the
 // monotonic clock on every line, says when each step happened and how many frames were
@@ -71,7 +73,7 @@ std::string binFolder() {
 // CPU time of a process's threads, in seconds, from each thread's scheduler record (in
 // nanoseconds, far finer than the 10 ms ticks of the process's own totals).
 struct CpuTimes {
-    double total = 0, renderer = 0;
+    double total = 0, renderer = 0, main = 0;  // main: the game's own thread (its id is the process's)
 };
 CpuTimes cpuOf(pid_t pid) {
     CpuTimes times;
@@ -84,6 +86,7 @@ CpuTimes cpuOf(pid_t pid) {
         double ns = 0;
         std::istringstream(readText(task + "/schedstat")) >> ns;
         times.total += ns / 1e9;
+        if (std::atoi(entry->d_name) == pid) times.main += ns / 1e9;
         // The software renderer rasterises on threads of its own, named after it.
         if (readText(task + "/comm").rfind("llvmpipe", 0) == 0) times.renderer += ns / 1e9;
     }
@@ -211,6 +214,9 @@ class GameRun {
     struct Figures {
         double fps = 0, slowestSecond = 0, fastestSecond = 0;
         double cpuPerSecond = 0, cpuMsPerFrame = 0, rendererShare = 0, xServerPerSecond = 0, peakMb = 0;
+        // CPU per frame outside the renderer's rasterising threads (the game, its sound,
+        // the driver's front end), and of the main thread alone.
+        double gameMsPerFrame = 0, mainThreadMsPerFrame = 0;
     };
 
     // The screen as it stands: settles, then measures over the window.
@@ -251,6 +257,9 @@ class GameRun {
         out.cpuPerSecond = cpu / wall;
         out.cpuMsPerFrame = cpu * 1e3 / (out.fps * wall);
         out.rendererShare = cpu > 0 ? (after.renderer - before.renderer) / cpu : 0;
+        const double framesMeasured = out.fps * wall;
+        out.gameMsPerFrame = (cpu - (after.renderer - before.renderer)) * 1e3 / framesMeasured;
+        out.mainThreadMsPerFrame = (after.main - before.main) * 1e3 / framesMeasured;
         out.xServerPerSecond = (x1 - x0) / wall;
         return true;
     }
@@ -298,6 +307,8 @@ void report(benchmark::State& state, GameRun& run) {
     state.counters["cpu_per_s"] = f.cpuPerSecond;
     state.counters["cpu_ms_per_frame"] = f.cpuMsPerFrame;
     state.counters["renderer_share"] = f.rendererShare;
+    state.counters["game_ms_per_frame"] = f.gameMsPerFrame;
+    state.counters["main_thread_ms_per_frame"] = f.mainThreadMsPerFrame;
     state.counters["x_server_cpu_per_s"] = f.xServerPerSecond;
     state.counters["peak_mb"] = f.peakMb;
 }
