@@ -168,6 +168,9 @@ struct Device {
     // The size and levels of each live texture, by its GL name.
     struct TextureShape {
         int width, height, levels;
+        // Every texel opaque white: a draw with it gives its colour unchanged, so it is drawn
+        // without reading the texture at all (the same pixels, for less work per pixel).
+        bool plainWhite;
     };
     std::vector<TextureShape> shapes;
 };
@@ -235,9 +238,11 @@ enum Sampler { kNearest = 0, kLinearMipmaps = 1, kLinearTop = 2 };
 void applyState(bool spriteCoords, int sampler = kLinearMipmaps) {
     Device& d = *device;
     const RenderState& s = d.state;
+    const bool textured =
+        s.texture != 0 && !(s.texture < d.shapes.size() && d.shapes[s.texture].plainWhite);
     int bits = 0;
-    if (s.texture != 0) bits |= kTexturedBit;
-    if (s.texture != 0 && spriteCoords && s.pointSprites) bits |= kSpriteCoordsBit;
+    if (textured) bits |= kTexturedBit;
+    if (textured && spriteCoords && s.pointSprites) bits |= kSpriteCoordsBit;
     if (s.alphaTest) bits |= kAlphaTestBit;
     if (bits != d.sceneProgram) {
         // Uniforms belong to a program: the one taken over is brought up to date below.
@@ -912,6 +917,17 @@ const Matrix4& gpuProjection() {
     return device != nullptr ? device->state.projection : none;
 }
 
+namespace {
+
+bool allWhite(const uint8_t* pixels, int width, int height) {
+    const size_t bytes = static_cast<size_t>(width) * height * 4;
+    for (size_t i = 0; i < bytes; ++i)
+        if (pixels[i] != 255) return false;
+    return true;
+}
+
+}  // namespace
+
 GpuTexture gpuCreateTexture(int width, int height, const uint8_t* pixels, int levels) {
     if (device == nullptr || width <= 0 || height <= 0) return 0;
     GLint limit = 0;
@@ -939,7 +955,7 @@ GpuTexture gpuCreateTexture(int width, int height, const uint8_t* pixels, int le
     }
     ++device->textureCount;
     if (device->shapes.size() <= texture) device->shapes.resize(texture + 1);
-    device->shapes[texture] = {width, height, maxLevel + 1};
+    device->shapes[texture] = {width, height, maxLevel + 1, blank.empty() && allWhite(pixels, width, height)};
     return texture;
 }
 
@@ -949,6 +965,11 @@ bool gpuUpdateTexture(GpuTexture texture, int width, int height, const uint8_t* 
     glBindTexture(GL_TEXTURE_2D, texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+    if (texture < device->shapes.size()) {
+        Device::TextureShape& shape = device->shapes[texture];
+        const bool whole = width >= shape.width && height >= shape.height;
+        shape.plainWhite = (whole || shape.plainWhite) && allWhite(pixels, width, height);
+    }
     GLint maxLevel = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, &maxLevel);
     if (maxLevel > 0) glGenerateMipmap(GL_TEXTURE_2D);

@@ -80,6 +80,52 @@ TEST_F(GlTest, BlendPresetsAndAlphaTest) {
     EXPECT_TRUE(near(pixel(650, 50), 0xFFFFFF80)) << std::hex << pixel(650, 50);
 }
 
+// Each combination of texture and alpha test draws with a program of its own: the alpha
+// reference set while another program was in use still holds when a draw goes back to
+// the first one.
+TEST_F(GlTest, TheAlphaReferenceFollowsADrawAcrossTexturedAndPlainQuads) {
+    GpuTexture halfWhite = texture(1, 1, {0x80FFFFFF});  // alpha 128
+    setBlend(2);  // replace: the pixels read back are the quads' own
+    enable(kStateAlphaTest);
+    setAlphaReference(128);
+    gpuBindTexture(halfWhite);
+    drawQuadPixels(0, 0, 100, 100, kWholeTexture, 0xFFFFFFFF);  // 128 passes
+    setAlphaReference(200);
+    gpuBindTexture(0);
+    drawQuadPixels(100, 0, 200, 100, kWholeTexture, 0xC0FF0000);  // plain, 192 < 200: dropped
+    gpuBindTexture(halfWhite);
+    drawQuadPixels(200, 0, 300, 100, kWholeTexture, 0xFFFFFFFF);  // textured again, 128 < 200: dropped
+    disable(kStateAlphaTest);
+    drawQuadPixels(300, 0, 400, 100, kWholeTexture, 0xFF00FF00);  // textured, no test: drawn
+    gpuBindTexture(0);
+    enable(kStateAlphaTest);
+    setAlphaReference(100);
+    drawQuadPixels(400, 0, 500, 100, kWholeTexture, 0x80FF0000);  // plain, 128 passes 100
+    EXPECT_EQ(pixel(50, 50), kWhite) << std::hex << pixel(50, 50);
+    EXPECT_EQ(pixel(150, 50), 0x000000FF) << std::hex << pixel(150, 50);
+    EXPECT_EQ(pixel(250, 50), 0x000000FF) << std::hex << pixel(250, 50);
+    EXPECT_EQ(pixel(350, 50), kGreen) << std::hex << pixel(350, 50);
+    EXPECT_EQ(pixel(450, 50), kRed) << std::hex << pixel(450, 50);
+    gpuReleaseTexture(halfWhite);
+}
+
+// A texture of plain opaque white is drawn without being read (its quads take their
+// colour as they are); a picture put into it later shows.
+TEST_F(GlTest, APlainWhiteTextureGivesItsQuadsColourAndAPicturePutInItLaterShows) {
+    GpuTexture white = texture(2, 2, {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF});
+    setBlend(0);  // alpha blending
+    gpuBindTexture(white);
+    drawQuadPixels(0, 0, 100, 100, kWholeTexture, 0xFF336699);
+    drawQuadPixels(100, 0, 200, 100, kWholeTexture, 0xC0336699);  // blended over black
+    const uint8_t red[16] = {0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255, 255};  // BGRA
+    ASSERT_TRUE(gpuUpdateTexture(white, 2, 2, red));
+    drawQuadPixels(200, 0, 300, 100, kWholeTexture, 0xFFFFFFFF);
+    EXPECT_EQ(pixel(50, 50), 0x336699FF) << std::hex << pixel(50, 50);
+    EXPECT_TRUE(near(pixel(150, 50), 0x264C73FF)) << std::hex << pixel(150, 50);  // 3/4 of the colour
+    EXPECT_EQ(pixel(250, 50), kRed) << std::hex << pixel(250, 50);
+    gpuReleaseTexture(white);
+}
+
 TEST_F(GlTest, PixelQuadOfTheWholeScreenCoversEveryPixel) {
     drawQuadPixels(0, 0, 800, 600, kWholeTexture, 0xFFFF0000);
     readScene();
