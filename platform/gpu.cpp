@@ -238,8 +238,7 @@ enum Sampler { kNearest = 0, kLinearMipmaps = 1, kLinearTop = 2 };
 void applyState(bool spriteCoords, int sampler = kLinearMipmaps) {
     Device& d = *device;
     const RenderState& s = d.state;
-    const bool textured =
-        s.texture != 0 && !(s.texture < d.shapes.size() && d.shapes[s.texture].plainWhite);
+    const bool textured = s.texture != 0 && !(s.texture < d.shapes.size() && d.shapes[s.texture].plainWhite);
     int bits = 0;
     if (textured) bits |= kTexturedBit;
     if (textured && spriteCoords && s.pointSprites) bits |= kSpriteCoordsBit;
@@ -611,10 +610,11 @@ bool createGpuDevice() {
             continue;
         }
         const GLuint p = scene.program;
-        scene.uniforms = {glGetUniformLocation(p, "uTransform"),      glGetUniformLocation(p, "uWorldView"),
-                          glGetUniformLocation(p, "uLighting"),       glGetUniformLocation(p, "uAmbient"),
-                          glGetUniformLocation(p, "uPointScaling"),   glGetUniformLocation(p, "uViewportHeight"),
-                          glGetUniformLocation(p, "uTexture"),        glGetUniformLocation(p, "uAlphaReference")};
+        scene.uniforms = {
+            glGetUniformLocation(p, "uTransform"),    glGetUniformLocation(p, "uWorldView"),
+            glGetUniformLocation(p, "uLighting"),     glGetUniformLocation(p, "uAmbient"),
+            glGetUniformLocation(p, "uPointScaling"), glGetUniformLocation(p, "uViewportHeight"),
+            glGetUniformLocation(p, "uTexture"),      glGetUniformLocation(p, "uAlphaReference")};
         glUseProgram(p);
         glUniform1i(scene.uniforms.texture, 0);
     }

@@ -85,7 +85,8 @@ TEST_F(GlTest, BlendPresetsAndAlphaTest) {
 // the first one.
 TEST_F(GlTest, TheAlphaReferenceFollowsADrawAcrossTexturedAndPlainQuads) {
     GpuTexture halfWhite = texture(1, 1, {0x80FFFFFF});  // alpha 128
-    setBlend(2);  // replace: the pixels read back are the quads' own
+    // Blending replaces: the pixels read back are the quads' own.
+    setBlend(2);
     enable(kStateAlphaTest);
     setAlphaReference(128);
     gpuBindTexture(halfWhite);
