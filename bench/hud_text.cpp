@@ -27,9 +27,7 @@ bool openDeviceAndData() {
     }
     std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(QUELMAR_DATA_DIR);
-    openPack("targa.dat");
-    openPack("jpeg.dat");
-    openPack("texts.dat");
+    openDataPacks();
     loadTextAndFonts();
     loadHudTextures();
     std::filesystem::current_path(previous);

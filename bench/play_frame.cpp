@@ -41,9 +41,7 @@ void silent(void*, const Announcement& what) {
 
 void prepare() {
     changeFolder(QUELMAR_DATA_DIR);
-    openPack("targa.dat");
-    openPack("jpeg.dat");
-    openPack("texts.dat");
+    openDataPacks();
     loadTextAndFonts();
     loadParticleEffects();
     loadHudTextures();

@@ -27,9 +27,7 @@ bool loadData() {
     std::error_code error;
     std::filesystem::current_path(QUELMAR_DATA_DIR, error);
     if (error) return false;
-    openPack("targa.dat");
-    openPack("jpeg.dat");
-    openPack("texts.dat");
+    openDataPacks();
     loadScenery();
     loaded = true;
     return true;

@@ -22,6 +22,7 @@
 #include "core/random.h"
 #include "game/announcements.h"
 #include "game/play.h"
+#include "game/program.h"
 #include "game/screens.h"
 #include "menus/menu_system.h"
 #include "menus/widgets.h"
@@ -51,16 +52,9 @@ bool ready() {
     std::error_code error;
     std::filesystem::current_path(QUELMAR_DATA_DIR, error);
     if (error) return false;
-    openPack("targa.dat");
-    openPack("jpeg.dat");
-    openPack("texts.dat");
+    openDataPacks();
     loadTextAndFonts();
-    loadParticleEffects();
-    loadScenery();
-    loadMenus();
-    loadHudTextures();
-    loadMenuImages();
-    loadFieldTextures();
+    loadScreenData();
     setAnnounceSink(silent, nullptr);
     seedRandom(7);
     state = 1;

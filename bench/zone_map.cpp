@@ -32,9 +32,7 @@ bool openDeviceAndData() {
     std::error_code error;
     std::filesystem::current_path(QUELMAR_DATA_DIR, error);
     if (error) return false;
-    openPack("targa.dat");
-    openPack("jpeg.dat");
-    openPack("texts.dat");
+    openDataPacks();
     loadTextAndFonts();
     loadMenuImages();
     loadCollectionImages();

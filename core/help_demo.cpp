@@ -134,10 +134,7 @@ void advanceScript(HelpDemo& d, float dt) {
         case 1:
         case 3: {
             const Vec2 target = d.targets[d.phase == 1 ? 0 : 1];
-            const float fraction = std::min(0.004f * dt, 1.0f);
-            d.pointer.x += (target.x - d.pointer.x) * fraction;
-            d.pointer.y += (target.y - d.pointer.y) * fraction;
-            if (std::hypot(target.x - d.pointer.x, target.y - d.pointer.y) < 9.0f) {
+            if (glidePointer(d.pointer, target, 0.004f, dt)) {
                 d.pointer = target;
                 d.phase += 1;
             }

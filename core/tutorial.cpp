@@ -131,11 +131,7 @@ void advanceField(DemoField& f, float dt, bool covers) {
         case 1:
         case 3: {
             const Vec2 target = f.targets[f.phase == 1 ? 0 : 1];
-            // A long frame must not carry the pointer past its target.
-            const float fraction = std::min(0.003f * dt, 1.0f);
-            f.pointer.x += (target.x - f.pointer.x) * fraction;
-            f.pointer.y += (target.y - f.pointer.y) * fraction;
-            if (std::hypot(target.x - f.pointer.x, target.y - f.pointer.y) < 9.0f) f.phase += 1;
+            if (glidePointer(f.pointer, target, 0.003f, dt)) f.phase += 1;
             break;
         }
         case 2:
@@ -227,6 +223,14 @@ void demoGravity(DemoField& f, float dt) {
 }
 
 }  // namespace
+
+bool glidePointer(Vec2& pointer, Vec2 target, float ratePerMs, float dt) {
+    // A long frame must not carry the pointer past its target.
+    const float fraction = std::min(ratePerMs * dt, 1.0f);
+    pointer.x += (target.x - pointer.x) * fraction;
+    pointer.y += (target.y - pointer.y) * fraction;
+    return std::hypot(target.x - pointer.x, target.y - pointer.y) < 9.0f;
+}
 
 // Reads n single digits after key: blanks and control bytes after the key are
 // skipped, then any non-digit before each value. Values the text does not hold stay

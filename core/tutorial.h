@@ -100,6 +100,10 @@ void closeTutorial(Tutorial& t, GameState& g);
 // control bytes after the key are skipped, then any non-digit before each value. Values
 // the text does not hold stay as they were. False when the key is missing.
 bool readTutorialDigits(std::string_view text, std::string_view key, int32_t* out, int n);
+
+// Moves a demonstration's pointer toward target by ratePerMs of the way for each ms of
+// dt (never past it); whether it has come within 9 units of the target.
+bool glidePointer(Vec2& pointer, Vec2 target, float ratePerMs, float dt);
 // Centre of a demonstration cell in menu space.
 Vec2 demoCellCentre(const DemoField& f, int row, int column);
 // Makes table entries 0..5 distinct kinds within 0..5: an entry outside that range counts

@@ -176,24 +176,26 @@ void endProgram() {
 
 }  // namespace
 
-void loadGameData() {
-    seedRandom(randomSeed(startupSeed()));
-    setLoadProgressHook(reportLoadingProgress);
-    openPack("targa.dat");
-    openPack("jpeg.dat");
-    openPack("texts.dat");
-    // The sounds and the music come first, and the menu tune starts at once: the rest of
-    // the loading screen is not silent.
-    loadSounds(soundSystem, reportLoadingProgress);
-    setMusicNow(soundSystem, 0);
-    loadTextAndFonts();
-    loadPlayerFiles();
+void loadScreenData() {
     loadParticleEffects();
     loadScenery();
     loadMenus();
     loadHudTextures();
     loadMenuImages();
     loadFieldTextures();
+}
+
+void loadGameData() {
+    seedRandom(randomSeed(startupSeed()));
+    setLoadProgressHook(reportLoadingProgress);
+    openDataPacks();
+    // The sounds and the music come first, and the menu tune starts at once: the rest of
+    // the loading screen is not silent.
+    loadSounds(soundSystem, reportLoadingProgress);
+    setMusicNow(soundSystem, 0);
+    loadTextAndFonts();
+    loadPlayerFiles();
+    loadScreenData();
     preloadLevels();
     loadCollectionImages();
     changeFolder(app.dataFolder);

@@ -17,3 +17,6 @@ void runFrame();
 // texts and fonts, player files, effects, backs, menus and their images, the field and
 // the levels, the sounds, the collection's pictures.
 void loadGameData();
+// Its pictures and effects that the screens draw with: particle effects, scenery, menus
+// and their images, the HUD and the field (packs, texts and fonts opened first).
+void loadScreenData();

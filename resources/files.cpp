@@ -161,6 +161,11 @@ void openPack(const char* packName) {
     openPack(fileRegistry, packName);
 }
 
+void openDataPacks() {
+    static const char* const kPacks[] = {"targa.dat", "jpeg.dat", "texts.dat"};
+    for (const char* pack : kPacks) openPack(pack);
+}
+
 bool registerMemoryFile(FileRegistry& registry, const char* name, const void* data, uint32_t size) {
     char folded[kFileNameCapacity];
     foldedCopy(folded, name);

@@ -42,6 +42,8 @@ void foldName(char* name);
 // its last complete entry.
 void openPack(FileRegistry& registry, const char* packName);
 void openPack(const char* packName);
+// The three packs the game's data ships in: "targa.dat", "jpeg.dat" and "texts.dat".
+void openDataPacks();
 
 // Registers a pack already in memory under packName: the registry takes the block
 // (allocated with malloc) and decodes its entries in place. openPack's second half.

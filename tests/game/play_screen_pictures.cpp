@@ -19,6 +19,7 @@
 #include "core/profile.h"
 #include "core/random.h"
 #include "game/play.h"
+#include "game/program.h"
 #include "game/screens.h"
 #include "menus/main_menu.h"
 #include "menus/menu_system.h"
@@ -40,16 +41,9 @@ class PlayScreenPictures : public GlTest {
         if (!gpuDeviceExists()) return;
         const std::filesystem::path previous = std::filesystem::current_path();
         std::filesystem::current_path(QUELMAR_DATA_DIR);
-        openPack("targa.dat");
-        openPack("jpeg.dat");
-        openPack("texts.dat");
+        openDataPacks();
         loadTextAndFonts();
-        loadParticleEffects();
-        loadScenery();
-        loadMenus();
-        loadHudTextures();
-        loadMenuImages();
-        loadFieldTextures();
+        loadScreenData();
         preloadLevels();
         std::filesystem::current_path(previous);
     }

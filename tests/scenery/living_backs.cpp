@@ -31,9 +31,7 @@ class LivingBacks : public GlTest {
         if (!gpuDeviceExists() || loaded) return;
         previous = fs::current_path();
         fs::current_path(QUELMAR_DATA_DIR);
-        openPack("targa.dat");
-        openPack("jpeg.dat");
-        openPack("texts.dat");
+        openDataPacks();
         loadScenery();
         loaded = true;
     }

@@ -26,9 +26,7 @@ class HudScreens : public GlTest {
         if (!gpuDeviceExists()) return;
         previous = std::filesystem::current_path();
         std::filesystem::current_path(QUELMAR_DATA_DIR);
-        openPack("targa.dat");
-        openPack("jpeg.dat");
-        openPack("texts.dat");
+        openDataPacks();
         loadTextAndFonts();
         loadHudTextures();
         std::filesystem::current_path(previous);

@@ -35,9 +35,7 @@ class WidgetScreen : public testing::Test {
         if (!createDevice()) return;
         setPerspectiveFromClient();
         changeFolder(QUELMAR_DATA_DIR);
-        openPack("targa.dat");
-        openPack("jpeg.dat");
-        openPack("texts.dat");
+        openDataPacks();
         loadTextAndFonts();
         loadMenuImages();
     }
